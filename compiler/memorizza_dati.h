@@ -1,0 +1,15 @@
+#pragma once
+
+#include "compiler/description_files.h"
+#include "compiler/track_model.h"
+
+namespace compactor {
+
+// Reads the line description and then the train description into the model.
+// A fault leaves its number in error_code (and, for faults tied to a place, the
+// position in error_position); any failure while reading (a number that does not
+// fit its field, the text ending inside a record, an index outside a table)
+// becomes fault 25: the descriptions that still exist are deleted.
+void memorizza_dati(TrackModel& model, DescriptionFiles& files);
+
+}  // namespace compactor

@@ -1,0 +1,14 @@
+#include "documents/notes.h"
+
+#include "sources/file_names.h"
+#include "sources/text_writer.h"
+
+namespace compactor {
+
+std::span<const std::string_view> notes_lines() { return {}; }
+
+void dati_note(FileSink& sink, const std::string& line_name, const std::string& train_number) {
+  write_fixed_text(sink, notes_name(line_name, train_number), notes_lines());
+}
+
+}  // namespace compactor

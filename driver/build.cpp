@@ -1,0 +1,94 @@
+#include "driver/build.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "compiler/faults.h"
+#include "documents/notes.h"
+#include "documents/slowdown_form.h"
+#include "documents/train_card.h"
+#include "driver/errore.h"
+#include "driver/exit_status.h"
+#include "driver/folder_store.h"
+#include "driver/program_folder.h"
+#include "output/memorizza_percorso.h"
+#include "sources/cp1252.h"
+#include "sources/file_names.h"
+#include "sources/line_content.h"
+#include "sources/train_content.h"
+
+namespace compactor {
+namespace {
+
+// The build's files live in one folder; the compiler deletes each description once read.
+class FolderScenarioIo : public ScenarioIo {
+ public:
+  FolderScenarioIo(FolderStore& store, const Scenario& s, ProgressWindow& window)
+      : store_(store), scenario_(s), window_(window) {}
+
+  std::optional<std::string> read_description(Description which) override {
+    return store_.read_file(description_name(which));
+  }
+  void delete_description(Description which) override { store_.remove_file(description_name(which)); }
+  std::string description_name(Description which) const override {
+    return which == Description::line ? line_description_name(scenario_.line_name)
+                                      : train_description_name(scenario_.line_name, scenario_.train_number);
+  }
+  void replace_file(const std::string& name, std::string_view bytes) override { store_.replace_file(name, bytes); }
+  void errore(const std::string& a) override { compactor::errore(a, window_); }
+
+ private:
+  FolderStore& store_;
+  const Scenario& scenario_;
+  ProgressWindow& window_;
+};
+
+void report_fault(const PercorsoOutcome& outcome) {
+  std::string line = "fault " + std::to_string(outcome.fault_code) + ": " +
+                     std::string(fault_meaning(outcome.fault_code));
+  if (fault_has_position(outcome.fault_code)) line += " (at " + std::to_string(outcome.fault_position) + " m)";
+  if (!outcome.sections_created) line += "; no compiled file written";
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+Scenario embedded_scenario() { return Scenario{"Rovella_Tirsa", "7162", line_content(), train_content()}; }
+
+int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
+  TrackModel model;
+  model.line_name = scenario.line_name;
+  model.train_number = scenario.train_number;
+  window.show_and_repaint();
+
+  FolderStore store(folder);
+  dati_linea(store, model.line_name, scenario.line_content);
+  dati_treno(store, model.line_name, model.train_number, scenario.train_content);
+  dati_note(store, model.line_name, model.train_number);
+  dati_rallentamenti(store, model.line_name, model.train_number);
+  dati_scheda(store, model.line_name, model.train_number);
+
+  FolderScenarioIo io(store, scenario, window);
+  int32_t j = 1;
+  const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
+  if (outcome.fault_code != 0 || !outcome.sections_created) {
+    report_fault(outcome);
+    return kExitCompilerFault;
+  }
+  return kExitBuilt;
+}
+
+int run_program(const Scenario& scenario) {
+  try {
+    auto window = open_progress_window();
+    return Form_Load(scenario, *window, program_folder());
+  } catch (const FileError& e) {
+    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
+    return kExitFileError;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return kExitFileError;
+  }
+}
+
+}  // namespace compactor

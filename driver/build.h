@@ -1,0 +1,33 @@
+#pragma once
+// The build sequence: Form_Load writes the two descriptions and the three documents,
+// then compiles the descriptions into the three compiled files.
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "driver/progress_window.h"
+
+namespace compactor {
+
+// The scenario a build carries: its identity and its two descriptions.
+struct Scenario {
+  std::string line_name;
+  std::string train_number;
+  std::span<const std::string_view> line_content;
+  std::span<const std::string_view> train_content;
+};
+
+// Rovella_Tirsa, train 7162, with the contents this program carries.
+Scenario embedded_scenario();
+
+// Runs the whole build in folder and returns the exit status. errore (a reserved
+// place taken) ends the program from inside; a FileError propagates to the caller.
+int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder);
+
+// The whole program: the build in the program's folder, with every failure turned
+// into a message on standard error and its exit status.
+int run_program(const Scenario& scenario);
+
+}  // namespace compactor

@@ -1,0 +1,10 @@
+#include "output/abbattimento.h"
+
+namespace compactor {
+
+std::vector<Conflict> abbattimento_pass(TrackModel& model) {
+  (void)model;
+  return {};
+}
+
+}  // namespace compactor

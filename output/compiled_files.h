@@ -1,0 +1,45 @@
+#pragma once
+// The three compiled files, encoded in memory (and decoded back for inspection).
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compiler/track_model.h"
+
+namespace compactor {
+
+// <line>_<train>.dat: sections 0 to cell_limit, 15 bytes each.
+std::string encode_sections(const std::vector<TrackCell>& sections);
+// <line>_<train>.sim: slots 0 to 86, each 34 bytes plus its text. Texts are stored
+// bytes (Windows-1252) already; a text longer than 65535 bytes cannot be stored.
+std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots);
+// <line>_linea.dat: the x values for metres 0..plot_limit, then the y values, each tagged.
+std::string encode_route_plot(const std::vector<PlotValue>& plot);
+
+// A compiled file that does not hold what its format says; names the offset.
+class FormatError : public std::runtime_error {
+ public:
+  FormatError(const std::string& what, size_t offset)
+      : std::runtime_error(what + " at offset " + std::to_string(offset)), offset_(offset) {}
+  size_t offset() const { return offset_; }
+
+ private:
+  size_t offset_;
+};
+
+std::vector<TrackCell> decode_sections(std::string_view bytes);
+std::array<SlotRecord, kSlotCount> decode_slots(std::string_view bytes);
+// Returns the values in file order (x for every metre, then y); the count must be even.
+std::vector<PlotValue> decode_route_plot(std::string_view bytes);
+
+// Little-endian helpers, with explicit shifts.
+void put_u8(std::string& out, uint8_t v);
+void put_u16(std::string& out, uint16_t v);
+void put_i16(std::string& out, int16_t v);
+void put_i32(std::string& out, int32_t v);
+void put_f64(std::string& out, double v);
+
+}  // namespace compactor

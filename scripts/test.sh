@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset ci >/dev/null
+cmake --build --preset ci
+ctest --preset ci

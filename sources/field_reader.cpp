@@ -1,0 +1,138 @@
+#include "sources/field_reader.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "compiler/conversion.h"
+
+namespace compactor {
+
+FieldReader::FieldReader(std::string_view text) : text_(text) {
+  line_starts_.push_back(0);
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
+      line_starts_.push_back(i + 1);
+  }
+}
+
+void FieldReader::skip_spaces() {
+  while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
+}
+
+bool FieldReader::at_line_end() const {
+  return pos_ < text_.size() && (text_[pos_] == '\r' || text_[pos_] == '\n');
+}
+
+void FieldReader::consume_line_end() {
+  if (text_[pos_] == '\r') {
+    ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+  } else {
+    ++pos_;
+  }
+  ++line_;
+  line_start_ = pos_;
+}
+
+void FieldReader::require_field() {
+  if (at_end())
+    throw ReadingFailure("the text ends where a field is expected", line_,
+                         static_cast<int>(pos_ - line_start_) + 1);
+}
+
+Field FieldReader::read_text() {
+  require_field();
+  skip_spaces();
+  Field f;
+  f.line = line_;
+  f.column = static_cast<int>(pos_ - line_start_) + 1;
+  const size_t begin = pos_;
+  while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\r' && text_[pos_] != '\n') ++pos_;
+  f.text = std::string(text_.substr(begin, pos_ - begin));
+  if (pos_ < text_.size()) {
+    if (text_[pos_] == ',')
+      ++pos_;
+    else
+      consume_line_end();
+  }
+  last_ = f;
+  return f;
+}
+
+namespace {
+
+// A number token: optional sign, digits, optionally a point and more digits.
+bool parse_number(std::string_view token, double& value) {
+  size_t i = 0;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
+  }
+  if (digits == 0 || i != token.size()) return false;
+  value = std::strtod(std::string(token).c_str(), nullptr);
+  return true;
+}
+
+}  // namespace
+
+int64_t FieldReader::read_number(int64_t min, int64_t max, const char* width) {
+  require_field();
+  skip_spaces();
+  Field f;
+  f.line = line_;
+  f.column = static_cast<int>(pos_ - line_start_) + 1;
+  const size_t begin = pos_;
+  while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != ' ' && text_[pos_] != '\r' &&
+         text_[pos_] != '\n')
+    ++pos_;
+  f.text = std::string(text_.substr(begin, pos_ - begin));
+  skip_spaces();
+  if (pos_ < text_.size()) {
+    if (text_[pos_] == ',')
+      ++pos_;
+    else if (at_line_end())
+      consume_line_end();
+  }
+  last_ = f;
+  double value = 0;
+  if (!parse_number(f.text, value)) return 0;
+  // The bounds of every width are exact in binary64, so the comparison is exact.
+  const double r = round_half_even(value);
+  if (r < static_cast<double>(min) || r > static_cast<double>(max))
+    throw ReadingFailure("the number " + f.text + " does not fit a " + width + " field", f.line, f.column);
+  return static_cast<int64_t>(r);
+}
+
+std::string_view FieldReader::line_text(int line) const {
+  if (line < 1 || static_cast<size_t>(line) > line_starts_.size()) return {};
+  const size_t begin = line_starts_[static_cast<size_t>(line) - 1];
+  if (begin >= text_.size()) return {};
+  size_t end = begin;
+  while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+  return text_.substr(begin, end - begin);
+}
+
+bool contains(std::string_view field, std::string_view word) { return field.find(word) != std::string_view::npos; }
+
+bool contains_nocase(std::string_view field, std::string_view word) {
+  if (word.empty()) return true;
+  if (word.size() > field.size()) return false;
+  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  for (size_t i = 0; i + word.size() <= field.size(); ++i) {
+    size_t k = 0;
+    while (k < word.size() && lower(field[i + k]) == lower(word[k])) ++k;
+    if (k == word.size()) return true;
+  }
+  return false;
+}
+
+bool is_section_header(std::string_view field) {
+  if (!contains(field, "[") || !contains(field, "]")) return false;
+  const size_t first = field.find_first_not_of(' ');
+  return first == std::string_view::npos || field[first] != '-';
+}
+
+}  // namespace compactor

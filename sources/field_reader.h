@@ -1,0 +1,82 @@
+#pragma once
+// The field reader shared by the line and the train description: the text, already
+// in memory, is one stream of fields separated by commas and line ends. Every field
+// knows the line and column it came from, so a fault can be reported as file:line.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace compactor {
+
+struct Field {
+  std::string text;  // Windows-1252 bytes as they stand in the description
+  int line = 0;      // 1-based
+  int column = 0;    // 1-based, of the first character after the skipped spaces
+};
+
+// A number out of range for its width, or the end of the text reached while a
+// record still expects a field. The compiler turns it into fault 25.
+class ReadingFailure : public std::runtime_error {
+ public:
+  ReadingFailure(const std::string& what, int line, int column)
+      : std::runtime_error(what), line_(line), column_(column) {}
+  int line() const { return line_; }
+  int column() const { return column_; }
+
+ private:
+  int line_;
+  int column_;
+};
+
+class FieldReader {
+ public:
+  explicit FieldReader(std::string_view text);
+
+  // True when the read position has reached the end of the text.
+  bool at_end() const { return pos_ >= text_.size(); }
+
+  // Reads the next field as text: from the first character that is not a space to
+  // the next comma or line end, which is consumed with it.
+  Field read_text();
+
+  // Read the next field as a number of the given width. The number ends at a comma,
+  // a line end or a space; spaces after it up to a comma or a line end are passed
+  // over and that comma or line end is consumed. An empty or non-numeric field
+  // reads 0; a number out of range for the width is a ReadingFailure.
+  int32_t read_i32() { return static_cast<int32_t>(read_number(INT32_MIN, INT32_MAX, "32-bit")); }
+  int16_t read_i16() { return static_cast<int16_t>(read_number(INT16_MIN, INT16_MAX, "16-bit")); }
+  uint8_t read_u8() { return static_cast<uint8_t>(read_number(0, 255, "8-bit")); }
+
+  // The field most recently read (text or number).
+  const Field& last() const { return last_; }
+
+  // The text of a source line (1-based), without its line end; empty when out of range.
+  std::string_view line_text(int line) const;
+
+ private:
+  int64_t read_number(int64_t min, int64_t max, const char* width);
+  void skip_spaces();
+  bool at_line_end() const;
+  void consume_line_end();
+  void require_field();
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  int line_ = 1;
+  size_t line_start_ = 0;
+  Field last_;
+  std::vector<size_t> line_starts_;
+};
+
+// Keyword tests: substring tests, never equality.
+bool contains(std::string_view field, std::string_view word);
+// The same without regard to the case of ASCII letters.
+bool contains_nocase(std::string_view field, std::string_view word);
+
+// A section header: contains both "[" and "]" and its first non-space character is not "-".
+bool is_section_header(std::string_view field);
+
+}  // namespace compactor
