@@ -1,7 +1,6 @@
 #include "driver/build.h"
 
 #include <cstdio>
-#include <exception>
 
 #include "compiler/faults.h"
 #include "documents/notes.h"
@@ -78,17 +77,25 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   return kExitBuilt;
 }
 
-int run_program(const Scenario& scenario) {
+int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   try {
-    auto window = open_progress_window();
-    return Form_Load(scenario, *window, program_folder());
+    return Form_Load(scenario, window, folder);
   } catch (const FileError& e) {
     std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
     return kExitFileError;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  }
+}
+
+int run_program(const Scenario& scenario) {
+  std::filesystem::path folder;
+  try {
+    folder = program_folder();
+  } catch (const FileError& e) {
+    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
     return kExitFileError;
   }
+  auto window = open_progress_window();
+  return run_build(scenario, *window, folder);
 }
 
 }  // namespace compactor

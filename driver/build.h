@@ -26,6 +26,10 @@ Scenario embedded_scenario();
 // place taken) ends the program from inside; a FileError propagates to the caller.
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder);
 
+// Form_Load with a file that cannot be read or written turned into a message on
+// standard error (the file and the system's reason) and status 2.
+int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder);
+
 // The whole program: the build in the program's folder, with every failure turned
 // into a message on standard error and its exit status.
 int run_program(const Scenario& scenario);
