@@ -1,10 +1,351 @@
+// The line half of memorizza_dati: reads the line description into the model.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
 #include "compiler/compile_context.h"
+#include "compiler/conversion.h"
+#include "compiler/faults.h"
+#include "compiler/line_features.h"
+#include "sources/cp1252.h"
+#include "sources/field_reader.h"
 
 namespace compactor {
 
+namespace {
+
+constexpr int kLengthSlot = 84;  // value2: the line length as read
+constexpr int kSceneSlot = 85;   // scenery selectors; text: the line name
+constexpr int kCabSlot = 86;     // cab signalling; text: the train number
+constexpr int32_t kPlotIndexLimit = 1000000;
+constexpr int kGeneralCommentRun = 10;
+constexpr int kBodyCommentRun = 2;
+
+// Turn per metre of the curve classes "1" to "6".
+constexpr std::array<double, 6> kCurvature{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+
+// A plot entry as a number: points 0 and 1 are 16-bit integers, the rest doubles.
+double plot_number(const PlotValue& v) {
+  if (const auto* i = std::get_if<int16_t>(&v)) return *i;
+  if (const auto* d = std::get_if<double>(&v)) return *d;
+  return 0.0;  // an empty entry counts as 0
+}
+
+// What a body record leaves the reader to do.
+enum class Step { next, leave_body, stopped };
+
+class LineCompiler {
+ public:
+  LineCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), m_(ctx.model), reader_(text) {}
+
+  // False when a fault stopped the compile; true when the train half follows.
+  bool run() {
+    if (!find_general_header() || !general_section()) return false;
+    if (!m_.sections_created) {
+      ctx_.stop(kFaultNoLength);
+      return false;
+    }
+    progressive_ordina(m_);
+    start_body();
+    if (!body()) return false;
+    finish();
+    return true;
+  }
+
+ private:
+  Field read_keyword() {
+    ctx_.keyword = reader_.read_text();
+    m_.current_field = ctx_.keyword.text;
+    return ctx_.keyword;
+  }
+
+  // The search fails when the text ends right after a field, even the header itself.
+  bool find_general_header() {
+    while (!reader_.at_end()) {
+      const Field f = read_keyword();
+      if (reader_.at_end()) break;
+      if (contains_nocase(f.text, "[generale]")) return true;
+    }
+    ctx_.stop(102);
+    return false;
+  }
+
+  bool general_section() {
+    while (!reader_.at_end()) {
+      Field f = read_keyword();
+      if (reader_.at_end()) return true;
+      // Comments are passed over without looking for the end: running off it is a reading failure.
+      for (int k = 0; k < kGeneralCommentRun && contains(f.text, "-"); ++k) f = read_keyword();
+      if (!general_record(f.text)) return false;
+      if (is_section_header(f.text)) return true;
+    }
+    return true;
+  }
+
+  // Every rule is tried on the field; one that matches two rules is read as both records.
+  bool general_record(const std::string& f) {
+    if (contains_nocase(f, "percorso") && contains_nocase(f, "lunghezza") && !length_record()) return false;
+    const std::pair<std::string_view, int> chainages[] = {
+        {"tre", kChainageSlotTre}, {"due", kChainageSlotDue}, {"uno", kChainageSlotUno}};
+    for (const auto& [word, index] : chainages) {
+      if (!contains(f, word) || !contains(f, "progressiva")) continue;
+      SlotRecord& s = m_.slot(index);
+      s.value1 = reader_.read_i32();
+      s.value2 = reader_.read_i32();
+      s.value3 = reader_.read_i32();
+    }
+    // The selectors are not stored in the order of their words: "tre" goes to value2.
+    const std::pair<std::string_view, int32_t SlotRecord::*> sceneries[] = {
+        {"uno", &SlotRecord::value1}, {"due", &SlotRecord::value3}, {"tre", &SlotRecord::value2}};
+    for (const auto& [word, field] : sceneries) {
+      if (contains(f, "sfondo") && contains(f, word)) m_.slot(kSceneSlot).*field = reader_.read_i32();
+    }
+    if (contains(f, "segnali") && contains(f, "ripetizione")) return cab_signalling(f);
+    return true;
+  }
+
+  bool length_record() {
+    const int32_t length = reader_.read_i32();
+    m_.slot(kLengthSlot).value2 = length;
+    if (length > kMaxLineLength) {
+      ctx_.stop(1);
+      return false;
+    }
+    if (length < -kSpareMetres)
+      throw IndexFault("a line length of " + std::to_string(length) + " leaves no sections");
+    m_.create_sections_and_plot(length);
+    return true;
+  }
+
+  bool cab_signalling(const std::string& f) {
+    SlotRecord& s = m_.slot(kCabSlot);
+    s.value1 = reader_.read_i32();
+    s.value2 = reader_.read_i32();
+    if (s.value1 % kMetresPerSection != 0) {
+      ctx_.stop(3);
+      return false;
+    }
+    if (s.value2 % kMetresPerSection != 0) {
+      ctx_.stop(4);
+      return false;
+    }
+    if (contains(f, "4")) {
+      s.value3 = 4;
+    } else if (contains(f, "9")) {
+      s.value3 = 9;
+    } else {
+      ctx_.stop(5);
+      return false;
+    }
+    if (s.value2 == 0) s.value3 = 0;
+    return true;
+  }
+
+  void start_body() {
+    m_.mountain_count = 0;
+    m_.next_sign_slot = kFirstSignSlot;
+    gradient_index_ = 0;
+    current_gradient_ = 0;
+    plot_index_ = 2;
+    if (m_.plot_created) {
+      m_.plot(0, 0) = int16_t{0};
+      m_.plot(0, 1) = int16_t{0};
+      m_.plot(1, 0) = int16_t{0};
+      m_.plot(1, 1) = int16_t{1};
+    }
+  }
+
+  // False when a fault stopped the compile. The last field of the text is never interpreted.
+  bool body() {
+    while (!reader_.at_end()) {
+      Field f = read_keyword();
+      if (reader_.at_end()) return true;
+      for (int k = 0; k < kBodyCommentRun && contains(f.text, "-"); ++k) {
+        f = read_keyword();
+        if (reader_.at_end()) return true;
+      }
+      const Step step = body_record(f.text);
+      if (step != Step::next) return step == Step::leave_body;
+    }
+    return true;
+  }
+
+  Step body_record(const std::string& f) {
+    Step step = Step::next;
+    if (contains_nocase(f, "pendenza")) step = gradient();
+    if (step == Step::next && m_.plot_wanted != 0 && contains_nocase(f, "curva")) step = curve(f);
+    if (step == Step::next && contains_nocase(f, "montagna")) step = mountain();
+    if (step == Step::next && contains_nocase(f, "indicatori_v")) step = speed_board();
+    if (step == Step::next && contains_nocase(f, "indicat") && contains_nocase(f, "cartello"))
+      step = sign_board();
+    return step;
+  }
+
+  // Fault 15: the position fails the range check; the reading of the line description ends.
+  bool out_of_range(int32_t position) {
+    if (range_check(m_, position)) return false;
+    m_.error_code = 15;
+    m_.error_position = position;
+    ctx_.mark_fault_site();
+    return true;
+  }
+
+  // Writes the current gradient from the gradient index on while the index is below
+  // limit; at least one section is written.
+  void fill_gradient(int32_t limit) {
+    do {
+      m_.section(gradient_index_).gradient_code = low8(static_cast<int64_t>(current_gradient_) + 100);
+      ++gradient_index_;
+    } while (gradient_index_ < limit);
+  }
+
+  Step gradient() {
+    const int32_t p = reader_.read_i32();
+    const int32_t g = reader_.read_i32();
+    if (out_of_range(p)) return Step::leave_body;
+    const int32_t n = div_round(p, kMetresPerSection);
+    if (n > 0) fill_gradient(n);
+    current_gradient_ = g;
+    return Step::next;
+  }
+
+  // The next point continues the last step unchanged.
+  void extend_straight() {
+    const int64_t c = plot_index_;
+    for (int axis = 0; axis < 2; ++axis) {
+      const double last = plot_number(m_.plot(c - 1, axis));
+      m_.plot(c, axis) = last + (last - plot_number(m_.plot(c - 2, axis)));
+    }
+    ++plot_index_;
+  }
+
+  // The next point turns the last step by the curvature (positive: clockwise).
+  void extend_curved(double curvature) {
+    const int64_t c = plot_index_;
+    const double x1 = plot_number(m_.plot(c - 1, 0));
+    const double y1 = plot_number(m_.plot(c - 1, 1));
+    const double dx = x1 - plot_number(m_.plot(c - 2, 0));
+    const double dy = y1 - plot_number(m_.plot(c - 2, 1));
+    m_.plot(c, 0) = x1 + (dx + curvature * dy);
+    m_.plot(c, 1) = y1 + (dy - curvature * dx);
+    ++plot_index_;
+  }
+
+  Step curve(const std::string& f) {
+    const int32_t s = reader_.read_i32();
+    const int32_t l = reader_.read_i32();
+    if (out_of_range(s)) return Step::leave_body;
+    std::optional<double> curvature;
+    for (size_t k = 0; k < kCurvature.size() && !curvature; ++k) {
+      if (contains(f, std::string(1, static_cast<char>('1' + k)))) curvature = kCurvature[k];
+    }
+    if (!curvature) {
+      ctx_.stop(103);
+      return Step::stopped;
+    }
+    if (contains_nocase(f, "s")) curvature = -*curvature;
+    const int64_t end = static_cast<int64_t>(s) + l;
+    if (end > m_.plot_limit) {
+      ctx_.stop(kFaultCurvePastPlot, s);
+      return Step::stopped;
+    }
+    while (plot_index_ <= s) {
+      extend_straight();
+      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    }
+    while (plot_index_ <= end) {
+      extend_curved(*curvature);
+      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    }
+    return Step::next;
+  }
+
+  Step stop_plot_too_long() {
+    ctx_.stop(103);
+    return Step::stopped;
+  }
+
+  Step mountain() {
+    const int32_t inizio = reader_.read_i32();
+    const int32_t fine = reader_.read_i32();
+    const int32_t tipo = reader_.read_i32();
+    if (out_of_range(inizio)) return Step::leave_body;
+    memo_montagna(m_, inizio, fine, tipo);
+    if (m_.error_code > 0) {
+      ctx_.stop(m_.error_code, inizio);
+      return Step::stopped;
+    }
+    return Step::next;
+  }
+
+  Step speed_board() {
+    std::array<int32_t, 9> v{};
+    for (auto& n : v) n = reader_.read_i32();
+    const auto [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = v;
+    if (out_of_range(posizione)) return Step::leave_body;
+    memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, low16(strisces), vad, vbd, vcd, low16(strisced));
+    if (m_.error_code > 0) {
+      ctx_.stop(m_.error_code, posizione);
+      return Step::stopped;
+    }
+    return Step::next;
+  }
+
+  Step sign_board() {
+    const int32_t p = reader_.read_i32();
+    m_.current_field = reader_.read_text().text;
+    if (out_of_range(p)) return Step::leave_body;
+    TrackCell& cell = m_.section(point_section(p));
+    if (!is_free(cell)) {
+      ctx_.stop(6, p);
+      return Step::stopped;
+    }
+    if (m_.next_sign_slot < 1) {
+      ctx_.stop(kFaultTooManySigns, p);
+      return Step::stopped;
+    }
+    cell.kind = kKindSignBoard;
+    cell.data1 = low16(m_.next_sign_slot);
+    m_.slot(m_.next_sign_slot).text = m_.current_field;
+    --m_.next_sign_slot;
+    return Step::next;
+  }
+
+  // The end of the line description, after a normal end or fault 15.
+  void finish() {
+    ctx_.delete_description(Description::line);
+    fill_gradient(m_.cell_limit - 2);
+    if (m_.plot_wanted != 0) {
+      while (plot_index_ <= m_.plot_limit - 2) extend_straight();
+    }
+  }
+
+  CompileContext& ctx_;
+  TrackModel& m_;
+  FieldReader reader_;
+  int32_t gradient_index_ = 0;
+  int32_t current_gradient_ = 0;
+  int32_t plot_index_ = 2;
+};
+
+}  // namespace
+
 bool compile_line_description(CompileContext& ctx) {
-  (void)ctx;
-  return false;
+  ctx.current = Description::line;
+  TrackModel& model = ctx.model;
+  model.slot(kSceneSlot).text = utf8_to_cp1252(model.line_name);
+  model.slot(kCabSlot).text = utf8_to_cp1252(model.train_number);
+  const std::optional<std::string> text = ctx.files.read_description(Description::line);
+  if (!text) {
+    model.error_code = 101;
+    return false;
+  }
+  LineCompiler compiler(ctx, *text);
+  return compiler.run();
 }
 
 }  // namespace compactor
