@@ -1,7 +1,319 @@
+// The train half of memorizza_dati: reads the train description into the model.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "compiler/compile_context.h"
+#include "compiler/conversion.h"
+#include "compiler/train_features.h"
+#include "sources/field_reader.h"
 
 namespace compactor {
 
-void compile_train_description(CompileContext& ctx) { (void)ctx; }
+namespace {
+
+constexpr int32_t kFaultReference = 2;
+constexpr int32_t kFaultAbbattimentoTaken = 7;
+constexpr int32_t kFaultStationPosition = 8;
+constexpr int32_t kFaultStationLength = 9;
+constexpr int32_t kFaultTooManyStations = 10;
+constexpr int32_t kFaultOutOfRange = 15;
+constexpr int32_t kFaultStationsTooClose = 22;
+constexpr int32_t kFaultStationEndTooLow = 24;
+
+constexpr int32_t kStationMargin = 800;     // range-check margin of a station (100 for the others)
+constexpr int32_t kStationGap = 350;        // least distance from one station's end to the next start
+constexpr int32_t kMarkedLength = 600;      // shorter stations drop their byte4
+constexpr int kMarkedStationKinds = 25;     // kinds below this get a station end in the sections
+constexpr int kStationMarkBase = 80;        // approach marks 81 to 84 before a station end
+constexpr int kHeaderSlotTrain = 84;
+constexpr int kHeaderSlotClock = 86;
+constexpr int kFirstReferenceSlot = 81;
+constexpr int kLastReferenceSlot = 83;
+
+// What a record handler leaves the reading to do.
+enum class Flow {
+  go_on,        // test the next record kind
+  end_reading,  // fault 15: the reading stops and the normal end follows
+  stopped,      // a fault end has closed and deleted the description
+};
+
+class TrainCompiler {
+ public:
+  TrainCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), model_(ctx.model), reader_(text) {}
+
+  void run() {
+    while (!reader_.at_end()) {
+      if (contains_nocase(reader_.read_text().text, "[generale]")) break;
+    }
+    while (next_keyword()) {
+      const Flow flow = handle_keyword();
+      if (flow == Flow::stopped) return;
+      if (flow == Flow::end_reading) break;
+    }
+    normal_end();
+  }
+
+ private:
+  using Handler = Flow (TrainCompiler::*)();
+  struct RecordKind {
+    std::string_view word;
+    std::string_view also;  // a second word the field must hold, or empty
+    Handler handle;
+  };
+
+  void set_keyword(Field field) {
+    model_.current_field = field.text;
+    ctx_.keyword = std::move(field);
+  }
+
+  // Reads the next keyword field, passing over up to two dash fields. False when the
+  // text has ended (the field read last is then not interpreted).
+  bool next_keyword() {
+    if (reader_.at_end()) return false;
+    set_keyword(reader_.read_text());
+    if (reader_.at_end()) return false;
+    for (int n = 0; n < 2 && contains(ctx_.keyword.text, "-"); ++n) {
+      set_keyword(reader_.read_text());
+      if (reader_.at_end()) return false;
+    }
+    return true;
+  }
+
+  // Every record kind whose words the field holds is read and handled, in table order.
+  Flow handle_keyword() {
+    static constexpr RecordKind kRecords[] = {
+        {"frenata", "massa", &TrainCompiler::braked_mass},
+        {"vetture", "", &TrainCompiler::vehicles},
+        {"velocit", "", &TrainCompiler::speed_limit},
+        {"aderenza", "", &TrainCompiler::adhesion_record},
+        {"orologio", "", &TrainCompiler::clock},
+        {"sabbia", "", &TrainCompiler::sand},
+        {"segnale", "", &TrainCompiler::signal},
+        {"rallentamento", "", &TrainCompiler::slow_down},
+        {"abbattimento", "", &TrainCompiler::abbattimento},
+        {"stazione", "", &TrainCompiler::station},
+    };
+    const std::string_view field = ctx_.keyword.text;
+    for (const RecordKind& kind : kRecords) {
+      if (!contains_nocase(field, kind.word) || (!kind.also.empty() && !contains_nocase(field, kind.also)))
+        continue;
+      const Flow flow = (this->*kind.handle)();
+      if (flow != Flow::go_on) return flow;
+    }
+    return Flow::go_on;
+  }
+
+  Flow out_of_range(int32_t position) {
+    model_.error_code = kFaultOutOfRange;
+    model_.error_position = position;
+    ctx_.mark_fault_site();
+    return Flow::end_reading;
+  }
+
+  Flow fault_end(int32_t code, std::optional<int32_t> position = std::nullopt) {
+    ctx_.stop(code, position);
+    return Flow::stopped;
+  }
+
+  Flow braked_mass() {
+    model_.slot(kHeaderSlotTrain).value1 = reader_.read_i32();
+    return Flow::go_on;
+  }
+
+  Flow vehicles() {
+    model_.slot(kHeaderSlotTrain).value3 = reader_.read_i32();
+    return Flow::go_on;
+  }
+
+  Flow clock() {
+    SlotRecord& header = model_.slot(kHeaderSlotClock);
+    header.short3 = reader_.read_i16();
+    header.short4 = reader_.read_i16();
+    header.short5 = reader_.read_i16();
+    return Flow::go_on;
+  }
+
+  Flow sand() {
+    model_.slot(kHeaderSlotClock).short1 = reader_.read_i16();
+    return Flow::go_on;
+  }
+
+  uint8_t speed_step() const { return to_int<uint8_t>(static_cast<double>(speed_) / 5.0); }
+
+  // Writes `value` into `field` of the section at the cursor and on while the cursor is
+  // below `until`: at least one section, and never one past `last`.
+  void fill(int32_t& cursor, int32_t until, int32_t last, uint8_t TrackCell::*field, uint8_t value) {
+    do {
+      if (cursor > last) return;
+      model_.section(cursor).*field = value;
+      ++cursor;
+    } while (cursor < until);
+  }
+
+  // A speed-limit or adhesion record fills the sections before its own start with the
+  // value in force; the first section written is the cursor's, even past the start.
+  // A speed-limit record stops short of the last section, an adhesion record at it.
+  Flow speed_limit() {
+    const int32_t position = reader_.read_i32();
+    const int32_t speed = reader_.read_i32();
+    if (!range_check(model_, position)) return out_of_range(position);
+    const int32_t n = div_round(position, kMetresPerSection);
+    if (n > 0) fill(speed_cursor_, n, model_.cell_limit - 1, &TrackCell::speed_code, speed_step());
+    speed_ = speed;
+    return Flow::go_on;
+  }
+
+  Flow adhesion_record() {
+    const int32_t position = reader_.read_i32();
+    const int32_t adhesion = reader_.read_i32();
+    if (!range_check(model_, position)) return out_of_range(position);
+    const int32_t n = div_round(position, kMetresPerSection);
+    if (n > 0) fill(adhesion_cursor_, n, model_.cell_limit, &TrackCell::adhesion, low8(adhesion_));
+    adhesion_ = adhesion;
+    return Flow::go_on;
+  }
+
+  Flow signal() {
+    int32_t f[11];
+    for (int32_t& value : f) value = reader_.read_i32();
+    const int32_t posizione = f[0];
+    if (!range_check(model_, posizione)) return out_of_range(posizione);
+    memo_segnale(model_, posizione, f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10]);
+    if (model_.error_code > 0) return fault_end(model_.error_code, posizione);
+    return Flow::go_on;
+  }
+
+  Flow slow_down() {
+    int32_t f[6];
+    for (int32_t& value : f) value = reader_.read_i32();
+    const int32_t x = f[0];
+    if (!range_check(model_, x)) return out_of_range(x);
+    memo_rallentamento(model_, x, f[1], f[2], f[3], f[4], f[5]);
+    if (model_.error_code > 0) return fault_end(model_.error_code, x);
+    return Flow::go_on;
+  }
+
+  // An abbattimento record takes section P / 50, without the + 1 of the point features.
+  Flow abbattimento() {
+    const int32_t position = reader_.read_i32();
+    const int32_t value = reader_.read_i32();
+    if (!range_check(model_, position)) return out_of_range(position);
+    TrackCell& cell = model_.section(div_round(position, kMetresPerSection));
+    if (!is_free(cell)) return fault_end(kFaultAbbattimentoTaken, position);
+    if (value >= 1) {
+      cell.kind = kKindAbbattimento;
+      cell.data1 = low16(value);
+    } else {
+      cell.kind = kKindBareAbbattimento;
+    }
+    return Flow::go_on;
+  }
+
+  Flow station() {
+    const int32_t s = station_;
+    SlotRecord& slot = model_.slot(s);
+    const int32_t p = reader_.read_i32();
+    slot.value3 = p;
+    if (!range_check(model_, p, kStationMargin)) return out_of_range(p);
+    if (p % kMetresPerSection != 0) return fault_end(kFaultStationPosition, p);
+    slot.kind = reader_.read_u8();
+    const int32_t length = reader_.read_i32();
+    if (length % 100 != 0) return fault_end(kFaultStationLength, p);
+    slot.mode = reader_.read_u8();
+    slot.byte4 = reader_.read_u8();
+    slot.byte3 = reader_.read_u8();
+    slot.short1 = reader_.read_i16();
+    slot.short2 = reader_.read_i16();
+    slot.byte1 = reader_.read_u8();
+    slot.short3 = reader_.read_i16();
+    slot.short4 = reader_.read_i16();
+    slot.short5 = reader_.read_i16();
+    slot.byte2 = reader_.read_u8();
+    const int64_t hours = reader_.read_i32();
+    const int64_t minutes = reader_.read_i32();
+    const int64_t seconds = reader_.read_i32();
+    slot.value4 = to_int<int32_t>(static_cast<double>((hours * 60 + minutes) * 60 + seconds));
+    slot.text = reader_.read_text().text;
+
+    // The extent of the station along the line.
+    const int kind = slot.kind;
+    if (kind == 5 || kind == 6) {
+      slot.value1 = to_int<int32_t>(static_cast<double>(int64_t{p} - length));
+      slot.value2 = to_int<int32_t>(static_cast<double>(int64_t{p} + 150));
+      slot.byte3 = 0;
+    } else if (kind == 7 || kind == 8) {
+      slot.value1 = to_int<int32_t>(static_cast<double>(int64_t{p} - length));
+      slot.value2 = to_int<int32_t>(static_cast<double>(int64_t{p} + length));
+      slot.byte3 = 0;
+    } else {
+      slot.value1 = to_int<int32_t>(p - length / 2.0);
+      slot.value2 = to_int<int32_t>(p + length / 2.0 + (slot.byte3 != 0 ? 50 : 0));
+    }
+    if (length < kMarkedLength) slot.byte4 = 0;
+    if (s == 1) {
+      slot.byte3 = 0;
+      slot.byte4 = 0;
+    }
+
+    if (kind < kMarkedStationKinds) {
+      const int32_t end_section = div_round(slot.value2, kMetresPerSection) - 1;
+      if (kind != 5 && kind != 6) {
+        for (int k = 1; k <= 4; ++k) {
+          const int32_t marked = end_section - k;
+          if (marked > 1) model_.section(marked).approach_mark = static_cast<uint8_t>(kStationMarkBase + k);
+        }
+      }
+      if (end_section <= 1) return fault_end(kFaultStationEndTooLow);
+      TrackCell& end = model_.section(end_section);
+      end.kind = kKindStationEnd;
+      end.data1 = low16(s);
+    }
+
+    if (s > 1 && int64_t{slot.value1} - kStationGap < model_.slot(s - 1).value2)
+      return fault_end(kFaultStationsTooClose, p);
+    station_ = s + 1;
+    if (station_ >= model_.next_sign_slot) return fault_end(kFaultTooManyStations);
+    return Flow::go_on;
+  }
+
+  // The end of the text, or fault 15: delete the text, fill the speed limit and the
+  // adhesion up to the last sections, and check the chainage references.
+  void normal_end() {
+    ctx_.delete_description(Description::train);
+    const int32_t last = model_.cell_limit;
+    fill(speed_cursor_, last - 2, last, &TrackCell::speed_code, speed_step());
+    fill(adhesion_cursor_, last - 2, last, &TrackCell::adhesion, low8(adhesion_));
+    for (int i = kFirstReferenceSlot; i <= kLastReferenceSlot; ++i) {
+      const SlotRecord& reference = model_.slot(i);
+      if (reference.value1 % kMetresPerSection != 0 || reference.value2 % kMetresPerSection != 0) {
+        model_.error_code = kFaultReference;
+        model_.fault_site = FaultSite{};  // the references come from the line description's header
+      }
+    }
+  }
+
+  CompileContext& ctx_;
+  TrackModel& model_;
+  FieldReader reader_;
+  int32_t station_ = 1;  // slot of the next station
+  int32_t speed_cursor_ = 0;
+  int32_t adhesion_cursor_ = 0;
+  int32_t speed_ = 0;     // speed limit in force, km/h
+  int32_t adhesion_ = 0;  // adhesion in force
+};
+
+}  // namespace
+
+void compile_train_description(CompileContext& ctx) {
+  ctx.current = Description::train;
+  ctx.keyword = Field{};
+  const std::optional<std::string> text = ctx.files.read_description(Description::train);
+  // A train description that cannot be opened is a failure of the compile: the trap
+  // turns it into fault 25 and deletes what is left.
+  if (!text) throw ReadingFailure("the train description cannot be opened", 0, 0);
+  TrainCompiler(ctx, *text).run();
+}
 
 }  // namespace compactor
