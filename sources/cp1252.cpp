@@ -15,8 +15,12 @@ constexpr char32_t kHighTable[32] = {
 
 int byte_of(char32_t cp) {
   if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (int i = 0; i < 32; ++i)
+  for (int i = 0; i < 32; ++i) {
     if (kHighTable[i] != 0 && kHighTable[i] == cp) return 0x80 + i;
+    // The five unassigned bytes stand for the control characters of the same number,
+    // both ways, so a text read from a file goes back to the same bytes.
+    if (kHighTable[i] == 0 && cp == static_cast<char32_t>(0x80 + i)) return 0x80 + i;
+  }
   return -1;
 }
 

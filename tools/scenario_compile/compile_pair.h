@@ -1,0 +1,66 @@
+#pragma once
+// scenario-compile's work: compile a pair of description files with the program's own
+// finishing step, write the compiled files into a folder, and describe every problem
+// as a compiler would (file:line:column, the source line and a caret).
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "output/memorizza_percorso.h"
+
+namespace compactor {
+
+struct CompileRequest {
+  std::filesystem::path line_description;
+  std::filesystem::path train_description;
+  std::string line_name;     // UTF-8, as given on the command line
+  std::string train_number;  // UTF-8, as given on the command line
+  std::filesystem::path out_dir = ".";
+  bool plot = true;           // build and write <line>_linea.dat (j = 1)
+  bool keep_partial = false;  // on a compiler fault, still write what was compiled
+};
+
+// A file that could not be read or written, with the system's reason.
+struct FileProblem {
+  std::string file;
+  std::string reason;
+};
+
+struct CompileReport {
+  int exit_status = 0;
+  PercorsoOutcome outcome;
+  std::string fault_file;            // the description a compiler fault is blamed on; empty when none
+  std::vector<std::string> written;  // names written into out_dir, in order
+  std::optional<FileProblem> file_problem;
+  std::string diagnostics;  // for standard error, one problem a line (plus source and caret)
+};
+
+// Why a line name or train number cannot name files safely, or nullopt when it can.
+std::optional<std::string> identity_problem(std::string_view name);
+
+// Compiles the pair and writes the outputs as the request says. The line name and the
+// train number must have passed identity_problem. Never throws for a file problem: it
+// comes back in file_problem with exit status 2.
+CompileReport compile_pair(const CompileRequest& request);
+
+// The outcome as one JSON object.
+nlohmann::json report_json(const CompileReport& report);
+
+// The diagnostic of a compiler fault: "FILE:LINE:COLUMN: error: fault N: meaning (at M m)",
+// then the source line and a caret under the field when source is given. file may be
+// empty when no description is to blame; line 0 leaves out line and column.
+std::string format_fault(int32_t code, int32_t position, const std::string& file, int line, int column,
+                         std::string_view source);
+
+// "warning: conflict N: meaning (at M m)".
+std::string format_conflict(const Conflict& conflict);
+
+// The last line: "compiled: 3 files written", "1 error, 2 warnings; nothing written", ...
+std::string format_summary(int errors, int warnings, size_t files_written);
+
+}  // namespace compactor

@@ -1,0 +1,70 @@
+// scenario-compile: compiles a line description and a train description with the
+// program's own engine and says what is wrong and where.
+#include <cstdio>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "driver/exit_status.h"
+#include "tools/scenario_compile/compile_pair.h"
+
+int main(int argc, char** argv) {
+  using namespace compactor;
+  CompileRequest request;
+  bool no_plot = false;
+  bool json = false;
+  std::string out_dir = ".";
+  std::string line_path;
+  std::string train_path;
+
+  CLI::App app{
+      "Compiles a line description and a train description into the scenario's compiled files,\n"
+      "with the same engine as the program, and reports every fault with its file, line and column.",
+      "scenario-compile"};
+  app.footer(
+      "Exit status: 0 compiled (conflicts of the abbattimento pass are warnings); 1 a reserved place is\n"
+      "taken (1250, 1251); 2 wrong use, or a file that cannot be read or written; 3 a compiler fault.");
+  app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
+  app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
+      ->required();
+  app.add_option("--train-number", request.train_number,
+                 "train number used in file names, slot 86 and the codes")
+      ->required();
+  // Given twice, the last one counts, as with a compiler's -o.
+  app.add_option("--out", out_dir, "folder for the compiled files (created if missing)")
+      ->default_str(".")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_flag("--no-plot", no_plot, "do not build or write <line>_linea.dat");
+  app.add_flag("--keep-partial", request.keep_partial,
+               "on a compiler fault, still write the compiled files as far as compiling got");
+  app.add_flag("--json", json, "print the outcome as one JSON object on standard output");
+  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")->required();
+  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? kExitBuilt : kExitFileError;
+  }
+
+  for (const auto& [option, value] :
+       {std::pair{"--line-name", &request.line_name}, std::pair{"--train-number", &request.train_number}}) {
+    if (const auto problem = identity_problem(*value)) {
+      // Quoted and escaped, so that a control character does not reach the terminal.
+      const std::string shown =
+          nlohmann::json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      std::fprintf(stderr, "scenario-compile: error: %s %s %s; nothing written\n", option, shown.c_str(),
+                   problem->c_str());
+      return kExitFileError;
+    }
+  }
+  request.line_description = line_path;
+  request.train_description = train_path;
+  request.out_dir = out_dir;
+  request.plot = !no_plot;
+
+  const CompileReport report = compile_pair(request);
+  std::fputs(report.diagnostics.c_str(), stderr);
+  if (json)
+    std::cout << report_json(report).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  return report.exit_status;
+}

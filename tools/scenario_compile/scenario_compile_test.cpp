@@ -1,0 +1,417 @@
+// Runs the built scenario-compile as a process, on description files written the way
+// the program writes them, and compares its files with the program's own.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "driver/folder_store.h"
+#include "sources/line_content.h"
+#include "sources/text_writer.h"
+#include "sources/train_content.h"
+
+namespace compactor {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const std::string kPlot = "Rovella_Tirsa_linea.dat";
+const std::string kSlots = "Rovella_Tirsa_7162.sim";
+const std::string kSections = "Rovella_Tirsa_7162.dat";
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string templ = (fs::temp_directory_path() / "scenario-compile-test.XXXXXX").string();
+    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = templ;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+struct ProcessResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs a program in a folder, without a display, capturing both output streams.
+ProcessResult run_in(const fs::path& cwd, const std::string& program, const std::vector<std::string>& args) {
+  TempDir capture;
+  const std::string out_file = (capture / "out").string();
+  const std::string err_file = (capture / "err").string();
+  std::vector<std::string> argv_strings{program};
+  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argv_strings) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::unsetenv("DISPLAY");
+    const int out = ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  ProcessResult r;
+  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  r.out = slurp(out_file);
+  r.err = slurp(err_file);
+  return r;
+}
+
+ProcessResult run_tool(const fs::path& cwd, const std::vector<std::string>& args) {
+  return run_in(cwd, SCENARIO_COMPILE_TOOL, args);
+}
+
+std::vector<std::string> lines_of(std::span<const std::string_view> content) {
+  return {content.begin(), content.end()};
+}
+
+// Writes the lines as the program's fixed-text writer renders them (Windows-1252, CR LF).
+void write_description(const fs::path& path, const std::vector<std::string>& lines) {
+  std::vector<std::string_view> views(lines.begin(), lines.end());
+  FolderStore store(path.parent_path());
+  write_fixed_text(store, path.filename().string(), views);
+}
+
+// Index (0-based) of the first content line that starts with the prefix.
+size_t index_of(const std::vector<std::string>& lines, const std::string& prefix) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].rfind(prefix, 0) == 0) return i;
+  throw std::runtime_error("no line starts with " + prefix);
+}
+
+std::vector<std::string> names_in(const fs::path& dir) {
+  std::vector<std::string> names;
+  if (!fs::exists(dir)) return names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class ScenarioCompile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    line = lines_of(line_content());
+    train = lines_of(train_content());
+  }
+  // Writes line.txt and train.txt into the work folder and runs the tool with out/ as output.
+  ProcessResult compile(std::vector<std::string> extra = {}) {
+    write_description(work / "line.txt", line);
+    write_description(work / "train.txt", train);
+    std::vector<std::string> args{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--out", "out"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back("line.txt");
+    args.push_back("train.txt");
+    return run_tool(work.path(), args);
+  }
+  fs::path out() const { return work / "out"; }
+  static json json_of(const ProcessResult& r) { return json::parse(r.out); }
+
+  TempDir work;
+  std::vector<std::string> line;
+  std::vector<std::string> train;
+};
+
+TEST_F(ScenarioCompile, CleanPairGivesTheProgramsFilesByteForByte) {
+  TempDir program_dir;
+  const fs::path program = program_dir / "rovella_tirsa_7162";
+  fs::copy_file(SCENARIO_PROGRAM, program);
+  const ProcessResult built = run_in(program_dir.path(), program.string(), {});
+  ASSERT_EQ(built.status, 0) << built.err;
+
+  const ProcessResult r = compile({"--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "compiled: 3 files written\n");
+  for (const auto& name : {kPlot, kSlots, kSections}) {
+    ASSERT_TRUE(fs::exists(out() / name)) << name;
+    EXPECT_TRUE(slurp(out() / name) == slurp(program_dir / name)) << name << " differs from the program's";
+  }
+  EXPECT_EQ(names_in(out()), (std::vector<std::string>{kSections, kSlots, kPlot}));
+  // The descriptions are read, never deleted or changed.
+  EXPECT_TRUE(slurp(work / "line.txt") == render_line_table(line));
+  EXPECT_TRUE(slurp(work / "train.txt") == render_line_table(train));
+
+  const json j = json_of(r);
+  EXPECT_TRUE(j["fault"].is_null());
+  EXPECT_EQ(j["conflicts"], json::array());
+  EXPECT_TRUE(j["error"].is_null());
+  EXPECT_EQ(j["files"], (json{kPlot, kSlots, kSections}));
+  // Both codes as the program stamps them: slot 85 value4 and section 1 data2.
+  const std::string sections = slurp(out() / kSections);
+  const int plain = static_cast<uint8_t>(sections[18]) | static_cast<uint8_t>(sections[19]) << 8;
+  EXPECT_EQ(j["codes"]["plain"], plain);
+  EXPECT_TRUE(j["codes"]["weighted"].is_number_integer());
+}
+
+TEST_F(ScenarioCompile, LineFaultIsShownAtItsRecordAndNothingIsWritten) {
+  // A second sign board on the section of an earlier one: fault 6.
+  const size_t at = index_of(line, "cartello_indicatore,  450,") + 1;
+  line.insert(line.begin() + static_cast<long>(at), "cartello_indicatore,  450,   (DOPPIO)");
+  const ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 3);
+  const std::string n = std::to_string(at + 1);
+  EXPECT_EQ(r.err, "line.txt:" + n +
+                       ":1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
+                       "cartello_indicatore,  450,   (DOPPIO)\n"
+                       "^~~~~~~~~~~~~~~~~~~\n"
+                       "1 error; nothing written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["fault"]["code"], 6);
+  EXPECT_EQ(j["fault"]["position"], 450);
+  EXPECT_EQ(j["fault"]["file"], "line.txt");
+  EXPECT_EQ(j["fault"]["line"], at + 1);
+  EXPECT_EQ(j["fault"]["column"], 1);
+  EXPECT_EQ(j["files"], json::array());
+  EXPECT_FALSE(fs::exists(out()));
+}
+
+TEST_F(ScenarioCompile, TrainFaultIsShownAtItsRecord) {
+  // A station off the 50 m grid: fault 8.
+  const size_t at = index_of(train, "stazione,    6800");
+  train[at].replace(0, 17, "stazione,    6820");
+  const ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 3);
+  const std::string n = std::to_string(at + 1);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1),
+            "train.txt:" + n + ":1: error: fault 8: station position is not a multiple of 50 (at 6820 m)\n");
+  EXPECT_NE(r.err.find("\n" + train[at] + "\n^~~~~~~~\n"), std::string::npos) << r.err;
+  const json j = json_of(r);
+  EXPECT_EQ(j["fault"]["code"], 8);
+  EXPECT_EQ(j["fault"]["position"], 6820);
+  EXPECT_EQ(j["fault"]["file"], "train.txt");
+  EXPECT_EQ(j["fault"]["line"], at + 1);
+  EXPECT_FALSE(fs::exists(out()));
+}
+
+TEST_F(ScenarioCompile, ChainageFaultIsBlamedOnTheLineDescriptionAsAWhole) {
+  // Found only after the train description: the chainage references are off the 50 m grid.
+  line[index_of(line, "progressiva chilometrica uno")] = "progressiva chilometrica uno,    0,    50525,    0";
+  const ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err,
+            "line.txt: error: fault 2: a chainage reference start or chainage is not a multiple of 50\n"
+            "1 error; nothing written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["fault"]["code"], 2);
+  EXPECT_EQ(j["fault"]["file"], "line.txt");
+  EXPECT_FALSE(j["fault"].contains("line"));
+}
+
+TEST_F(ScenarioCompile, NumberTooWideForItsFieldIsReadingFailure25AtThatField) {
+  // The station kind is an 8-bit field: 300 does not fit.
+  const size_t at = index_of(train, "stazione,   12000");
+  train[at] = "stazione,   12000, 300,  500,  0, 0, 1,  1,1,0,  4,1,1,   30,  18,29, 0, CASTRELA";
+  const ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err,
+            "train.txt:" + std::to_string(at + 1) +
+                ":20: error: fault 25: reading failure: a number does not fit its field, or the text ends "
+                "inside a record\n" +
+                train[at] + "\n" + std::string(19, ' ') + "^~~\n1 error; nothing written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["fault"]["code"], 25);
+  EXPECT_EQ(j["fault"]["column"], 20);
+}
+
+TEST_F(ScenarioCompile, MissingDescriptionsAreFault101ForTheLineAnd25ForTheTrain) {
+  write_description(work / "line.txt", line);
+  write_description(work / "train.txt", train);
+  const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--json"};
+
+  auto args = names;
+  args.insert(args.end(), {"nope.txt", "train.txt"});
+  ProcessResult r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err,
+            "nope.txt: error: fault 101: no line description file\n"
+            "nope.txt: note: No such file or directory\n"
+            "1 error; nothing written\n");
+  EXPECT_EQ(json_of(r)["fault"]["code"], 101);
+  EXPECT_EQ(json_of(r)["fault"]["file"], "nope.txt");
+
+  args = names;
+  args.insert(args.end(), {"line.txt", "nope.txt"});
+  r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err.substr(0, r.err.find(':')), "nope.txt") << r.err;
+  EXPECT_NE(r.err.find("error: fault 25: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("nope.txt: note: No such file or directory\n"), std::string::npos) << r.err;
+  EXPECT_EQ(json_of(r)["fault"]["code"], 25);
+  EXPECT_EQ(names_in(work.path()), (std::vector<std::string>{"line.txt", "train.txt"}));
+}
+
+TEST_F(ScenarioCompile, HostileNamesAreRefusedBeforeAnythingIsWritten) {
+  write_description(work / "line.txt", line);
+  write_description(work / "train.txt", train);
+  const fs::path nested = work / "deep" / "er";
+  fs::create_directories(nested);
+  for (const std::string bad : {"../x", "a/b", "a\\b", "", "x\ty", "..", "\xE6\x97\xA5"}) {
+    for (const char* option : {"--line-name", "--train-number"}) {
+      const bool line_bad = std::string(option) == "--line-name";
+      const ProcessResult r =
+          run_tool(nested, {"--line-name", line_bad ? bad : "L", "--train-number", line_bad ? "7" : bad,
+                            "--out", "out", "../../line.txt", "../../train.txt"});
+      EXPECT_EQ(r.status, 2) << option << " " << bad;
+      EXPECT_NE(r.err.find(std::string("error: ") + option), std::string::npos) << r.err;
+      EXPECT_EQ(names_in(nested), std::vector<std::string>{}) << option << " " << bad;
+      EXPECT_EQ(names_in(work / "deep"), std::vector<std::string>{"er"});
+      EXPECT_EQ(names_in(work.path()), (std::vector<std::string>{"deep", "line.txt", "train.txt"}));
+    }
+  }
+}
+
+TEST_F(ScenarioCompile, NoPlotWritesTwoFilesAndLeavesAnOldRouteFileAlone) {
+  fs::create_directories(out());
+  std::ofstream(out() / kPlot) << "old plot";
+  const ProcessResult r = compile({"--no-plot", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "compiled: 2 files written\n");
+  EXPECT_EQ(json_of(r)["files"], (json{kSlots, kSections}));
+  EXPECT_EQ(slurp(out() / kPlot), "old plot");
+  EXPECT_EQ(fs::file_size(out() / kSections), 12315u);
+}
+
+TEST_F(ScenarioCompile, KeepPartialWritesWhatWasCompiledWhereTheDefaultWritesNothing) {
+  const size_t at = index_of(train, "stazione,    6800");
+  train[at].replace(0, 17, "stazione,    6820");
+
+  ProcessResult r = compile();
+  EXPECT_EQ(r.status, 3);
+  EXPECT_FALSE(fs::exists(out()));
+
+  r = compile({"--keep-partial", "--json"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1), "1 error; 3 files written\n");
+  EXPECT_EQ(json_of(r)["files"], (json{kPlot, kSlots, kSections}));
+  EXPECT_EQ(json_of(r)["fault"]["code"], 8);
+  EXPECT_EQ(fs::file_size(out() / kSections), 12315u);
+  EXPECT_EQ(fs::file_size(out() / kPlot), 819964u);
+}
+
+TEST_F(ScenarioCompile, ReservedPlaceTakenIsErrore1250AndNothingIsWrittenEvenWhenKeepingPartial) {
+  // A sign board at 0 lands in section 1, whose data1 is reserved for the marker.
+  line.insert(line.begin() + static_cast<long>(index_of(line, "cartello_indicatore,  400,")),
+              "cartello_indicatore,  0,   (ZERO)");
+  const ProcessResult r = compile({"--keep-partial", "--json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "error: Errore n. 1250: a reserved place is taken (slot 85 short1 or section 1 data1)\n"
+            "1 error; nothing written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["error"], "1250");
+  EXPECT_TRUE(j["fault"].is_null());
+  EXPECT_TRUE(j["codes"].is_null());
+  EXPECT_FALSE(fs::exists(out()));
+}
+
+TEST_F(ScenarioCompile, ConflictOfThePassIsAWarningAndTheFilesAreWritten) {
+  // A slow-down starting in section 201 whose first window (196 to 194) holds three signals.
+  const size_t at = index_of(train, "[segnali]") + 1;
+  train.insert(train.begin() + static_cast<long>(at),
+               {"segnale,    9650,   1, 4, 1,  0, 0,    0,  0,0,0, 0",
+                "segnale,    9700,   1, 4, 1,  0, 0,    0,  0,0,0, 0",
+                "segnale,    9750,   1, 4, 1,  0, 0,    0,  0,0,0, 0"});
+  train.insert(train.begin() + static_cast<long>(index_of(train, "[rallentamenti]") + 1),
+               "rallentamento,  10000,  30,  500,  1,  0,  0");
+  const ProcessResult r = compile({"--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "warning: conflict 12: no free section in a window before a slow-down start (at 10050 m)\n"
+            "compiled, 1 warning: 3 files written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["conflicts"],
+            (json::array({{{"code", 12},
+                           {"position", 10050},
+                           {"meaning", "no free section in a window before a slow-down start"}}})));
+  EXPECT_TRUE(j["fault"].is_null());
+  EXPECT_EQ(j["files"].size(), 3u);
+}
+
+TEST_F(ScenarioCompile, UnreadableDescriptionOrOutputOverAnInputIsAFileError) {
+  write_description(work / "train.txt", train);
+  fs::create_directories(work / "adir");
+  ProcessResult r =
+      run_tool(work.path(), {"--line-name", "L", "--train-number", "7", "--json", "adir", "train.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "adir: error: cannot read: Is a directory\n1 error; nothing written\n");
+  EXPECT_EQ(json_of(r)["file_error"]["file"], "adir");
+
+  // The description itself bears the name of an output: refused, left as it was.
+  write_description(work / "L_7.sim", line);
+  const std::string before = slurp(work / "L_7.sim");
+  r = run_tool(work.path(), {"--line-name", "L", "--train-number", "7", "L_7.sim", "train.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("./L_7.sim: error: the output would replace the description L_7.sim\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(slurp(work / "L_7.sim"), before);
+}
+
+TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
+  std::ofstream(work / "blocker") << "a file, not a folder";
+  ProcessResult r = compile({"--out", "blocker/sub"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(r.err.rfind("blocker/sub: error: cannot create the folder: ", 0), 0u) << r.err;
+
+  // A folder bearing the name of the slot table: the route plot goes out, then the writing stops.
+  fs::create_directories(out() / kSlots);
+  r = compile({"--json"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_EQ(r.err, "out/" + kSlots + ": error: cannot replace: Is a directory\n1 error; 1 file written\n");
+  const json j = json_of(r);
+  EXPECT_EQ(j["files"], json{kPlot});
+  EXPECT_EQ(j["file_error"]["file"], "out/" + kSlots);
+  EXPECT_FALSE(fs::exists(out() / kSections));
+}
+
+TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
+  TempDir dir;
+  ProcessResult r = run_tool(dir.path(), {"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* option :
+       {"--line-name", "--train-number", "--out", "--no-plot", "--keep-partial", "--json"})
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+  r = run_tool(dir.path(), {"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("scenario-compile ", 0), 0u) << r.out;
+
+  EXPECT_EQ(run_tool(dir.path(), {"--train-number", "7", "a", "b"}).status, 2);  // no --line-name
+  EXPECT_EQ(run_tool(dir.path(), {"--line-name", "L", "--train-number", "7", "a"}).status, 2);  // one file
+  EXPECT_EQ(run_tool(dir.path(), {"--line-name", "L", "--train-number", "7", "--bogus", "a", "b"}).status, 2);
+  EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace compactor

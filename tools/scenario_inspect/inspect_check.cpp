@@ -1,0 +1,66 @@
+#include "tools/scenario_inspect/inspect_check.h"
+
+#include "output/compiled_format.h"
+#include "output/scenario_codes.h"
+#include "tools/scenario_inspect/inspect_view.h"
+
+namespace compactor::inspect {
+namespace {
+
+std::string num(int64_t v) { return std::to_string(v); }
+
+CheckItem equal(const std::string& what, int64_t found, int64_t expected, const std::string& because) {
+  if (found == expected) return {true, what + " is " + num(found) + because};
+  return {false, what + " is " + num(found) + ", expected " + num(expected) + because};
+}
+
+// Sign boards and station ends refer to slots: the slot must exist and hold a text.
+void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
+  int signs = 0;
+  int ends = 0;
+  std::vector<std::string> wrong;
+  for (int32_t i = 0; i < m.section_count(); ++i) {
+    const TrackCell& c = m.sections[static_cast<size_t>(i)];
+    if (c.kind != kKindSignBoard && c.kind != kKindStationEnd) continue;
+    (c.kind == kKindSignBoard ? signs : ends) += 1;
+    if (c.data1 < 1 || c.data1 > kFirstSignSlot || m.slots[static_cast<size_t>(c.data1)].text.empty())
+      wrong.push_back("section " + num(i) + " (" + kind_name(c.kind) + ") refers to slot " + num(c.data1) +
+                      ", which holds no text");
+  }
+  if (wrong.empty()) {
+    items.push_back(
+        {true, num(signs) + " sign boards and " + num(ends) + " station ends refer to slots with a text"});
+    return;
+  }
+  for (auto& w : wrong) items.push_back({false, std::move(w)});
+}
+
+}  // namespace
+
+std::vector<CheckItem> check_scenario(const TrackModel& m) {
+  std::vector<CheckItem> items;
+  const int64_t length = line_length(m);
+  const int64_t cell_limit = cell_limit_for(line_length(m));
+  items.push_back(equal("the number of sections", m.section_count(), cell_limit + 1,
+                        " for a line of " + num(length) + " m (slot 84 value2)"));
+  if (m.plot_created)
+    items.push_back(equal("the number of route plot points", static_cast<int64_t>(m.route_plot.size() / 2),
+                          length + kSpareMetres + 1, " for a line of " + num(length) + " m"));
+  const SlotRecord& scene = m.slots[kSceneSlot];
+  items.push_back(equal("the marker in slot 85 short1", scene.short1, format::kSlotMarker, ""));
+  if (m.section_count() > 1) {
+    items.push_back(equal("the marker in section 1 data1", m.sections[1].data1, format::kSectionMarker, ""));
+  } else {
+    items.push_back({false, "there is no section 1 for the marker 5121 and the plain scenario code"});
+  }
+  const std::string names = " for train " + m.train_number + " on " + m.line_name;
+  items.push_back(
+      equal("the weighted scenario code in slot 85 value4", scene.value4, codice_gara_st(m), names));
+  if (m.section_count() > 1)
+    items.push_back(
+        equal("the plain scenario code in section 1 data2", m.sections[1].data2, codice_gara_og(m), names));
+  check_references(m, items);
+  return items;
+}
+
+}  // namespace compactor::inspect

@@ -1,0 +1,26 @@
+#pragma once
+// Verification of compiled files read back: sizes against the line length, the two
+// markers, the scenario codes against the names, and the slots the sections refer to.
+
+#include <string>
+#include <vector>
+
+#include "compiler/track_model.h"
+
+namespace compactor::inspect {
+
+struct CheckItem {
+  bool ok = false;
+  std::string text;
+};
+
+// One item per check, in a fixed order; the route plot is checked when it was read.
+std::vector<CheckItem> check_scenario(const TrackModel& model);
+
+inline bool all_ok(const std::vector<CheckItem>& items) {
+  for (const auto& i : items)
+    if (!i.ok) return false;
+  return true;
+}
+
+}  // namespace compactor::inspect

@@ -1,0 +1,252 @@
+// The scenario-inspect command on the files of the scenario's own program and on a
+// small scenario written by hand.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "tools/scenario_inspect/inspect_files.h"
+#include "tools/scenario_inspect/inspect_test_support.h"
+
+namespace compactor::inspect {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+// Runs a shell command line in dir, capturing both outputs.
+Outcome run_in(const fs::path& dir, const std::string& command) {
+  const fs::path out = dir / ".out", err = dir / ".err";
+  const std::string line = "cd " + quoted(dir.string()) + " && " + command + " >" + quoted(out.string()) +
+                           " 2>" + quoted(err.string());
+  const int raw = std::system(line.c_str());
+  Outcome r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = read_file(out);
+  r.err = read_file(err);
+  return r;
+}
+
+Outcome inspect(const fs::path& dir, const std::string& args) {
+  return run_in(dir, quoted(INSPECT_PROGRAM) + " " + args);
+}
+
+bool has_line(const std::string& text, const std::string& pattern) {
+  return std::regex_search(text, std::regex(pattern, std::regex::multiline));
+}
+
+// The six files of the scenario's own program, built once in a folder of their own.
+class OwnOutput : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new fs::path(fs::temp_directory_path() / ("inspect_own_" + std::to_string(::getpid())));
+    fs::create_directories(*dir_);
+    fs::copy_file(SCENARIO_PROGRAM, *dir_ / "rovella_tirsa_7162", fs::copy_options::overwrite_existing);
+    build_ = new Outcome(run_in(*dir_, "./rovella_tirsa_7162"));
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*dir_);
+    delete dir_;
+    delete build_;
+  }
+  void SetUp() override { ASSERT_EQ(build_->status, 0) << build_->err; }
+  static const char* files() {
+    return "Rovella_Tirsa_7162.dat Rovella_Tirsa_7162.sim Rovella_Tirsa_linea.dat";
+  }
+
+  static fs::path* dir_;
+  static Outcome* build_;
+};
+
+fs::path* OwnOutput::dir_ = nullptr;
+Outcome* OwnOutput::build_ = nullptr;
+
+TEST_F(OwnOutput, SlotTableShowsTheSixStationsWithExtentsAndTimes) {
+  const Outcome r = inspect(*dir_, std::string("--slots ") + files());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const char* rows[] = {
+      "^ +1  ROVELLA +12 +0 +-250 +250  18:21:00 ",
+      "^ +2  PRATOLINE +12 +6800 +6550 +7100  - ",
+      "^ +3  CASTRELA +12 +12000 +11750 +12300  18:29:00 ",
+      "^ +4  SAN MARTINO di TIRSA +22 +16150 +15850 +16500  - ",
+      "^ +5  BIVIO SANT' ELIA DI LAGO +25 +21900 +21800 +22000  - ",
+      "^ +6  TIRSA +12 +25050 +24800 +25300  18:45:00 ",
+  };
+  for (const char* row : rows) EXPECT_TRUE(has_line(r.out, row)) << row << "\n" << r.out;
+  EXPECT_TRUE(has_line(r.out, "^Scenario Rovella_Tirsa, train 7162$")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "line length +34000 m; 821 sections, 0 to 820")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "chainage +slot 81: from 0 m, km 50\\+550, flag 0")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "clock +18:20:30")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "^ +80 +9 +400  \\(  LINEA A    \\)\\(BINARIO UNICO\\)$")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "STRADA STATALE\\)\\(  N\xC2\xB0 47 ")) << r.out;
+}
+
+TEST_F(OwnOutput, SectionTableHoldsTheTenSignals) {
+  const Outcome r = inspect(*dir_, std::string("--sections ") + files());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::regex signal("^ +[0-9]+ +[0-9]+  signal ", std::regex::multiline);
+  EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), signal), std::sregex_iterator()),
+            10);
+  EXPECT_TRUE(has_line(r.out, "^ +94 +4700  signal +50 +60 +0 +3 .*at 4650 m: sx 1: 5,6,0")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "^ +488 +24400  signal +22 +31 +11 +8 .*at 24350 m: sx 2: 2,3,1  dx 2: 2,1,1"))
+      << r.out;
+  EXPECT_TRUE(has_line(r.out, "^ +820 +41000 ")) << "all 821 sections";
+}
+
+TEST_F(OwnOutput, CheckPasses) {
+  const Outcome r = inspect(*dir_, std::string("--check ") + files());
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(has_line(r.out, "^check passed$")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "the number of route plot points is 41001")) << r.out;
+}
+
+TEST_F(OwnOutput, FilesWrittenFromTheJsonAreTheSameBytes) {
+  const Outcome json = inspect(*dir_, std::string("--json ") + files());
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::ofstream(*dir_ / "model.json", std::ios::binary) << json.out;
+  const Outcome w = inspect(*dir_, "--from-json model.json copy.dat copy.sim copy_linea.dat");
+  ASSERT_EQ(w.status, 0) << w.err;
+  EXPECT_EQ(read_file(*dir_ / "copy.dat"), read_file(*dir_ / "Rovella_Tirsa_7162.dat"));
+  EXPECT_EQ(read_file(*dir_ / "copy.sim"), read_file(*dir_ / "Rovella_Tirsa_7162.sim"));
+  EXPECT_EQ(read_file(*dir_ / "copy_linea.dat"), read_file(*dir_ / "Rovella_Tirsa_linea.dat"));
+  const Outcome again = inspect(*dir_, "--json copy.dat copy.sim copy_linea.dat");
+  EXPECT_EQ(again.out, read_file(*dir_ / "model.json"));
+}
+
+// Renders the pictures with a real SVG renderer; the PNGs stay in test-artifacts/.
+TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
+  fs::create_directories(ARTIFACT_DIR);
+  for (const bool with_plot : {true, false}) {
+    const std::string name = with_plot ? "scenario" : "scenario-profile-only";
+    const std::string svg = (fs::path(ARTIFACT_DIR) / (name + ".svg")).string();
+    const std::string png = (fs::path(ARTIFACT_DIR) / (name + ".png")).string();
+    const std::string args = with_plot ? files() : "Rovella_Tirsa_7162.dat Rovella_Tirsa_7162.sim";
+    const Outcome r = inspect(*dir_, "--svg " + quoted(svg) + " " + args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Outcome render = run_in(*dir_, "rsvg-convert -o " + quoted(png) + " " + quoted(svg));
+    EXPECT_EQ(render.status, 0) << render.err;
+    EXPECT_EQ(render.err, "");
+    EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
+    const std::string picture = read_file(svg);
+    for (const char* station : {"ROVELLA", "PRATOLINE", "CASTRELA", "SAN MARTINO di TIRSA", "TIRSA"})
+      EXPECT_NE(picture.find(station), std::string::npos) << station;
+  }
+}
+
+// A small scenario written by hand: the command's answers to damage and to wrong use.
+class SmallScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("inspect_small_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+    write_scenario(testing::small_scenario(), {dir_ / "L_1.dat", dir_ / "L_1.sim", dir_ / "L_linea.dat"});
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  void cut(const std::string& name, size_t size) { fs::resize_file(dir_ / name, size); }
+  fs::path dir_;
+};
+
+TEST_F(SmallScenario, WithoutAnOptionTheSlotTableIsShown) {
+  const Outcome r = inspect(dir_, "L_1.dat L_1.sim");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has_line(r.out, "^Scenario Linea, train 1$")) << r.out;
+}
+
+TEST_F(SmallScenario, SectionsTakeARangeOrAFileAfterThem) {
+  const Outcome some = inspect(dir_, "--sections 7:8 L_1.dat L_1.sim");
+  EXPECT_EQ(some.status, 0) << some.err;
+  EXPECT_EQ(std::count(some.out.begin(), some.out.end(), '\n'), 4) << some.out;
+  const Outcome all = inspect(dir_, "--sections L_1.dat L_1.sim");
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_TRUE(has_line(all.out, "^ +160 ")) << all.out;
+}
+
+TEST_F(SmallScenario, DamagedFilesAreNamedWithTheirOffset) {
+  struct Case {
+    const char* file;
+    size_t size;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"L_1.sim", 20, "L_1.sim: file ends inside a slot at offset 20"},
+      {"L_1.sim", 52, "L_1.sim: text length 4 runs past the end of the file at offset 48"},
+      {"L_1.dat", 100, "L_1.dat: section array size 100 is not a multiple of 15 at offset 90"},
+      {"L_linea.dat", 5, "L_linea.dat: file ends inside a plot value at offset 4"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    cut(c.file, c.size);
+    const Outcome r = inspect(dir_, "--check L_1.dat L_1.sim L_linea.dat");
+    EXPECT_EQ(r.status, 2) << c.file;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  std::string slots = read_file(dir_ / "L_1.sim");
+  slots[15] = '\x7F';  // slot 0's text now claims 32512 bytes
+  std::ofstream(dir_ / "L_1.sim", std::ios::binary) << slots;
+  const Outcome r = inspect(dir_, "L_1.dat L_1.sim");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("L_1.sim: text length 32512 runs past the end of the file at offset 14"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST_F(SmallScenario, CheckFailsWithExitOneOnAWrongCount) {
+  cut("L_1.dat", 150 * 15);
+  const Outcome r = inspect(dir_, "--check L_1.dat L_1.sim L_linea.dat");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(has_line(r.out, "^WRONG  the number of sections is 150, expected 161")) << r.out;
+  EXPECT_TRUE(has_line(r.out, "^check failed$")) << r.out;
+}
+
+TEST_F(SmallScenario, WrongUseEndsWithStatusTwo) {
+  const char* uses[] = {"",
+                        "L_1.dat",
+                        "--sections 3-4 L_1.dat L_1.sim",
+                        "--bogus L_1.dat L_1.sim",
+                        "L_1.dat missing.sim",
+                        "--from-json model.json --check L_1.dat L_1.sim"};
+  for (const char* use : uses) EXPECT_EQ(inspect(dir_, use).status, 2) << use;
+  EXPECT_EQ(inspect(dir_, "--help").status, 0);
+  const Outcome v = inspect(dir_, "--version");
+  EXPECT_EQ(v.status, 0);
+  EXPECT_TRUE(has_line(v.out, "^scenario-inspect [0-9]+\\.[0-9]+\\.[0-9]+$")) << v.out;
+}
+
+TEST_F(SmallScenario, FromJsonWritesTheFilesBack) {
+  const Outcome json = inspect(dir_, "--json L_1.dat L_1.sim L_linea.dat");
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::ofstream(dir_ / "m.json", std::ios::binary) << json.out;
+  ASSERT_EQ(inspect(dir_, "--from-json m.json c.dat c.sim c_linea.dat").status, 0);
+  EXPECT_EQ(read_file(dir_ / "c.dat"), read_file(dir_ / "L_1.dat"));
+  EXPECT_EQ(read_file(dir_ / "c.sim"), read_file(dir_ / "L_1.sim"));
+  EXPECT_EQ(read_file(dir_ / "c_linea.dat"), read_file(dir_ / "L_linea.dat"));
+  const Outcome no_plot_file = inspect(dir_, "--from-json m.json d.dat d.sim");
+  EXPECT_EQ(no_plot_file.status, 2);
+  EXPECT_NE(no_plot_file.err.find("name a file for it"), std::string::npos) << no_plot_file.err;
+  std::ofstream(dir_ / "bad.json") << "{\"format\": ";
+  const Outcome bad = inspect(dir_, "--from-json bad.json e.dat e.sim");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("bad.json: "), std::string::npos) << bad.err;
+  EXPECT_FALSE(fs::exists(dir_ / "e.dat"));
+}
+
+}  // namespace
+}  // namespace compactor::inspect

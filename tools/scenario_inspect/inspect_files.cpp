@@ -1,0 +1,81 @@
+#include "tools/scenario_inspect/inspect_files.h"
+
+#include "driver/folder_store.h"
+#include "output/compiled_files.h"
+#include "sources/cp1252.h"
+
+namespace compactor::inspect {
+namespace {
+
+constexpr int kLineNameSlot = 85;
+constexpr int kTrainNumberSlot = 86;
+
+std::string read_whole(const std::filesystem::path& path) {
+  try {
+    const FolderStore store(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."));
+    std::optional<std::string> bytes = store.read_file(path.filename().string());
+    if (!bytes) throw InspectError(path.string() + ": no such file");
+    return std::move(*bytes);
+  } catch (const FileError& e) {
+    throw InspectError(e.what());
+  }
+}
+
+// Runs a decoder and puts the file's name in front of its complaint.
+template <typename Decode>
+auto decode_named(const std::string& name, Decode decode) {
+  try {
+    return decode();
+  } catch (const FormatError& e) {
+    throw InspectError(name + ": " + e.what());
+  }
+}
+
+}  // namespace
+
+TrackModel decode_scenario(const std::string& sections_bytes, const std::string& sections_name,
+                           const std::string& slots_bytes, const std::string& slots_name,
+                           const std::optional<std::string>& plot_bytes, const std::string& plot_name) {
+  TrackModel m;
+  m.sections = decode_named(sections_name, [&] { return decode_sections(sections_bytes); });
+  m.sections_created = true;
+  m.cell_limit = m.section_count() - 1;
+  m.slots = decode_named(slots_name, [&] { return decode_slots(slots_bytes); });
+  m.line_name = cp1252_to_utf8(m.slots[kLineNameSlot].text);
+  m.train_number = cp1252_to_utf8(m.slots[kTrainNumberSlot].text);
+  if (plot_bytes) {
+    m.route_plot = decode_named(plot_name, [&] { return decode_route_plot(*plot_bytes); });
+    m.plot_created = true;
+    m.plot_wanted = 1;
+    m.plot_limit = static_cast<int32_t>(m.route_plot.size() / 2) - 1;
+  }
+  return m;
+}
+
+TrackModel load_scenario(const ScenarioPaths& paths) {
+  const std::string sections = read_whole(paths.sections);
+  const std::string slots = read_whole(paths.slots);
+  std::optional<std::string> plot;
+  if (paths.plot) plot = read_whole(*paths.plot);
+  return decode_scenario(sections, paths.sections.string(), slots, paths.slots.string(), plot,
+                         paths.plot ? paths.plot->string() : std::string());
+}
+
+void write_scenario(const TrackModel& model, const ScenarioPaths& paths) {
+  if (model.plot_created && !paths.plot) throw InspectError("the model has a route plot: name a file for it");
+  if (!model.plot_created && paths.plot)
+    throw InspectError(paths.plot->string() + ": the model has no route plot to write");
+  // Everything is encoded before the first file is touched.
+  const std::string sections = encode_sections(model.sections);
+  const std::string slots = encode_slots(model.slots);
+  const std::string plot = model.plot_created ? encode_route_plot(model.route_plot) : std::string();
+  try {
+    if (paths.plot) replace_file_atomically(*paths.plot, plot);
+    replace_file_atomically(paths.slots, slots);
+    replace_file_atomically(paths.sections, sections);
+  } catch (const FileError& e) {
+    throw InspectError(e.what());
+  }
+}
+
+}  // namespace compactor::inspect

@@ -1,0 +1,240 @@
+#include "tools/scenario_inspect/inspect_json.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "sources/cp1252.h"
+#include "tools/scenario_inspect/inspect_files.h"
+#include "tools/scenario_inspect/inspect_view.h"
+
+namespace compactor::inspect {
+namespace {
+
+constexpr int kFormatVersion = 1;
+constexpr char kFormatName[] = "compiled scenario";
+
+// The members of a section and of a slot, in file order, for both directions.
+template <typename F>
+void cell_fields(F&& f) {
+  f("kind", &TrackCell::kind);
+  f("data1", &TrackCell::data1);
+  f("data2", &TrackCell::data2);
+  f("data3", &TrackCell::data3);
+  f("data4", &TrackCell::data4);
+  f("signal_time", &TrackCell::signal_time);
+  f("approach_mark", &TrackCell::approach_mark);
+  f("mountain_type", &TrackCell::mountain_type);
+  f("speed_code", &TrackCell::speed_code);
+  f("gradient_code", &TrackCell::gradient_code);
+  f("adhesion", &TrackCell::adhesion);
+}
+
+template <typename F>
+void slot_numbers_before_text(F&& f) {
+  f("kind", &SlotRecord::kind);
+  f("value1", &SlotRecord::value1);
+  f("value2", &SlotRecord::value2);
+  f("value3", &SlotRecord::value3);
+  f("mode", &SlotRecord::mode);
+}
+
+template <typename F>
+void slot_numbers_after_text(F&& f) {
+  f("short1", &SlotRecord::short1);
+  f("short2", &SlotRecord::short2);
+  f("short3", &SlotRecord::short3);
+  f("short4", &SlotRecord::short4);
+  f("short5", &SlotRecord::short5);
+  f("byte1", &SlotRecord::byte1);
+  f("byte2", &SlotRecord::byte2);
+  f("byte3", &SlotRecord::byte3);
+  f("byte4", &SlotRecord::byte4);
+  f("value4", &SlotRecord::value4);
+}
+
+std::string slot_role(const TrackModel& m, int i, int first_sign) {
+  if (i >= kChainageSlotFirst) return "header";
+  if (is_empty_slot(m.slots[static_cast<size_t>(i)])) return "empty";
+  if (i == 0) return "unused";
+  return i < first_sign ? "station" : "sign text";
+}
+
+Json plot_entry(const PlotValue& v) {
+  if (const auto* i = std::get_if<int16_t>(&v)) return Json(static_cast<int64_t>(*i));
+  if (const auto* d = std::get_if<double>(&v)) {
+    if (std::isfinite(*d)) return Json(*d);
+    char bits[17];
+    std::snprintf(bits, sizeof bits, "%016llx", static_cast<unsigned long long>(std::bit_cast<uint64_t>(*d)));
+    return Json(bits);
+  }
+  return Json(nullptr);
+}
+
+[[noreturn]] void refuse(const std::string& where, const std::string& what) {
+  throw InspectError("JSON " + where + ": " + what);
+}
+
+const Json& member(const Json& object, const char* name, const std::string& where) {
+  if (!object.is_object()) refuse(where, "is not an object");
+  const auto it = object.find(name);
+  if (it == object.end()) refuse(where + "." + name, "is missing");
+  return *it;
+}
+
+template <typename T>
+T integer(const Json& v, const std::string& where) {
+  if (!v.is_number_integer()) refuse(where, "is not an integer");
+  if (v.is_number_unsigned() && v.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<T>::max()))
+    refuse(where, v.dump() + " does not fit the field");
+  const int64_t n = v.get<int64_t>();
+  if (!v.is_number_unsigned() && (n < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
+                                  n > static_cast<int64_t>(std::numeric_limits<T>::max())))
+    refuse(where, v.dump() + " does not fit the field");
+  return static_cast<T>(n);
+}
+
+// UTF-8 back to Windows-1252. The five bytes without a character come back from the
+// control characters U+0081, U+008D, U+008F, U+0090 and U+009D that stand for them.
+std::string stored_text(const std::string& utf8, const std::string& where) {
+  std::string out;
+  size_t start = 0;
+  try {
+    for (size_t i = 0; i + 1 < utf8.size(); ++i) {
+      const auto lead = static_cast<uint8_t>(utf8[i]);
+      const auto next = static_cast<uint8_t>(utf8[i + 1]);
+      if (lead != 0xC2 || (next != 0x81 && next != 0x8D && next != 0x8F && next != 0x90 && next != 0x9D))
+        continue;
+      out += utf8_to_cp1252(std::string_view(utf8).substr(start, i - start));
+      out += static_cast<char>(next);
+      start = i + 2;
+      ++i;
+    }
+    out += utf8_to_cp1252(std::string_view(utf8).substr(start));
+  } catch (const EncodingError& e) {
+    refuse(where, e.what());
+  }
+  if (out.size() > 0xFFFF) refuse(where, "is longer than 65535 bytes");
+  return out;
+}
+
+PlotValue plot_value(const Json& v, const std::string& where) {
+  if (v.is_null()) return std::monostate{};
+  if (v.is_number_integer()) return integer<int16_t>(v, where);
+  if (v.is_number_float()) return v.get<double>();
+  if (v.is_string()) {
+    const std::string s = v.get<std::string>();
+    uint64_t bits = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), bits, 16);
+    if (s.size() != 16 || ec != std::errc() || end != s.data() + s.size())
+      refuse(where, "a string here must be the 16 hexadecimal digits of a double");
+    return std::bit_cast<double>(bits);
+  }
+  refuse(where, "must be null, an integer or a number");
+}
+
+const Json& array_member(const Json& j, const char* name, const std::string& where) {
+  const Json& a = member(j, name, where);
+  if (!a.is_array()) refuse(where + "." + name, "is not an array");
+  return a;
+}
+
+}  // namespace
+
+Json model_to_json(const TrackModel& m) {
+  Json j;
+  j["format"] = kFormatName;
+  j["version"] = kFormatVersion;
+  j["line_name"] = m.line_name;
+  j["train_number"] = m.train_number;
+  Json& sections = j["sections"] = Json::array();
+  for (int32_t i = 0; i < m.section_count(); ++i) {
+    const TrackCell& c = m.sections[static_cast<size_t>(i)];
+    Json s;
+    s["index"] = i;
+    cell_fields([&](const char* name, auto field) { s[name] = c.*field; });
+    s["kind_name"] = kind_name(c.kind);
+    sections.push_back(std::move(s));
+  }
+  Json& slots = j["slots"] = Json::array();
+  const int first_sign = first_sign_slot(m);
+  for (int i = 0; i < kSlotCount; ++i) {
+    const SlotRecord& r = m.slots[static_cast<size_t>(i)];
+    Json s;
+    s["index"] = i;
+    s["role"] = slot_role(m, i, first_sign);
+    slot_numbers_before_text([&](const char* name, auto field) { s[name] = r.*field; });
+    s["text"] = cp1252_to_utf8(r.text);
+    slot_numbers_after_text([&](const char* name, auto field) { s[name] = r.*field; });
+    slots.push_back(std::move(s));
+  }
+  if (!m.plot_created) {
+    j["route_plot"] = nullptr;
+    return j;
+  }
+  const size_t points = m.route_plot.size() / 2;
+  Json x = Json::array();
+  Json y = Json::array();
+  for (size_t k = 0; k < points; ++k) {
+    x.push_back(plot_entry(m.route_plot[k]));
+    y.push_back(plot_entry(m.route_plot[points + k]));
+  }
+  j["route_plot"] = Json{{"x", std::move(x)}, {"y", std::move(y)}};
+  return j;
+}
+
+TrackModel model_from_json(const Json& j) {
+  if (!j.is_object() || j.value("format", std::string()) != kFormatName)
+    refuse("document",
+           "is not a compiled scenario (\"format\" must be \"" + std::string(kFormatName) + "\")");
+  if (integer<int32_t>(member(j, "version", "document"), "version") != kFormatVersion)
+    refuse("version", "only version " + std::to_string(kFormatVersion) + " can be read");
+  TrackModel m;
+  const Json& sections = array_member(j, "sections", "document");
+  for (size_t i = 0; i < sections.size(); ++i) {
+    const std::string where = "sections[" + std::to_string(i) + "]";
+    TrackCell c;
+    cell_fields([&](const char* name, auto field) {
+      c.*field = integer<std::remove_reference_t<decltype(c.*field)>>(member(sections[i], name, where),
+                                                                      where + "." + name);
+    });
+    m.sections.push_back(c);
+  }
+  m.sections_created = true;
+  m.cell_limit = m.section_count() - 1;
+  const Json& slots = array_member(j, "slots", "document");
+  if (slots.size() != static_cast<size_t>(kSlotCount)) refuse("slots", "must hold 87 slots");
+  for (size_t i = 0; i < slots.size(); ++i) {
+    const std::string where = "slots[" + std::to_string(i) + "]";
+    SlotRecord& r = m.slots[i];
+    auto read = [&](const char* name, auto field) {
+      r.*field = integer<std::remove_reference_t<decltype(r.*field)>>(member(slots[i], name, where),
+                                                                      where + "." + name);
+    };
+    slot_numbers_before_text(read);
+    const Json& text = member(slots[i], "text", where);
+    if (!text.is_string()) refuse(where + ".text", "is not a string");
+    r.text = stored_text(text.get<std::string>(), where + ".text");
+    slot_numbers_after_text(read);
+  }
+  m.line_name = cp1252_to_utf8(m.slots[kSceneSlot].text);
+  m.train_number = cp1252_to_utf8(m.slots[kCabSlot].text);
+  const Json& plot = member(j, "route_plot", "document");
+  if (plot.is_null()) return m;
+  const Json& x = array_member(plot, "x", "route_plot");
+  const Json& y = array_member(plot, "y", "route_plot");
+  if (x.size() != y.size()) refuse("route_plot", "x and y must have as many entries");
+  m.route_plot.resize(2 * x.size());
+  for (size_t k = 0; k < x.size(); ++k) {
+    m.route_plot[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");
+    m.route_plot[x.size() + k] = plot_value(y[k], "route_plot.y[" + std::to_string(k) + "]");
+  }
+  m.plot_created = true;
+  m.plot_wanted = 1;
+  m.plot_limit = static_cast<int32_t>(x.size()) - 1;
+  return m;
+}
+
+}  // namespace compactor::inspect

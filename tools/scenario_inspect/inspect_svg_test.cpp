@@ -1,0 +1,72 @@
+#include "tools/scenario_inspect/inspect_svg.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "tools/scenario_inspect/inspect_test_support.h"
+
+namespace compactor::inspect {
+namespace {
+
+size_t count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(InspectSvg, PlanAndProfileShowTheScenario) {
+  const std::string svg = scenario_svg(testing::small_scenario());
+  EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svg.find("Route plan"), std::string::npos);
+  EXPECT_NE(svg.find("Line profile"), std::string::npos);
+  EXPECT_NE(svg.find(">ALFA<"), std::string::npos);           // on the plan
+  EXPECT_NE(svg.find(">ALFA 18:21:00<"), std::string::npos);  // on the profile
+  EXPECT_NE(svg.find(">BETA<"), std::string::npos);
+  EXPECT_NE(svg.find("distance from the start of the line (km)"), std::string::npos);
+  EXPECT_NE(svg.find(">x (km)<"), std::string::npos);
+  EXPECT_EQ(count(svg, "<svg"), 1u);
+  EXPECT_EQ(count(svg, "</svg>"), 1u);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+  EXPECT_EQ(svg.find("inf"), std::string::npos);
+}
+
+TEST(InspectSvg, WithoutThePlotOnlyTheProfileIsDrawn) {
+  const std::string svg = scenario_svg(testing::small_scenario(false));
+  EXPECT_EQ(svg.find("Route plan"), std::string::npos);
+  EXPECT_NE(svg.find("No route plot read"), std::string::npos);
+  EXPECT_NE(svg.find("Line profile"), std::string::npos);
+}
+
+TEST(InspectSvg, TextsAreEscaped) {
+  TrackModel m = testing::small_scenario();
+  m.slots[1].text = "A&B <\"C\">";
+  const std::string svg = scenario_svg(m);
+  EXPECT_NE(svg.find("A&amp;B &lt;&quot;C&quot;&gt;"), std::string::npos);
+  EXPECT_EQ(svg.find("A&B"), std::string::npos);
+}
+
+// Coordinates stay on the page even for a line that is one straight stretch or
+// holds no points at all.
+TEST(InspectSvg, DegenerateLinesStayOnThePage) {
+  TrackModel straight = testing::small_scenario();
+  for (int32_t k = 2; k <= straight.plot_limit - 2; ++k) {
+    straight.plot(k, 0) = 0.0;
+    straight.plot(k, 1) = static_cast<double>(k);
+  }
+  TrackModel empty = testing::small_scenario();
+  for (auto& v : empty.route_plot) v = std::monostate{};
+  for (const TrackModel* m : {&straight, &empty}) {
+    const std::string svg = scenario_svg(*m);
+    const std::regex number("-?[0-9]+\\.[0-9]+");  // every coordinate is written with one decimal
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), number); it != std::sregex_iterator(); ++it) {
+      const double v = std::stod(it->str());
+      EXPECT_GT(v, -1.0);
+      EXPECT_LT(v, 3000.0);
+    }
+  }
+  EXPECT_NE(scenario_svg(empty).find("holds no points"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace compactor::inspect

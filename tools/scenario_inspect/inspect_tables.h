@@ -1,0 +1,31 @@
+#pragma once
+// The section table and the slot table of a compiled scenario, as aligned text.
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "compiler/track_model.h"
+
+namespace compactor::inspect {
+
+// Sections FROM to TO inclusive; an end left out is the first or the last section.
+struct SectionRange {
+  std::optional<int32_t> from;
+  std::optional<int32_t> to;
+};
+
+// Parses "FROM:TO", ":TO", "FROM:" or ":"; nullopt when the text is not such a range.
+std::optional<SectionRange> parse_section_range(const std::string& text);
+
+// One row per section: index, start metre, kind, data1..4, signal_time, approach_mark,
+// mountain_type, speed (km/h), gradient (per mille; "-" where it was never filled),
+// adhesion, and what the feature means.
+void write_sections_table(std::ostream& out, const TrackModel& model, const SectionRange& range);
+
+// The header values by meaning, the stations and the sign texts, then any other
+// non-empty slot with its raw fields.
+void write_slots_table(std::ostream& out, const TrackModel& model);
+
+}  // namespace compactor::inspect

@@ -1,0 +1,80 @@
+#pragma once
+// What the fields of a compiled scenario mean: kind names, the stations, the sign
+// boards and the packed values of signals and speed boards, read from a track model.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/track_model.h"
+
+namespace compactor::inspect {
+
+inline constexpr int kChainageSlotFirst = 81;  // 81 to 83: the three chainage triples
+inline constexpr int kTrainSlot = 84;          // braked mass, line length, vehicles
+inline constexpr int kSceneSlot = 85;          // scenery, line name, marker, weighted code
+inline constexpr int kCabSlot = 86;            // cab signalling, train number, sand, clock
+
+// "signal", "speed board", ...; "-" for 0 and "kind N" for a number without a meaning.
+std::string kind_name(uint8_t kind);
+
+// Where the feature of section i was written from: the point features (signals, slow-down
+// parts, speed and sign boards) stand at (i - 1) x 50 m, everything else at i x 50 m.
+int32_t feature_position(int32_t index, uint8_t kind);
+
+// The line length in metres, as the length record gave it (slot 84 value2).
+int32_t line_length(const TrackModel& model);
+
+// A slot in its cleared state.
+bool is_empty_slot(const SlotRecord& slot);
+
+// Seconds since midnight as hh:mm:ss.
+std::string clock_text(int64_t seconds);
+// A chainage in metres as "km 50+550".
+std::string chainage_text(int32_t metres);
+
+struct StationView {
+  int slot = 0;
+  std::string name;  // UTF-8
+  uint8_t kind = 0;
+  int32_t position = 0;
+  int32_t from = 0;  // extent
+  int32_t to = 0;
+  int32_t time = 0;  // timetable time in seconds; 0 = none
+};
+
+struct SignView {
+  int slot = 0;
+  int32_t section = 0;
+  int32_t position = 0;
+  std::string text;  // UTF-8; empty when the slot is out of range
+};
+
+// The lowest slot that a sign board refers to (81 when there is none): slots below it
+// hold stations, slots from it to 80 sign texts.
+int first_sign_slot(const TrackModel& model);
+// The non-empty slots below the first sign slot, in slot order.
+std::vector<StationView> stations(const TrackModel& model);
+// Every sign-board section, in section order, with the text of its slot.
+std::vector<SignView> sign_boards(const TrackModel& model);
+
+// A signal's packed values taken apart.
+struct SignalView {
+  int sx, s1, s2, s3, rapp, dx, d1, d2, d3;
+};
+SignalView unpack_signal(const TrackCell& cell);
+
+// One category of a speed board: left speed x 20 + right speed / 5, taken apart; the right
+// speed is exact only below 100 km/h.
+struct BoardSpeeds {
+  int left, right;
+};
+BoardSpeeds unpack_board_speed(int16_t packed);
+
+// What section i holds, in words ("" for nothing): where a point feature was placed from,
+// the unpacked values of its feature, the station or sign text it refers to, and the
+// markers of section 1.
+std::string feature_note(const TrackModel& model, int32_t index);
+
+}  // namespace compactor::inspect

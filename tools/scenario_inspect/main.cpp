@@ -1,0 +1,144 @@
+// scenario-inspect: shows what the simulator will load from a compiled scenario.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "driver/exit_status.h"
+#include "driver/folder_store.h"
+#include "tools/scenario_inspect/inspect_check.h"
+#include "tools/scenario_inspect/inspect_files.h"
+#include "tools/scenario_inspect/inspect_json.h"
+#include "tools/scenario_inspect/inspect_svg.h"
+#include "tools/scenario_inspect/inspect_tables.h"
+
+namespace compactor::inspect {
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitCheckFailed = 1;
+
+// "--sections" takes an optional range; a following argument that is not one is a file.
+std::vector<std::string> arguments(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--sections" && (i + 1 == args.size() || !parse_section_range(args[i + 1])))
+      args[i] = "--sections=:";
+  }
+  std::reverse(args.begin(), args.end());  // CLI11 takes them last first
+  return args;
+}
+
+ScenarioPaths paths_of(const std::vector<std::string>& files) {
+  ScenarioPaths p{files.at(0), files.at(1), std::nullopt};
+  if (files.size() > 2) p.plot = files[2];
+  return p;
+}
+
+int from_json(const std::string& json_file, const ScenarioPaths& paths) {
+  std::ifstream in(json_file, std::ios::binary);
+  if (!in) throw InspectError(json_file + ": cannot be read");
+  Json j;
+  try {
+    j = Json::parse(in);
+  } catch (const Json::parse_error& e) {
+    throw InspectError(json_file + ": " + e.what());
+  }
+  write_scenario(model_from_json(j), paths);
+  return kExitDone;
+}
+
+int run(int argc, char** argv) {
+  CLI::App app{
+      "Reads the compiled files of a scenario back: the section array (<line>_<train>.dat), the slot table "
+      "(<line>_<train>.sim) and, when given, the route plot (<line>_linea.dat). Without an option it prints "
+      "the slot table.\nExit status: 0 done, 1 --check found something wrong, 2 a file is missing or "
+      "damaged, or the command line is wrong.",
+      "scenario-inspect"};
+  std::vector<std::string> files;
+  std::string range_text;
+  std::string svg_file;
+  std::string json_in;
+  bool slots = false;
+  bool json = false;
+  bool check = false;
+  app.add_option("files", files, "SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]")
+      ->expected(2, 3)
+      ->required()
+      ->type_name("FILE");
+  auto* sections = app.add_option("--sections", range_text,
+                                  "table of sections, all or FROM:TO (indexes, either end may be left out)")
+                       ->expected(0, 1)
+                       ->type_name("[FROM:TO]");
+  app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
+  app.add_flag("--json", json, "the whole model as JSON on standard output");
+  app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
+      ->type_name("FILE");
+  app.add_flag("--check", check,
+               "verify sizes, markers 610 and 5121 and the scenario codes; exit 1 when something is off");
+  app.add_option("--from-json", json_in,
+                 "write the files named on the command line from FILE, the JSON of --json (no other option)")
+      ->type_name("FILE");
+  app.set_version_flag("--version", std::string("scenario-inspect ") + SCENARIO_INSPECT_VERSION);
+  try {
+    std::vector<std::string> args = arguments(argc, argv);
+    app.parse(args);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitFileError;
+  }
+  const bool any_view = sections->count() > 0 || slots || json || !svg_file.empty() || check;
+  if (!json_in.empty()) {
+    if (any_view) {
+      std::cerr << "scenario-inspect: --from-json takes no other option\n";
+      return kExitFileError;
+    }
+    return from_json(json_in, paths_of(files));
+  }
+
+  const TrackModel model = load_scenario(paths_of(files));
+  std::ostringstream out;
+  if (sections->count() > 0) {
+    const auto range = parse_section_range(range_text.empty() ? ":" : range_text);
+    if (!range) {
+      std::cerr << "scenario-inspect: --sections wants FROM:TO, not \"" << range_text << "\"\n";
+      return kExitFileError;
+    }
+    write_sections_table(out, model, *range);
+  }
+  if (slots || !any_view) {
+    if (out.tellp() > 0) out << '\n';
+    write_slots_table(out, model);
+  }
+  if (json) out << model_to_json(model).dump(1) << '\n';
+  if (!svg_file.empty()) {
+    try {
+      replace_file_atomically(svg_file, scenario_svg(model));
+    } catch (const FileError& e) {
+      throw InspectError(e.what());
+    }
+  }
+  int status = kExitDone;
+  if (check) {
+    const auto items = check_scenario(model);
+    if (out.tellp() > 0) out << '\n';
+    for (const CheckItem& i : items) out << (i.ok ? "ok     " : "WRONG  ") << i.text << '\n';
+    out << (all_ok(items) ? "check passed\n" : "check failed\n");
+    if (!all_ok(items)) status = kExitCheckFailed;
+  }
+  std::cout << out.str();
+  return status;
+}
+
+}  // namespace
+}  // namespace compactor::inspect
+
+int main(int argc, char** argv) {
+  try {
+    return compactor::inspect::run(argc, argv);
+  } catch (const std::exception& e) {  // InspectError above all: a file missing or damaged
+    std::cerr << "scenario-inspect: " << e.what() << '\n';
+    return compactor::kExitFileError;
+  }
+}
