@@ -34,6 +34,9 @@ class FolderScenarioIo : public ScenarioIo {
                                       : train_description_name(scenario_.line_name, scenario_.train_number);
   }
   void replace_file(const std::string& name, std::string_view bytes) override { store_.replace_file(name, bytes); }
+  void replace_file_from(const std::string& name, ByteSource& source) override {
+    store_.replace_file_from(name, source);
+  }
   void errore(const std::string& a) override { compactor::errore(a, window_); }
 
  private:

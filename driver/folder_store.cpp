@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace compactor {
@@ -27,7 +28,26 @@ void set_write_fault_injection(const WriteFaultInjection& injection) {
   g_replace_calls = 0;
 }
 
+namespace {
+
+// One piece: the whole of a buffer already in memory.
+class WholeBytes : public ByteSource {
+ public:
+  explicit WholeBytes(std::string_view bytes) : bytes_(bytes) {}
+  std::string_view next() override { return std::exchange(bytes_, std::string_view()); }
+
+ private:
+  std::string_view bytes_;
+};
+
+}  // namespace
+
 void replace_file_atomically(const std::filesystem::path& path, std::string_view bytes) {
+  WholeBytes source(bytes);
+  replace_file_atomically(path, source);
+}
+
+void replace_file_atomically(const std::filesystem::path& path, ByteSource& source) {
   ++g_replace_calls;
   std::filesystem::path dir = path.parent_path();
   if (dir.empty()) dir = ".";
@@ -43,18 +63,22 @@ void replace_file_atomically(const std::filesystem::path& path, std::string_view
     ::unlink(temp.c_str());
     throw FileError(path, what + ": " + reason_of(err));
   };
-  size_t to_write = bytes.size();
-  if (injected(WriteFaultInjection::Step::write)) to_write = g_injection.short_write ? bytes.size() / 2 : 0;
-  size_t done = 0;
-  while (done < to_write) {
-    const ssize_t n = ::write(fd, bytes.data() + done, to_write - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write", errno);
+  const bool inject_write = injected(WriteFaultInjection::Step::write);
+  for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) {
+    // An injected failure writes half of the first piece (or nothing) and fails.
+    if (inject_write) piece = g_injection.short_write ? piece.substr(0, piece.size() / 2) : std::string_view();
+    size_t done = 0;
+    while (done < piece.size()) {
+      const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        fail("cannot write", errno);
+      }
+      done += static_cast<size_t>(n);
     }
-    done += static_cast<size_t>(n);
+    if (inject_write) break;
   }
-  if (injected(WriteFaultInjection::Step::write)) fail("cannot write", ENOSPC);
+  if (inject_write) fail("cannot write", ENOSPC);
   // The files are meant to be read by others: plain rw-r--r-- less the umask, like any new file.
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -76,6 +100,10 @@ void replace_file_atomically(const std::filesystem::path& path, std::string_view
 
 void FolderStore::replace_file(const std::string& name, std::string_view bytes) {
   replace_file_atomically(path_of(name), bytes);
+}
+
+void FolderStore::replace_file_from(const std::string& name, ByteSource& source) {
+  replace_file_atomically(path_of(name), source);
 }
 
 std::optional<std::string> FolderStore::read_file(const std::string& name) const {

@@ -44,6 +44,7 @@ class FolderStore : public FileSink {
 
   // Temporary file + rename; throws FileError naming the file and the reason.
   void replace_file(const std::string& name, std::string_view bytes) override;
+  void replace_file_from(const std::string& name, ByteSource& source) override;
   // The whole file, or nullopt when it does not exist; throws FileError on a read error.
   std::optional<std::string> read_file(const std::string& name) const;
   bool exists(const std::string& name) const;
@@ -56,5 +57,7 @@ class FolderStore : public FileSink {
 
 // Writes bytes to a path by temporary file + rename.
 void replace_file_atomically(const std::filesystem::path& path, std::string_view bytes);
+// The same with the bytes handed out piece by piece.
+void replace_file_atomically(const std::filesystem::path& path, ByteSource& source);
 
 }  // namespace compactor

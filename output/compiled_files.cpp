@@ -1,5 +1,6 @@
 #include "output/compiled_files.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -68,20 +69,34 @@ std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots) {
   return out;
 }
 
-std::string encode_route_plot(const std::vector<PlotValue>& plot) {
-  std::string out;
-  out.reserve(plot.size() * 10);
-  for (const auto& v : plot) {
-    if (std::holds_alternative<std::monostate>(v)) {
-      put_u16(out, format::kTagEmpty);
+std::string_view RoutePlotSource::next() {
+  constexpr size_t kValuesPerPiece = 1 << 16;
+  constexpr size_t kLargestValue = 10;  // tag and a double
+  const size_t end = std::min(plot_.size(), index_ + kValuesPerPiece);
+  piece_.resize((end - index_) * kLargestValue);
+  char* out = piece_.data();
+  auto put = [&out](uint64_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) *out++ = static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  for (; index_ < end; ++index_) {
+    const PlotValue& v = plot_[index_];
+    if (const auto* d = std::get_if<double>(&v)) {
+      put(format::kTagDouble, 2);
+      put(std::bit_cast<uint64_t>(*d), 8);
     } else if (const auto* i = std::get_if<int16_t>(&v)) {
-      put_u16(out, format::kTagInt16);
-      put_i16(out, *i);
+      put(format::kTagInt16, 2);
+      put(static_cast<uint16_t>(*i), 2);
     } else {
-      put_u16(out, format::kTagDouble);
-      put_f64(out, std::get<double>(v));
+      put(format::kTagEmpty, 2);
     }
   }
+  return std::string_view(piece_.data(), static_cast<size_t>(out - piece_.data()));
+}
+
+std::string encode_route_plot(const std::vector<PlotValue>& plot) {
+  RoutePlotSource source(plot);
+  std::string out;
+  for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) out += piece;
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compiler/track_model.h"
+#include "sources/file_sink.h"
 
 namespace compactor {
 
@@ -18,6 +19,19 @@ std::string encode_sections(const std::vector<TrackCell>& sections);
 std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots);
 // <line>_linea.dat: the x values for metres 0..plot_limit, then the y values, each tagged.
 std::string encode_route_plot(const std::vector<PlotValue>& plot);
+
+// The same bytes handed out piece by piece: the route plot of a long line is tens of
+// megabytes, and need not be held twice.
+class RoutePlotSource : public ByteSource {
+ public:
+  explicit RoutePlotSource(const std::vector<PlotValue>& plot) : plot_(plot) {}
+  std::string_view next() override;
+
+ private:
+  const std::vector<PlotValue>& plot_;
+  size_t index_ = 0;
+  std::string piece_;
+};
 
 // A compiled file that does not hold what its format says; names the offset.
 class FormatError : public std::runtime_error {

@@ -48,7 +48,11 @@ PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io)
     io.replace_file(name, bytes);
     out.files.push_back(name);
   };
-  if (model.plot_wanted != 0) replace(route_plot_name(model.line_name), encode_route_plot(model.route_plot));
+  if (model.plot_wanted != 0) {
+    RoutePlotSource plot(model.route_plot);
+    io.replace_file_from(route_plot_name(model.line_name), plot);
+    out.files.push_back(route_plot_name(model.line_name));
+  }
   replace(slot_table_name(model.line_name, model.train_number), encode_slots(model.slots));
   replace(section_array_name(model.line_name, model.train_number), encode_sections(model.sections));
   return out;

@@ -5,8 +5,9 @@ packages=(
   cmake g++ make ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libfltk1.3-dev libcli11-dev nlohmann-json3-dev
-  xvfb xdotool x11-utils imagemagick librsvg2-bin
+  xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
+  time
 )
 missing=()
 for p in "${packages[@]}"; do

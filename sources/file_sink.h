@@ -7,11 +7,27 @@
 
 namespace compactor {
 
+// Bytes handed out piece by piece, for a file too large to be built whole in memory first.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // The next piece; an empty view when there is no more.
+  virtual std::string_view next() = 0;
+};
+
 class FileSink {
  public:
   virtual ~FileSink() = default;
   // Replaces the named file with exactly these bytes, as a whole.
   virtual void replace_file(const std::string& name, std::string_view bytes) = 0;
+  // Replaces the named file with every piece of the source, as a whole. By default the
+  // pieces are joined in memory and handed to replace_file; a sink on disk writes them
+  // as they come, and the file is replaced only once the last piece is written.
+  virtual void replace_file_from(const std::string& name, ByteSource& source) {
+    std::string all;
+    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) all += piece;
+    replace_file(name, all);
+  }
 };
 
 }  // namespace compactor

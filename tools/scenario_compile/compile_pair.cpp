@@ -45,22 +45,29 @@ class ToolIo : public ScenarioIo {
   // route plot of a long line is tens of megabytes).
   void replace_file(const std::string& name, std::string_view bytes) override {
     if (model_.error_code == 0)
-      write(name, bytes);
+      write(name, [&] { out_.replace_file(name, bytes); });
     else
       pending_.replace_file(name, bytes);
+  }
+  void replace_file_from(const std::string& name, ByteSource& source) override {
+    if (model_.error_code == 0)
+      write(name, [&] { out_.replace_file_from(name, source); });
+    else
+      pending_.replace_file_from(name, source);
   }
   void errore(const std::string&) override {}
 
   // Writes the files kept in memory.
   void write_pending() {
-    for (const std::string& name : pending_.order) write(name, pending_.files.at(name));
+    for (const std::string& name : pending_.order) write(name, [&] { out_.replace_file(name, pending_.files.at(name)); });
   }
 
   std::vector<std::string> written;
   std::optional<FileProblem> problem;  // the first write that failed; nothing is written after it
 
  private:
-  void write(const std::string& name, std::string_view bytes) {
+  template <typename Replace>
+  void write(const std::string& name, Replace replace) {
     if (problem) return;
     try {
       if (written.empty()) {
@@ -68,7 +75,7 @@ class ToolIo : public ScenarioIo {
         std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) throw FileError(request_.out_dir, "cannot create the folder: " + ec.message());
       }
-      out_.replace_file(name, bytes);
+      replace();
       written.push_back(name);
     } catch (const FileError& e) {
       problem = FileProblem{e.path().string(), e.reason()};
