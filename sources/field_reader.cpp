@@ -40,24 +40,29 @@ void FieldReader::require_field() {
                          static_cast<int>(pos_ - line_start_) + 1);
 }
 
-Field FieldReader::read_text() {
+Field FieldReader::take_field(bool ends_at_space) {
   require_field();
   skip_spaces();
   Field f;
   f.line = line_;
   f.column = static_cast<int>(pos_ - line_start_) + 1;
   const size_t begin = pos_;
-  while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\r' && text_[pos_] != '\n') ++pos_;
+  while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end() && !(ends_at_space && text_[pos_] == ' '))
+    ++pos_;
   f.text = std::string(text_.substr(begin, pos_ - begin));
+  // A number passes over the spaces after it; the comma or line end that follows is consumed.
+  if (ends_at_space) skip_spaces();
   if (pos_ < text_.size()) {
     if (text_[pos_] == ',')
       ++pos_;
-    else
+    else if (at_line_end())
       consume_line_end();
   }
   last_ = f;
   return f;
 }
+
+Field FieldReader::read_text() { return take_field(false); }
 
 namespace {
 
@@ -79,24 +84,7 @@ bool parse_number(std::string_view token, double& value) {
 }  // namespace
 
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* width) {
-  require_field();
-  skip_spaces();
-  Field f;
-  f.line = line_;
-  f.column = static_cast<int>(pos_ - line_start_) + 1;
-  const size_t begin = pos_;
-  while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != ' ' && text_[pos_] != '\r' &&
-         text_[pos_] != '\n')
-    ++pos_;
-  f.text = std::string(text_.substr(begin, pos_ - begin));
-  skip_spaces();
-  if (pos_ < text_.size()) {
-    if (text_[pos_] == ',')
-      ++pos_;
-    else if (at_line_end())
-      consume_line_end();
-  }
-  last_ = f;
+  const Field f = take_field(true);
   double value = 0;
   if (!parse_number(f.text, value)) return 0;
   // The bounds of every width are exact in binary64, so the comparison is exact.

@@ -58,6 +58,8 @@ class FieldReader {
 
  private:
   int64_t read_number(int64_t min, int64_t max, const char* width);
+  // Reads one field up to a comma or a line end (numbers also end at a space) and consumes them.
+  Field take_field(bool ends_at_space);
   void skip_spaces();
   bool at_line_end() const;
   void consume_line_end();
