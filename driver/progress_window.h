@@ -27,7 +27,4 @@ class HeadlessWindow : public ProgressWindow {
 // opened; the headless one otherwise.
 std::unique_ptr<ProgressWindow> open_progress_window();
 
-// Which kind of window this build can show ("FLTK" or "headless").
-const char* window_toolkit();
-
 }  // namespace compactor

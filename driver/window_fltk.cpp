@@ -116,6 +116,4 @@ std::unique_ptr<ProgressWindow> open_progress_window() {
   return std::make_unique<FltkWindow>();
 }
 
-const char* window_toolkit() { return "FLTK"; }
-
 }  // namespace compactor

@@ -11,7 +11,6 @@ void HeadlessWindow::message_box(const std::string& text) {
 
 #ifndef COMPACTOR_HAVE_FLTK
 std::unique_ptr<ProgressWindow> open_progress_window() { return std::make_unique<HeadlessWindow>(); }
-const char* window_toolkit() { return "headless"; }
 #endif
 
 }  // namespace compactor
