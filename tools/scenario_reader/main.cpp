@@ -7,11 +7,11 @@
 
 #include "driver/exit_status.h"
 #include "driver/folder_store.h"
-#include "tools/scenario_inspect/inspect_check.h"
-#include "tools/scenario_inspect/inspect_files.h"
-#include "tools/scenario_inspect/inspect_json.h"
-#include "tools/scenario_inspect/inspect_svg.h"
-#include "tools/scenario_inspect/inspect_tables.h"
+#include "tools/scenario_reader/reader_check.h"
+#include "tools/scenario_reader/reader_files.h"
+#include "tools/scenario_reader/reader_json.h"
+#include "tools/scenario_reader/reader_svg.h"
+#include "tools/scenario_reader/reader_tables.h"
 
 namespace compactor::inspect {
 namespace {

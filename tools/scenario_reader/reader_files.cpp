@@ -1,4 +1,4 @@
-#include "tools/scenario_inspect/inspect_files.h"
+#include "tools/scenario_reader/reader_files.h"
 
 #include "driver/folder_store.h"
 #include "output/compiled_files.h"

@@ -1,8 +1,8 @@
-#include "tools/scenario_inspect/inspect_check.h"
+#include "tools/scenario_reader/reader_check.h"
 
 #include "output/compiled_format.h"
 #include "output/scenario_codes.h"
-#include "tools/scenario_inspect/inspect_view.h"
+#include "tools/scenario_reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/scenario_inspect/inspect_view.h"
+#include "tools/scenario_reader/reader_view.h"
 
 #include <algorithm>
 #include <cstdio>

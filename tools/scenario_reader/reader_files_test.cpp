@@ -1,4 +1,4 @@
-#include "tools/scenario_inspect/inspect_files.h"
+#include "tools/scenario_reader/reader_files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "output/compiled_files.h"
-#include "tools/scenario_inspect/inspect_test_support.h"
+#include "tools/scenario_reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

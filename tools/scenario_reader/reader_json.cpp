@@ -1,4 +1,4 @@
-#include "tools/scenario_inspect/inspect_json.h"
+#include "tools/scenario_reader/reader_json.h"
 
 #include <bit>
 #include <charconv>
@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "sources/cp1252.h"
-#include "tools/scenario_inspect/inspect_files.h"
-#include "tools/scenario_inspect/inspect_view.h"
+#include "tools/scenario_reader/reader_files.h"
+#include "tools/scenario_reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

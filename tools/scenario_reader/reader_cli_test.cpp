@@ -9,8 +9,8 @@
 #include <regex>
 #include <sstream>
 
-#include "tools/scenario_inspect/inspect_files.h"
-#include "tools/scenario_inspect/inspect_test_support.h"
+#include "tools/scenario_reader/reader_files.h"
+#include "tools/scenario_reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {
