@@ -3,6 +3,7 @@
 //
 //   scenario_compile_bench [benchmark options]
 //   scenario_compile_bench --write-scenario DIR   writes long_linea.txt and long_treno.txt into DIR
+#include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-
-#include <benchmark/benchmark.h>
 
 #include "bench/long_scenario.h"
 #include "driver/folder_store.h"

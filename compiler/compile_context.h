@@ -25,9 +25,7 @@ struct CompileContext {
   }
 
   // Records the site of the current record for diagnostics.
-  void mark_fault_site() {
-    model.fault_site = FaultSite{true, current, keyword.line, keyword.column};
-  }
+  void mark_fault_site() { model.fault_site = FaultSite{true, current, keyword.line, keyword.column}; }
 
   // A fault that ends the compile: close and delete the description being read,
   // set error_code (and error_position when given).

@@ -8,11 +8,13 @@ namespace compactor {
 namespace {
 
 TEST(Conversion, HalvesGoToTheEvenNeighbour) {
-  struct Case { double in; int32_t out; };
+  struct Case {
+    double in;
+    int32_t out;
+  };
   const Case cases[] = {
-      {10.5, 10}, {11.5, 12}, {140.5, 140}, {141.5, 142}, {0.5, 0}, {1.5, 2},
-      {-0.5, 0},  {-1.5, -2}, {-2.5, -2},   {2.4999, 2},  {2.5001, 3}, {-2.5001, -3},
-      {820.0, 820}, {0.0, 0},
+      {10.5, 10}, {11.5, 12}, {140.5, 140}, {141.5, 142}, {0.5, 0},      {1.5, 2},     {-0.5, 0},
+      {-1.5, -2}, {-2.5, -2}, {2.4999, 2},  {2.5001, 3},  {-2.5001, -3}, {820.0, 820}, {0.0, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(to_int<int32_t>(c.in), c.out) << c.in;
 }

@@ -76,7 +76,12 @@ TEST(LineCompiler, EmbeddedLineGivesTheWorkedExample) {
 }
 
 TEST(LineCompiler, GeneralRecordsFollowTheirCaseRules) {
-  struct Case { std::string record; int slot; int32_t SlotRecord::*field; int32_t expected; };
+  struct Case {
+    std::string record;
+    int slot;
+    int32_t SlotRecord::*field;
+    int32_t expected;
+  };
   const Case cases[] = {
       {"LUNGHEZZA Percorso, 2000", 84, &SlotRecord::value2, 2000},
       {"progressiva chilometrica uno, 0, 50550, 0", 81, &SlotRecord::value2, 50550},
@@ -98,7 +103,11 @@ TEST(LineCompiler, GeneralRecordsFollowTheirCaseRules) {
 }
 
 TEST(LineCompiler, CommentRunsHaveTheirLimits) {
-  struct Case { std::string text; int32_t cell_limit; uint8_t gradient_at_500; };
+  struct Case {
+    std::string text;
+    int32_t cell_limit;
+    uint8_t gradient_at_500;
+  };
   const std::string ten = joined(std::vector<std::string>(10, "-- nota"));
   const Case cases[] = {
       {general({"lunghezza percorso, 1000", ten, "-lunghezza percorso, 2000"}), 180, 100},
@@ -129,7 +138,12 @@ TEST(LineCompiler, LastFieldIsNeverInterpreted) {
 }
 
 TEST(LineCompiler, FaultsStopWithTheirNumberAndPosition) {
-  struct Case { std::string name; std::string text; int32_t code; int32_t position; };
+  struct Case {
+    std::string name;
+    std::string text;
+    int32_t code;
+    int32_t position;
+  };
   const std::string length = "lunghezza percorso, 34000";
   const std::string board = "indicatori_vmax, 400, 60, 60, 60, 0, 0, 0, 0, 0";
   const std::string sign = "cartello_indicatore, 400, (X)";
@@ -225,7 +239,10 @@ double heading(const TrackModel& m, int64_t p) {
 }
 
 TEST(LineCompiler, CurvesTurnByTheirClassAndSide) {
-  struct Case { std::string keyword; double curvature; };
+  struct Case {
+    std::string keyword;
+    double curvature;
+  };
   const Case cases[] = {{"curvad1", 0.0001}, {"curvas2", -0.0002}, {"curvaS3", -0.0004}, {"CURVAD4", 0.001},
                         {"curvad5", 0.002},  {"curvad6", 0.003},   {"curvad52", 0.0002}};
   for (const auto& c : cases) {
@@ -238,7 +255,9 @@ TEST(LineCompiler, CurvesTurnByTheirClassAndSide) {
 }
 
 TEST(LineCompiler, CurvesContinueFromThePlotIndex) {
-  struct Case { std::vector<std::string> split, whole; };
+  struct Case {
+    std::vector<std::string> split, whole;
+  };
   const Case cases[] = {
       {{"curvas3, 50, 100", "curvas3, 150, 100"}, {"curvas3, 50, 200"}},  // no straight point between
       {{"curvad4, 100, 50", "curvad4, 120, 50"}, {"curvad4, 100, 70"}},   // a start behind the index

@@ -38,10 +38,20 @@ TEST(MemoMontagna, StretchesCoverTheirSectionsWithTypeAndMarkers) {
       {"seven lit sections", {"montagna, 1000, 1350, 11"}, 20, 26, 1, {23}, 7},
       {"eight lit sections", {"montagna, 1000, 1400, 11"}, 20, 27, 1, {23, 27}, 8},
       {"type 3, still lit", {"montagna, 1000, 1100, 1", "montagna, 1200, 1600, 12"}, 24, 31, 3, {27, 31}, 10},
-      {"no marker over a sign", {"cartello_indicatore, 1100, (X)", "montagna, 1000, 1400, 11"}, 20, 27, 1,
-       {27}, 8},
+      {"no marker over a sign",
+       {"cartello_indicatore, 1100, (X)", "montagna, 1000, 1400, 11"},
+       20,
+       27,
+       1,
+       {27},
+       8},
       {"a board replaces a marker",
-       {"montagna, 1000, 1400, 11", "indicatori_vmax, 1100, 60, 60, 60, 0, 0, 0, 0, 0"}, 20, 27, 1, {27}, 8},
+       {"montagna, 1000, 1400, 11", "indicatori_vmax, 1100, 60, 60, 60, 0, 0, 0, 0, 0"},
+       20,
+       27,
+       1,
+       {27},
+       8},
   };
   for (const auto& c : cases) {
     const TrackModel m = compile_body(c.body);
@@ -60,11 +70,15 @@ TEST(MemoMontagna, StretchesCoverTheirSectionsWithTypeAndMarkers) {
 }
 
 TEST(MemoIndicatoriVMax, BoardsPackTheirSpeedsAndStripes) {
-  struct Case { std::string record; int section; int16_t data1, data2, data3, data4; };
+  struct Case {
+    std::string record;
+    int section;
+    int16_t data1, data2, data3, data4;
+  };
   const Case cases[] = {
       {"indicatori_vmax,  800,  125,  135,  135,  0,  ,  ,  ,  0", 17, 2500, 2700, 2700, 0},
       {"indicatori_vmax,  22000,  65,  75,  75,  2,  65,  75,  75,  2", 441, 1313, 1515, 1515, 22},
-      {"indicatori_vmax, 1000, 10, 10, 0, 0, 7, 13, 0, 0", 21, 201, 203, 0, 0},  // 1.4 -> 1, 2.6 -> 3
+      {"indicatori_vmax, 1000, 10, 10, 0, 0, 7, 13, 0, 0", 21, 201, 203, 0, 0},        // 1.4 -> 1, 2.6 -> 3
       {"indicatori_vmax, 1000, 1638, 0, 0, 65538, 35, 0, 0, 1", 21, 32767, 0, 0, 21},  // stripes' low 16 bits
       {"indicatori_vmax, 1000, -1638, 0, 0, -3, -40, 0, 0, 0", 21, -32768, 0, 0, -30},
   };
@@ -84,7 +98,11 @@ TEST(MemoIndicatoriVMax, BoardsPackTheirSpeedsAndStripes) {
 
 TEST(ProgressiveOrdina, TriplesAreOrderedByStartThenByChainage) {
   // T, D, U: the "tre", "due" and "uno" triples; 0: a triple of zeros.
-  struct Case { int32_t starts[3]; int32_t chainages[3]; std::string order; };
+  struct Case {
+    int32_t starts[3];
+    int32_t chainages[3];
+    std::string order;
+  };
   const Case cases[] = {
       {{5000, 0, 2000}, {1000, 2000, 3000}, "TUD"},
       {{3000, 3000, 0}, {1000, 2000, 3000}, "000"},

@@ -15,7 +15,7 @@ namespace compactor::testing {
 // Descriptions as texts in memory; records which ones the compiler deleted.
 class InMemoryDescriptions : public DescriptionFiles {
  public:
-  std::optional<std::string> line;   // nullopt: no such file
+  std::optional<std::string> line;  // nullopt: no such file
   std::optional<std::string> train;
   std::vector<Description> deleted;
 

@@ -48,14 +48,17 @@ const PlotValue& TrackModel::plot(int64_t metre, int axis) const {
   return const_cast<TrackModel*>(this)->plot(metre, axis);
 }
 
-int32_t cell_limit_for(int32_t length) { return div_round(static_cast<int64_t>(length) + kSpareMetres, kMetresPerSection); }
+int32_t cell_limit_for(int32_t length) {
+  return div_round(static_cast<int64_t>(length) + kSpareMetres, kMetresPerSection);
+}
 
 int32_t point_section(int32_t position) {
   return to_int<int32_t>(static_cast<double>(position) / kMetresPerSection + 1.0);
 }
 
 bool range_check(const TrackModel& model, int32_t position, int32_t margin) {
-  return (static_cast<double>(position) + margin) / kMetresPerSection <= static_cast<double>(model.cell_limit);
+  return (static_cast<double>(position) + margin) / kMetresPerSection <=
+         static_cast<double>(model.cell_limit);
 }
 
 }  // namespace compactor

@@ -11,12 +11,12 @@
 
 namespace compactor {
 
-inline constexpr int kSlotCount = 87;            // slots 0 to 86
-inline constexpr int kMountainCapacity = 80;     // mountain records 1 to 80
+inline constexpr int kSlotCount = 87;         // slots 0 to 86
+inline constexpr int kMountainCapacity = 80;  // mountain records 1 to 80
 inline constexpr int32_t kMetresPerSection = 50;
 inline constexpr int32_t kMaxLineLength = 1000000;
-inline constexpr int32_t kSpareMetres = 7000;    // the arrays reach this far past the line's end
-inline constexpr int kFirstSignSlot = 80;        // sign texts fill slots 80 downward
+inline constexpr int32_t kSpareMetres = 7000;  // the arrays reach this far past the line's end
+inline constexpr int kFirstSignSlot = 80;      // sign texts fill slots 80 downward
 
 // Section kinds.
 enum SectionKind : uint8_t {
@@ -104,7 +104,7 @@ struct TrackModel {
   int32_t next_sign_slot = kFirstSignSlot;
 
   std::array<SlotRecord, kSlotCount> slots{};
-  std::vector<TrackCell> sections;   // 0 to cell_limit once created
+  std::vector<TrackCell> sections;  // 0 to cell_limit once created
   bool sections_created = false;
   std::vector<PlotValue> route_plot;  // x for metres 0..plot_limit, then y; empty when not built
   bool plot_created = false;
@@ -139,6 +139,8 @@ int32_t point_section(int32_t position);
 // Range check: (p + margin) / 50, in floating point, is not greater than cell_limit.
 bool range_check(const TrackModel& model, int32_t position, int32_t margin = 100);
 // A free section holds nothing or a tunnel marker.
-inline bool is_free(const TrackCell& cell) { return cell.kind == kKindNone || cell.kind == kKindTunnelMarker; }
+inline bool is_free(const TrackCell& cell) {
+  return cell.kind == kKindNone || cell.kind == kKindTunnelMarker;
+}
 
 }  // namespace compactor

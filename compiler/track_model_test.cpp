@@ -8,7 +8,10 @@ namespace compactor {
 namespace {
 
 TEST(TrackModel, CellLimitRoundsHalvesToEven) {
-  struct Case { int32_t length; int32_t cell_limit; };
+  struct Case {
+    int32_t length;
+    int32_t cell_limit;
+  };
   const Case cases[] = {{0, 140}, {25, 140}, {75, 142}, {34000, 820}, {1000000, 20140}};
   for (const auto& c : cases) {
     EXPECT_EQ(cell_limit_for(c.length), c.cell_limit) << c.length;
@@ -56,8 +59,8 @@ TEST(TrackModel, PointSection) {
   EXPECT_EQ(point_section(0), 1);
   EXPECT_EQ(point_section(400), 9);
   EXPECT_EQ(point_section(4650), 94);
-  EXPECT_EQ(point_section(25), 2);   // 1.5 -> 2
-  EXPECT_EQ(point_section(75), 2);   // 2.5 -> 2
+  EXPECT_EQ(point_section(25), 2);  // 1.5 -> 2
+  EXPECT_EQ(point_section(75), 2);  // 2.5 -> 2
 }
 
 TEST(TrackModel, RangeCheckAtItsEdge) {

@@ -22,11 +22,11 @@ constexpr int32_t kFaultOutOfRange = 15;
 constexpr int32_t kFaultStationsTooClose = 22;
 constexpr int32_t kFaultStationEndTooLow = 24;
 
-constexpr int32_t kStationMargin = 800;     // range-check margin of a station (100 for the others)
-constexpr int32_t kStationGap = 350;        // least distance from one station's end to the next start
-constexpr int32_t kMarkedLength = 600;      // shorter stations drop their byte4
-constexpr int kMarkedStationKinds = 25;     // kinds below this get a station end in the sections
-constexpr int kStationMarkBase = 80;        // approach marks 81 to 84 before a station end
+constexpr int32_t kStationMargin = 800;  // range-check margin of a station (100 for the others)
+constexpr int32_t kStationGap = 350;     // least distance from one station's end to the next start
+constexpr int32_t kMarkedLength = 600;   // shorter stations drop their byte4
+constexpr int kMarkedStationKinds = 25;  // kinds below this get a station end in the sections
+constexpr int kStationMarkBase = 80;     // approach marks 81 to 84 before a station end
 constexpr int kHeaderSlotTrain = 84;
 constexpr int kHeaderSlotClock = 86;
 constexpr int kFirstReferenceSlot = 81;

@@ -12,8 +12,8 @@
 namespace compactor {
 namespace {
 
-using testing::Compiled;
 using testing::compile_texts;
+using testing::Compiled;
 using testing::line_text;
 using testing::train_text;
 
@@ -83,12 +83,14 @@ TEST_F(EmbeddedContent, FirstStationSlot) {
 }
 
 TEST_F(EmbeddedContent, StationExtentsEndsAndMarks) {
-  struct Case { int slot; const char* name; int32_t value1, value2, end_section; };
+  struct Case {
+    int slot;
+    const char* name;
+    int32_t value1, value2, end_section;
+  };
   const Case cases[] = {
-      {1, "ROVELLA", -250, 250, 4},
-      {2, "PRATOLINE", 6550, 7100, 141},
-      {3, "CASTRELA", 11750, 12300, 245},
-      {4, "SAN MARTINO di TIRSA", 15850, 16500, 329},
+      {1, "ROVELLA", -250, 250, 4},       {2, "PRATOLINE", 6550, 7100, 141},
+      {3, "CASTRELA", 11750, 12300, 245}, {4, "SAN MARTINO di TIRSA", 15850, 16500, 329},
       {6, "TIRSA", 24800, 25300, 505},
   };
   for (const auto& c : cases) {
@@ -121,7 +123,10 @@ TEST_F(EmbeddedContent, JunctionMarksNoSection) {
 }
 
 TEST_F(EmbeddedContent, SpeedAndAdhesionFills) {
-  struct Range { int32_t first, last; uint8_t speed; };
+  struct Range {
+    int32_t first, last;
+    uint8_t speed;
+  };
   const Range ranges[] = {{0, 15, 15},    {16, 429, 27},  {430, 441, 12},
                           {442, 464, 27}, {465, 817, 15}, {818, 820, 0}};
   for (const auto& r : ranges) {
@@ -187,7 +192,10 @@ TEST(TrainReading, TwoKeywordsInOneFieldReadTwoRecords) {
 }
 
 TEST(TrainReading, ReadingFailuresAreFault25) {
-  struct Case { const char* what; std::optional<std::string> text; };
+  struct Case {
+    const char* what;
+    std::optional<std::string> text;
+  };
   const Case cases[] = {
       {"300 in an 8-bit field", records({"stazione, 1000, 300, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X"})},
       {"record cut off by the end", std::string("[generale]\r\nsegnale, 1000, 1, 2\r\n")},
@@ -250,7 +258,13 @@ TEST(TrainCompiler, StationCountStopsBeforeTheSignTexts) {
 }
 
 TEST(TrainCompiler, StationKindsShapeTheExtent) {
-  struct Case { int kind; int32_t value1, value2; int end_section; uint8_t byte3; bool marks; };
+  struct Case {
+    int kind;
+    int32_t value1, value2;
+    int end_section;
+    uint8_t byte3;
+    bool marks;
+  };
   const Case cases[] = {
       {5, 4600, 5150, 102, 0, false},
       {7, 4600, 5400, 107, 0, true},
@@ -287,11 +301,19 @@ TEST(TrainCompiler, FirstStationDropsByte3AndByte4) {
 
 TEST(TrainCompiler, SignalPlacement) {
   const std::string kStation = "stazione, 1000, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S";  // end section 24
-  struct Case { const char* what; std::string line; std::vector<std::string> train; int32_t code, position; };
+  struct Case {
+    const char* what;
+    std::string line;
+    std::vector<std::string> train;
+    int32_t code, position;
+  };
   const Case cases[] = {
       {"on a station end", kLine, {kStation, "segnale, 1150, 1, 5, 6, 0, 0, 0, 0,0,0, 0"}, 16, 1150},
-      {"on a tunnel marker", line_text(10000, {"montagna, 500, 900, 11"}),
-       {"segnale, 600, 1, 5, 6, 0, 0, 0, 0,0,0, 0"}, 0, 0},
+      {"on a tunnel marker",
+       line_text(10000, {"montagna, 500, 900, 11"}),
+       {"segnale, 600, 1, 5, 6, 0, 0, 0, 0,0,0, 0"},
+       0,
+       0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -306,7 +328,12 @@ TEST(TrainCompiler, SignalPlacement) {
 }
 
 TEST(TrainCompiler, AbbattimentoRecords) {
-  struct Case { std::vector<std::string> train; int32_t code; uint8_t kind; int16_t data1; };
+  struct Case {
+    std::vector<std::string> train;
+    int32_t code;
+    uint8_t kind;
+    int16_t data1;
+  };
   const Case cases[] = {
       {{"abbattimento, 5000, 0"}, 0, kKindBareAbbattimento, 0},
       {{"abbattimento, 5000, 7"}, 0, kKindAbbattimento, 7},
@@ -323,7 +350,11 @@ TEST(TrainCompiler, AbbattimentoRecords) {
 }
 
 TEST(TrainCompiler, SlowDownFaultsCarryTheStart) {
-  struct Case { const char* what; std::string record; int32_t code, position; };
+  struct Case {
+    const char* what;
+    std::string record;
+    int32_t code, position;
+  };
   const Case cases[] = {
       {"end past the last section", "rallentamento, 16000, 30, 1000, 1, 0, 0", 109, 16000},
       {"start on the signal", "rallentamento, 4950, 30, 500, 1, 0, 0", 18, 4950},
@@ -343,7 +374,10 @@ TEST(TrainCompiler, SpeedFill) {
   const Compiled r =
       compile_train(records({"velocita, 500, 100", "velocita, 1000, 150", "velocita, 1000, 50"}));
   ASSERT_EQ(r.model.error_code, 0);
-  struct Expect { int32_t section; uint8_t code; };
+  struct Expect {
+    int32_t section;
+    uint8_t code;
+  };
   // Nothing is in force before the first record; the second record at 1000 writes
   // one more section, at its cursor, with the value before it.
   const Expect expected[] = {{0, 0},   {9, 0},    {10, 20}, {19, 20}, {20, 30},
@@ -372,7 +406,10 @@ TEST(TrainCompiler, RangeFaultStillFillsAndLaterReferenceFaultReplacesIt) {
   const std::string reference_line =
       testing::crlf({"[generale]", "lunghezza percorso, 10000", "progressiva chilometrica uno, 25, 50550, 0",
                      "[curve]", "[fine]"});
-  struct Case { std::string line; int32_t code; };
+  struct Case {
+    std::string line;
+    int32_t code;
+  };
   for (const Case& c : {Case{kLine, 15}, Case{reference_line, 2}}) {
     const Compiled r =
         compile_texts(c.line, records({"velocita, 0, 100", "velocita, 17000, 50", "sabbia, 4"}));

@@ -64,10 +64,13 @@ TEST(MemoSegnale, PacksTheSignalAndMarksItsApproach) {
 }
 
 TEST(MemoSegnale, TempoCountsOnlyForSx2) {
-  struct Case { int32_t sx, tempo, tempo_after; uint8_t signal_time; };
+  struct Case {
+    int32_t sx, tempo, tempo_after;
+    uint8_t signal_time;
+  };
   const Case cases[] = {
-      {2, 50, 101, 101}, {2, 1, 101, 101}, {2, 100, 101, 101}, {2, 0, 0, 0},
-      {2, 101, 101, 101}, {2, 300, 300, 44}, {1, 50, 101, 0}, {1, 200, 200, 0},
+      {2, 50, 101, 101},  {2, 1, 101, 101},  {2, 100, 101, 101}, {2, 0, 0, 0},
+      {2, 101, 101, 101}, {2, 300, 300, 44}, {1, 50, 101, 0},    {1, 200, 200, 0},
   };
   for (const auto& c : cases) {
     TrackModel m = line_of(34000);
@@ -98,13 +101,21 @@ TEST(MemoSegnale, MarksBeforeSectionZeroAreLeftOut) {
 }
 
 TEST(MemoRallentamento, PlacesBoardStartEndAndApproachMarks) {
-  struct Case { int32_t d_v; int16_t data2; bool numbered_data2; };
+  struct Case {
+    int32_t d_v;
+    int16_t data2;
+    bool numbered_data2;
+  };
   for (const Case c : {Case{0, 0, false}, Case{90, 90, true}}) {
     SCOPED_TRACE(c.d_v);
     TrackModel m = line_of(34000);
     place_slow_down(m, {5000, 30, 500, 1, 1, c.d_v});
     EXPECT_EQ(m.error_code, 0);
-    struct Expect { int32_t section; uint8_t kind; int16_t data1, data3; };
+    struct Expect {
+      int32_t section;
+      uint8_t kind;
+      int16_t data1, data3;
+    };
     const Expect parts[] = {
         {77, kKindSlowWarning, 30, 0}, {101, kKindSlowStart, 30, 1}, {111, kKindSlowEnd, 30, 1}};
     for (const auto& p : parts) {
@@ -144,7 +155,10 @@ TEST(MemoRallentamento, ZeroLengthIsOneStartSection) {
 }
 
 TEST(MemoRallentamento, TakenBoardStartOrEndChangesNothing) {
-  struct Case { int32_t taken; int32_t fault; };
+  struct Case {
+    int32_t taken;
+    int32_t fault;
+  };
   const Case cases[] = {{77, 17}, {101, 18}, {111, 19}};
   for (const auto& c : cases) {
     TrackModel m = line_of(34000);

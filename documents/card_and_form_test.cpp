@@ -28,7 +28,12 @@ struct BoxedDocument {
 };
 
 const BoxedDocument kDocuments[] = {
-    {"card", dati_scheda, "Rovella_Tirsa_7162_scheda_treno.txt", 2711, 36, {1, 2, 12},
+    {"card",
+     dati_scheda,
+     "Rovella_Tirsa_7162_scheda_treno.txt",
+     2711,
+     36,
+     {1, 2, 12},
      {{5, " |   TRENO n.7162    |                   da: ROVELLA               |    VS140 C   |"},
       {7, "                                                                   |______________|"},
       {9, " |  CLASSIFICAZIONE  |              |  MASSA BLOCCATA   |       "},
@@ -36,15 +41,23 @@ const BoxedDocument kDocuments[] = {
       {25, " |     |     |  62.482  |     | CASTRELA                   | 18.28    18.29 | 1.0 |"},
       {29, " |     | 110 |  72.418  |     | Bivio Sant'Elia di Lago    |      18.41     |     |"},
       {33, " |     |     |  75.680  |     | TIRSA                      | 18.45          | 2.0 |"}},
-     14, 36, 83},
-    {"form", dati_rallentamenti, "Rovella_Tirsa_7162_rallentamenti.txt", 1698, 32,
+     14,
+     36,
+     83},
+    {"form",
+     dati_rallentamenti,
+     "Rovella_Tirsa_7162_rallentamenti.txt",
+     1698,
+     32,
      {1, 6, 8, 22, 24, 26, 28, 30},
      {{2, "                               Modulo M. 3"},
       {7, "  Si ordina al macchinista del treno 7162  di effettuare i seguenti rallentamenti"},
       {16, " |                            NESSUNA      PRESCRIZIONE                          |"},
       {29, " D - Rallentamneto N. ... e N. ...  sono contigui"},
       {32, "     i giorni esclusi i seguenti:........."}},
-     10, 21, 82},
+     10,
+     21,
+     82},
 };
 
 void PrintTo(const BoxedDocument& doc, std::ostream* os) { *os << doc.label; }

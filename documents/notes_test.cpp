@@ -102,7 +102,8 @@ TEST_F(NotesDocument, ProseWidthsAndIndentsFollowTheirBlocks) {
   for (size_t n : {5, 6, 160, 162}) EXPECT_FALSE(blank(line(n))) << "line " << n;
   // Outside the prose blocks only titles, these four text lines and separators stand.
   for (size_t n = 1; n <= lines.size(); ++n)
-    if (!in_prose_block(n) && !blank(line(n)) && !kTitles.contains(n) && n != 5 && n != 6 && n != 160 && n != 162)
+    if (!in_prose_block(n) && !blank(line(n)) && !kTitles.contains(n) && n != 5 && n != 6 && n != 160 &&
+        n != 162)
       ADD_FAILURE() << "unexpected text on line " << n;
 }
 

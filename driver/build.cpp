@@ -33,7 +33,9 @@ class FolderScenarioIo : public ScenarioIo {
     return which == Description::line ? line_description_name(scenario_.line_name)
                                       : train_description_name(scenario_.line_name, scenario_.train_number);
   }
-  void replace_file(const std::string& name, std::string_view bytes) override { store_.replace_file(name, bytes); }
+  void replace_file(const std::string& name, std::string_view bytes) override {
+    store_.replace_file(name, bytes);
+  }
   void replace_file_from(const std::string& name, ByteSource& source) override {
     store_.replace_file_from(name, source);
   }
@@ -46,9 +48,10 @@ class FolderScenarioIo : public ScenarioIo {
 };
 
 void report_fault(const PercorsoOutcome& outcome) {
-  std::string line = "fault " + std::to_string(outcome.fault_code) + ": " +
-                     std::string(fault_meaning(outcome.fault_code));
-  if (fault_has_position(outcome.fault_code)) line += " (at " + std::to_string(outcome.fault_position) + " m)";
+  std::string line =
+      "fault " + std::to_string(outcome.fault_code) + ": " + std::string(fault_meaning(outcome.fault_code));
+  if (fault_has_position(outcome.fault_code))
+    line += " (at " + std::to_string(outcome.fault_position) + " m)";
   if (!outcome.sections_created) line += "; no compiled file written";
   std::fprintf(stderr, "%s\n", line.c_str());
 }

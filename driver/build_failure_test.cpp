@@ -198,8 +198,10 @@ TEST_F(BuildFailureTest, FolderInPlaceOfACompiledFileStopsTheBuildThere) {
   EXPECT_EQ(FolderStore(dir_ / "Rovella_Tirsa_7162.sim").read_file("inside"), "kept");
   fs::remove_all(dir_ / "Rovella_Tirsa_7162.sim");
   const std::map<std::string, std::string> expected = {
-      {"Rovella_Tirsa_7162_note.txt", "new"}, {"Rovella_Tirsa_7162_rallentamenti.txt", "new"},
-      {"Rovella_Tirsa_7162_scheda_treno.txt", "new"}, {"Rovella_Tirsa_linea.dat", "new"},
+      {"Rovella_Tirsa_7162_note.txt", "new"},
+      {"Rovella_Tirsa_7162_rallentamenti.txt", "new"},
+      {"Rovella_Tirsa_7162_scheda_treno.txt", "new"},
+      {"Rovella_Tirsa_linea.dat", "new"},
       {"Rovella_Tirsa_7162.dat", "old"},
   };
   EXPECT_EQ(labels(read_folder(dir_)), expected);

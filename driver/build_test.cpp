@@ -1,6 +1,8 @@
 // The build with descriptions that hold a fault: the compiled files are written as far as
 // compiling got (when there is a section array), then the fault is reported on standard
 // error as one line and the build ends with status 3.
+#include "driver/build.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,7 +10,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "driver/build.h"
 #include "driver/exit_status.h"
 #include "driver/progress_window.h"
 #include "sources/line_content.h"
@@ -26,8 +27,9 @@ struct Outcome {
 };
 
 Outcome build_in_temp(std::span<const std::string_view> line, std::span<const std::string_view> train) {
-  const fs::path dir = fs::temp_directory_path() / ("build_test_" + std::to_string(::getpid()) + "_" +
-                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  const fs::path dir =
+      fs::temp_directory_path() / ("build_test_" + std::to_string(::getpid()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::remove_all(dir);
   fs::create_directories(dir);
   HeadlessWindow window;
@@ -46,9 +48,12 @@ TEST(BuildWithFault, TrainFaultIsReportedAfterTheFilesAreWritten) {
   const Outcome out = build_in_temp(line_content(), train);
   EXPECT_EQ(out.status, kExitCompilerFault);
   EXPECT_EQ(out.stderr_text, "fault 8: station position is not a multiple of 50 (at 30020 m)\n");
-  const std::vector<std::string> files = {
-      "Rovella_Tirsa_7162.dat", "Rovella_Tirsa_7162.sim", "Rovella_Tirsa_7162_note.txt",
-      "Rovella_Tirsa_7162_rallentamenti.txt", "Rovella_Tirsa_7162_scheda_treno.txt", "Rovella_Tirsa_linea.dat"};
+  const std::vector<std::string> files = {"Rovella_Tirsa_7162.dat",
+                                          "Rovella_Tirsa_7162.sim",
+                                          "Rovella_Tirsa_7162_note.txt",
+                                          "Rovella_Tirsa_7162_rallentamenti.txt",
+                                          "Rovella_Tirsa_7162_scheda_treno.txt",
+                                          "Rovella_Tirsa_linea.dat"};
   EXPECT_EQ(out.files, files);
 }
 

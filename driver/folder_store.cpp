@@ -66,7 +66,8 @@ void replace_file_atomically(const std::filesystem::path& path, ByteSource& sour
   const bool inject_write = injected(WriteFaultInjection::Step::write);
   for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) {
     // An injected failure writes half of the first piece (or nothing) and fails.
-    if (inject_write) piece = g_injection.short_write ? piece.substr(0, piece.size() / 2) : std::string_view();
+    if (inject_write)
+      piece = g_injection.short_write ? piece.substr(0, piece.size() / 2) : std::string_view();
     size_t done = 0;
     while (done < piece.size()) {
       const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
@@ -90,7 +91,7 @@ void replace_file_atomically(const std::filesystem::path& path, ByteSource& sour
     throw FileError(path, "cannot write: " + reason_of(err));
   }
   const int rc = injected(WriteFaultInjection::Step::rename) ? (errno = EACCES, -1)
-                                                              : ::rename(temp.c_str(), path.c_str());
+                                                             : ::rename(temp.c_str(), path.c_str());
   if (rc != 0) {
     const int err = errno;
     ::unlink(temp.c_str());
@@ -137,7 +138,8 @@ bool FolderStore::exists(const std::string& name) const {
 
 void FolderStore::remove_file(const std::string& name) {
   const auto path = path_of(name);
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw FileError(path, "cannot delete: " + reason_of(errno));
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    throw FileError(path, "cannot delete: " + reason_of(errno));
 }
 
 }  // namespace compactor

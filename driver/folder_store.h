@@ -30,7 +30,7 @@ class FileError : public std::runtime_error {
 struct WriteFaultInjection {
   enum class Step { none, open, write, rename };
   Step step = Step::none;
-  int on_replace = 0;   // fails the n-th replace_file call (1-based) of the process
+  int on_replace = 0;        // fails the n-th replace_file call (1-based) of the process
   bool short_write = false;  // with Step::write: write half the bytes, then fail
 };
 void set_write_fault_injection(const WriteFaultInjection& injection);

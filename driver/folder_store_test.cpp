@@ -49,7 +49,11 @@ TEST_F(FolderStoreTest, MissingFileReadsAsAbsentAndDeletesQuietly) {
 }
 
 TEST_F(FolderStoreTest, EveryInjectedFailureKeepsTheOldFileAndLeavesNoTemporary) {
-  struct Case { WriteFaultInjection::Step step; bool short_write; const char* reason; };
+  struct Case {
+    WriteFaultInjection::Step step;
+    bool short_write;
+    const char* reason;
+  };
   const Case cases[] = {
       {WriteFaultInjection::Step::open, false, "cannot create"},
       {WriteFaultInjection::Step::write, false, "cannot write"},

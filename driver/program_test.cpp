@@ -17,8 +17,12 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kSixFiles[] = {
-    "Rovella_Tirsa_7162_note.txt", "Rovella_Tirsa_7162_rallentamenti.txt", "Rovella_Tirsa_7162_scheda_treno.txt",
-    "Rovella_Tirsa_linea.dat",     "Rovella_Tirsa_7162.sim",               "Rovella_Tirsa_7162.dat",
+    "Rovella_Tirsa_7162_note.txt",
+    "Rovella_Tirsa_7162_rallentamenti.txt",
+    "Rovella_Tirsa_7162_scheda_treno.txt",
+    "Rovella_Tirsa_linea.dat",
+    "Rovella_Tirsa_7162.sim",
+    "Rovella_Tirsa_7162.dat",
 };
 
 class ProgramTest : public ::testing::Test {

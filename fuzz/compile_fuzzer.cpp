@@ -22,11 +22,15 @@ class FuzzIo : public ScenarioIo {
     auto& d = which == Description::line ? line_ : train_;
     return d;
   }
-  void delete_description(Description which) override { (which == Description::line ? line_ : train_).reset(); }
+  void delete_description(Description which) override {
+    (which == Description::line ? line_ : train_).reset();
+  }
   std::string description_name(Description which) const override {
     return which == Description::line ? "line" : "train";
   }
-  void replace_file(const std::string& name, std::string_view bytes) override { files[name] = std::string(bytes); }
+  void replace_file(const std::string& name, std::string_view bytes) override {
+    files[name] = std::string(bytes);
+  }
   void errore(const std::string&) override {}
   std::map<std::string, std::string> files;
 
@@ -49,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view marker = "\n@@@@\n";
   const size_t at = input.find(marker);
   const std::string line(input.substr(0, at));
-  const std::string train = at == std::string_view::npos ? std::string() : std::string(input.substr(at + marker.size()));
+  const std::string train =
+      at == std::string_view::npos ? std::string() : std::string(input.substr(at + marker.size()));
 
   TrackModel model;
   model.line_name = "L";

@@ -7,12 +7,12 @@ namespace compactor {
 
 namespace {
 
-constexpr int16_t kPointValue = 180;      // value of every point placed; ceiling at place A
-constexpr int16_t kRepeatBelow = 110;     // slow-downs from this speed on get no repeat points
-constexpr int32_t kRepeatSpacing = 8;     // sections between repeat points
-constexpr int32_t kBoardLookBack = 20;    // sections behind a warning board searched for signals
-constexpr int32_t kLowestSignal = 3;      // lowest section examined as a signal by place A
-constexpr int32_t kSignalSearch = 12;     // sections after a slow-down end searched for a signal
+constexpr int16_t kPointValue = 180;    // value of every point placed; ceiling at place A
+constexpr int16_t kRepeatBelow = 110;   // slow-downs from this speed on get no repeat points
+constexpr int32_t kRepeatSpacing = 8;   // sections between repeat points
+constexpr int32_t kBoardLookBack = 20;  // sections behind a warning board searched for signals
+constexpr int32_t kLowestSignal = 3;    // lowest section examined as a signal by place A
+constexpr int32_t kSignalSearch = 12;   // sections after a slow-down end searched for a signal
 constexpr int32_t kConflictBoard = 11;
 constexpr int32_t kConflictWindow = 12;
 constexpr int32_t kConflictRepeat = 13;

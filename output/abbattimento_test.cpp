@@ -198,8 +198,7 @@ TEST(AbbattimentoPass, ExistingPointBeforeASignalIsLoweredTo180) {
 }
 
 TEST(AbbattimentoPass, ConflictsComeInOrderAndTheLastStays) {
-  const PassRun run =
-      run_pass(with({slow_down(21, 23, 200), slow_down(31, 61, 50)}, {10, 9, 8, 38, 39, 40}));
+  const PassRun run = run_pass(with({slow_down(21, 23, 200), slow_down(31, 61, 50)}, {10, 9, 8, 38, 39, 40}));
   const std::vector<Conflict> expected{{12, 1050}, {13, 1950}};
   EXPECT_EQ(run.conflicts, expected);
   EXPECT_EQ(run.model.error_code, 13);

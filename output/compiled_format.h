@@ -7,8 +7,8 @@
 
 namespace compactor::format {
 
-inline constexpr size_t kCellBytes = 15;        // one TrackCell
-inline constexpr size_t kSlotFixedBytes = 34;   // one SlotRecord without its text bytes
+inline constexpr size_t kCellBytes = 15;       // one TrackCell
+inline constexpr size_t kSlotFixedBytes = 34;  // one SlotRecord without its text bytes
 inline constexpr size_t kSlotCount = 87;
 
 // TrackCell field offsets.

@@ -27,9 +27,9 @@ struct PercorsoOutcome {
   int32_t fault_code = 0;      // error_code as memorizza_dati left it
   int32_t fault_position = 0;  // error_position as memorizza_dati left it
   FaultSite fault_site;
-  bool sections_created = false;  // false: nothing compiled, no file written
+  bool sections_created = false;    // false: nothing compiled, no file written
   std::vector<Conflict> conflicts;  // met by the abbattimento pass, in order
-  std::string errore;             // "1250" or "1251" when a check failed
+  std::string errore;               // "1250" or "1251" when a check failed
   std::optional<int32_t> plain_code;
   std::optional<int32_t> weighted_code;
   std::vector<std::string> files;  // names replaced, in order

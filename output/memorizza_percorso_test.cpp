@@ -19,10 +19,16 @@ using testing::train_text;
 // The finishing step's outside world in memory: descriptions, written files, errore.
 class MemoryIo : public ScenarioIo {
  public:
-  std::optional<std::string> read_description(Description which) override { return descriptions.read_description(which); }
+  std::optional<std::string> read_description(Description which) override {
+    return descriptions.read_description(which);
+  }
   void delete_description(Description which) override { descriptions.delete_description(which); }
-  std::string description_name(Description which) const override { return descriptions.description_name(which); }
-  void replace_file(const std::string& name, std::string_view bytes) override { sink.replace_file(name, bytes); }
+  std::string description_name(Description which) const override {
+    return descriptions.description_name(which);
+  }
+  void replace_file(const std::string& name, std::string_view bytes) override {
+    sink.replace_file(name, bytes);
+  }
   void errore(const std::string& a) override { errors.push_back(a); }
 
   InMemoryDescriptions descriptions;
@@ -30,7 +36,9 @@ class MemoryIo : public ScenarioIo {
   std::vector<std::string> errors;
 };
 
-std::string rendered(std::span<const std::string_view> lines) { return render_line_table(fill_line_table(lines)); }
+std::string rendered(std::span<const std::string_view> lines) {
+  return render_line_table(fill_line_table(lines));
+}
 
 struct Finished {
   TrackModel model;
@@ -39,7 +47,7 @@ struct Finished {
 };
 
 Finished run(std::optional<std::string> line, std::optional<std::string> train, int32_t j = 1,
-        std::string line_name = "Rovella_Tirsa", std::string train_number = "7162") {
+             std::string line_name = "Rovella_Tirsa", std::string train_number = "7162") {
   Finished r;
   r.model.line_name = std::move(line_name);
   r.model.train_number = std::move(train_number);
@@ -51,7 +59,8 @@ Finished run(std::optional<std::string> line, std::optional<std::string> train, 
 }
 
 uint16_t u16_at(const std::string& bytes, size_t offset) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) | (static_cast<uint8_t>(bytes[offset + 1]) << 8));
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
+                               (static_cast<uint8_t>(bytes[offset + 1]) << 8));
 }
 
 TEST(MemorizzaPercorso, EmbeddedScenarioWritesThreeFilesWithMarkersAndCodes) {
@@ -61,7 +70,8 @@ TEST(MemorizzaPercorso, EmbeddedScenarioWritesThreeFilesWithMarkersAndCodes) {
   EXPECT_TRUE(r.io.errors.empty());
   EXPECT_TRUE(r.io.descriptions.was_deleted(Description::line));
   EXPECT_TRUE(r.io.descriptions.was_deleted(Description::train));
-  const std::vector<std::string> order = {"Rovella_Tirsa_linea.dat", "Rovella_Tirsa_7162.sim", "Rovella_Tirsa_7162.dat"};
+  const std::vector<std::string> order = {"Rovella_Tirsa_linea.dat", "Rovella_Tirsa_7162.sim",
+                                          "Rovella_Tirsa_7162.dat"};
   EXPECT_EQ(r.io.sink.order, order);
   EXPECT_EQ(r.outcome.files, order);
   const std::string& dat = r.io.sink.files.at("Rovella_Tirsa_7162.dat");
@@ -89,14 +99,17 @@ TEST(MemorizzaPercorso, WithoutThePlotOnlySlotsAndSectionsAreWritten) {
 }
 
 TEST(MemorizzaPercorso, TakenReservedPlacesCallErroreBeforeAnyFile) {
-  struct Case { const char* what; std::string line, train; std::string errore; };
+  struct Case {
+    const char* what;
+    std::string line, train;
+    std::string errore;
+  };
   const Case cases[] = {
-      {"sign board at position 0 takes section 1 data1",
-       line_text(3000, {"cartello_indicatore, 0, (PROVA)"}), train_text({}), "1250"},
-      {"abbattimento point at section 1",
-       line_text(3000, {}), train_text({"abbattimento, 50, 9"}), "1250"},
-      {"slow-down start at 0 with speed 0 takes only section 1 data2",
-       line_text(3000, {}), train_text({"rallentamento, 0, 0, 100, 0, 0, 5"}), "1251"},
+      {"sign board at position 0 takes section 1 data1", line_text(3000, {"cartello_indicatore, 0, (PROVA)"}),
+       train_text({}), "1250"},
+      {"abbattimento point at section 1", line_text(3000, {}), train_text({"abbattimento, 50, 9"}), "1250"},
+      {"slow-down start at 0 with speed 0 takes only section 1 data2", line_text(3000, {}),
+       train_text({"rallentamento, 0, 0, 100, 0, 0, 5"}), "1251"},
   };
   for (const auto& c : cases) {
     Finished r = run(c.line, c.train);
@@ -109,14 +122,18 @@ TEST(MemorizzaPercorso, TakenReservedPlacesCallErroreBeforeAnyFile) {
 
 TEST(MemorizzaPercorso, FaultWithSectionsStillWritesTheModelAsFarAsItGot) {
   // A station at 6820 is fault 8: the train half stops, the files are still written.
-  Finished r = run(line_text(10000, {}), train_text({"stazione, 6820, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X"}));
+  Finished r =
+      run(line_text(10000, {}), train_text({"stazione, 6820, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X"}));
   EXPECT_EQ(r.outcome.fault_code, 8);
   EXPECT_EQ(r.outcome.fault_position, 6820);
   EXPECT_EQ(r.io.sink.files.size(), 3u);
 }
 
 TEST(MemorizzaPercorso, NoSectionArrayMeansNoFile) {
-  struct Case { std::optional<std::string> line; int32_t fault; };
+  struct Case {
+    std::optional<std::string> line;
+    int32_t fault;
+  };
   const Case cases[] = {
       {std::nullopt, 101},
       {std::string("no header here\r\n"), 102},

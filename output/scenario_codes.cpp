@@ -25,7 +25,8 @@ int32_t codice_gara_og(const TrackModel& model) {
 int32_t codice_gara_st(const TrackModel& model) {
   const std::string t = code_text(model);
   int32_t sum = 0;
-  for (size_t i = 0; i < 25; ++i) sum += static_cast<int32_t>(static_cast<uint8_t>(t[i])) * static_cast<int32_t>(i + 1);
+  for (size_t i = 0; i < 25; ++i)
+    sum += static_cast<int32_t>(static_cast<uint8_t>(t[i])) * static_cast<int32_t>(i + 1);
   return sum;
 }
 

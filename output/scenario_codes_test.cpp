@@ -13,13 +13,14 @@ TrackModel named(const std::string& train, const std::string& line) {
 }
 
 TEST(ScenarioCodes, ExamplesOfBothSums) {
-  struct Case { std::string train, line; int32_t plain, weighted; };
+  struct Case {
+    std::string train, line;
+    int32_t plain, weighted;
+  };
   const Case cases[] = {
-      {"", std::string(25, 'A'), 2425, 31525},
-      {"", std::string(25, 'a'), 2425, 31525},
+      {"", std::string(25, 'A'), 2425, 31525},         {"", std::string(25, 'a'), 2425, 31525},
       {"", std::string(25, 'A') + "ZZZ", 2425, 31525},  // characters after the 25th are ignored
-      {"1", "ABCDEFGHIJKLMNOPQRSTUVWX", 2653, 36353},
-      {"7162", "Rovella_Tirsa", 2523, 35535},
+      {"1", "ABCDEFGHIJKLMNOPQRSTUVWX", 2653, 36353},  {"7162", "Rovella_Tirsa", 2523, 35535},
       {"7162", "ROVELLA_TIRSA", 2523, 35535},
   };
   for (const auto& c : cases) {

@@ -7,10 +7,9 @@ namespace {
 
 // Code points of the bytes 0x80 to 0x9F; 0 marks a byte with no character.
 constexpr char32_t kHighTable[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 int byte_of(char32_t cp) {
@@ -81,8 +80,9 @@ std::string utf8_to_cp1252(std::string_view utf8) {
     const size_t at = i;
     const char32_t cp = next_code_point(utf8, i);
     const int b = byte_of(cp);
-    if (b < 0) throw EncodingError("character U+" + std::to_string(static_cast<uint32_t>(cp)) +
-                                   " at byte " + std::to_string(at) + " has no Windows-1252 byte");
+    if (b < 0)
+      throw EncodingError("character U+" + std::to_string(static_cast<uint32_t>(cp)) + " at byte " +
+                          std::to_string(at) + " has no Windows-1252 byte");
     out += static_cast<char>(b);
   }
   return out;

@@ -47,7 +47,8 @@ Field FieldReader::take_field(bool ends_at_space) {
   f.line = line_;
   f.column = static_cast<int>(pos_ - line_start_) + 1;
   const size_t begin = pos_;
-  while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end() && !(ends_at_space && text_[pos_] == ' '))
+  while (pos_ < text_.size() && text_[pos_] != ',' && !at_line_end() &&
+         !(ends_at_space && text_[pos_] == ' '))
     ++pos_;
   f.text = std::string(text_.substr(begin, pos_ - begin));
   // A number passes over the spaces after it; the comma or line end that follows is consumed.
@@ -103,7 +104,9 @@ std::string_view FieldReader::line_text(int line) const {
   return text_.substr(begin, end - begin);
 }
 
-bool contains(std::string_view field, std::string_view word) { return field.find(word) != std::string_view::npos; }
+bool contains(std::string_view field, std::string_view word) {
+  return field.find(word) != std::string_view::npos;
+}
 
 bool contains_nocase(std::string_view field, std::string_view word) {
   if (word.empty()) return true;

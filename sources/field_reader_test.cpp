@@ -14,7 +14,10 @@ std::vector<std::string> all_text_fields(std::string_view text) {
 
 TEST(FieldReader, FieldsEndAtCommasAndLineEnds) {
   using V = std::vector<std::string>;
-  struct Case { std::string_view text; V fields; };
+  struct Case {
+    std::string_view text;
+    V fields;
+  };
   const Case cases[] = {
       {"lunghezza percorso,    34000\r\n", V{"lunghezza percorso", "34000"}},
       {"lunghezza percorso\r\n34000\r\n", V{"lunghezza percorso", "34000"}},
@@ -45,22 +48,26 @@ TEST(FieldReader, EmptyAndNonNumericFieldsReadZero) {
   std::vector<int32_t> got;
   for (int i = 0; i < 9; ++i) got.push_back(r.read_i32());
   EXPECT_EQ(got, (std::vector<int32_t>{800, 125, 135, 135, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(r.read_i32(), 0);    // abc
+  EXPECT_EQ(r.read_i32(), 0);  // abc
   EXPECT_EQ(r.read_i32(), -40);
   EXPECT_EQ(r.read_i32(), 7);
-  EXPECT_EQ(r.read_i32(), 12);   // halves to even
+  EXPECT_EQ(r.read_i32(), 12);  // halves to even
   EXPECT_EQ(r.read_i32(), 14);
-  EXPECT_EQ(r.read_i32(), 0);    // 4x is not a number
+  EXPECT_EQ(r.read_i32(), 0);  // 4x is not a number
   EXPECT_TRUE(r.at_end());
 }
 
 TEST(FieldReader, NumberOutOfItsWidthIsAReadingFailure) {
-  struct Case { std::string_view text; int width; bool fails; };
+  struct Case {
+    std::string_view text;
+    int width;
+    bool fails;
+  };
   const Case cases[] = {
-      {"255", 8, false},         {"256", 8, true},         {"300", 8, true},     {"-1", 8, true},
-      {"32767", 16, false},      {"32768", 16, true},      {"-32768", 16, false}, {"-32769", 16, true},
-      {"2147483647", 32, false}, {"2147483648", 32, true}, {"-2147483648", 32, false},
-      {"99999999999999999999999", 32, true},
+      {"255", 8, false},        {"256", 8, true},           {"300", 8, true},
+      {"-1", 8, true},          {"32767", 16, false},       {"32768", 16, true},
+      {"-32768", 16, false},    {"-32769", 16, true},       {"2147483647", 32, false},
+      {"2147483648", 32, true}, {"-2147483648", 32, false}, {"99999999999999999999999", 32, true},
   };
   for (const auto& c : cases) {
     FieldReader r(c.text);

@@ -127,8 +127,7 @@ constexpr std::string_view kLineContent[] = {
 
 std::span<const std::string_view> line_content() { return kLineContent; }
 
-void dati_linea(FileSink& sink, const std::string& line_name,
-                std::span<const std::string_view> content) {
+void dati_linea(FileSink& sink, const std::string& line_name, std::span<const std::string_view> content) {
   write_fixed_text(sink, line_description_name(line_name), content);
 }
 

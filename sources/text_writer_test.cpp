@@ -33,7 +33,8 @@ TEST(TextWriter, MarkerInTheContentEndsTheFile) {
   EXPECT_EQ(render_line_table(fill_line_table(content)), "a\r\n");
   // The comparison is exact and case-sensitive.
   const std::string_view near[] = {"Riferimento fine del file", "riferimento fine del file "};
-  EXPECT_EQ(render_line_table(fill_line_table(near)), "Riferimento fine del file\r\nriferimento fine del file \r\n");
+  EXPECT_EQ(render_line_table(fill_line_table(near)),
+            "Riferimento fine del file\r\nriferimento fine del file \r\n");
 }
 
 TEST(TextWriter, TableWithoutMarkerStopsAfterItsLastEntry) {
@@ -90,8 +91,8 @@ TEST(LineContent, IsTheQuotedDescriptionByteForByte) {
   EXPECT_EQ(lines[72], "indicatori_vmax,  800,  125,  135,  135,  0,  ,  ,  ,  0");
   EXPECT_EQ(lines[98], "cartello_indicatore,  20800,   ( CAVALCAVIA   )(STRADA STATALE)(  N\xB0 47       )");
   for (size_t i = 0; i < lines.size(); ++i) {
-    const bool has_high =
-        std::any_of(lines[i].begin(), lines[i].end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
+    const bool has_high = std::any_of(lines[i].begin(), lines[i].end(),
+                                      [](char c) { return static_cast<unsigned char>(c) > 0x7F; });
     EXPECT_EQ(has_high, i == 98 || i == 102) << "line " << i + 1;
   }
   EXPECT_EQ(bytes.find("riferimento"), std::string::npos);
@@ -105,7 +106,9 @@ TEST(TrainContent, IsTheQuotedDescriptionByteForByte) {
   const auto lines = split_crlf(bytes);
   ASSERT_EQ(lines.size(), 34u);
   EXPECT_EQ(lines[4], "orologio,    18              20            30 ");
-  EXPECT_EQ(lines[18], "stazione,   21900, 25,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, BIVIO SANT' ELIA DI LAGO");
+  EXPECT_EQ(
+      lines[18],
+      "stazione,   21900, 25,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, BIVIO SANT' ELIA DI LAGO");
   EXPECT_EQ(lines.back(), "[fine]");
 }
 

@@ -59,7 +59,8 @@ class ToolIo : public ScenarioIo {
 
   // Writes the files kept in memory.
   void write_pending() {
-    for (const std::string& name : pending_.order) write(name, [&] { out_.replace_file(name, pending_.files.at(name)); });
+    for (const std::string& name : pending_.order)
+      write(name, [&] { out_.replace_file(name, pending_.files.at(name)); });
   }
 
   std::vector<std::string> written;

@@ -4,12 +4,11 @@
 // as a compiler would (file:line:column, the source line and a caret).
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "output/memorizza_percorso.h"
 

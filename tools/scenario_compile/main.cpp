@@ -1,9 +1,8 @@
 // scenario-compile: compiles a line description and a train description with the
 // program's own engine and says what is wrong and where.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
-
-#include <CLI/CLI.hpp>
 
 #include "driver/exit_status.h"
 #include "tools/scenario_compile/compile_pair.h"

@@ -1,6 +1,7 @@
 // Runs the built scenario-compile as a process, on description files written the way
 // the program writes them, and compares its files with the program's own.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,10 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "driver/folder_store.h"
 #include "sources/line_content.h"

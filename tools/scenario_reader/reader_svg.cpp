@@ -41,11 +41,20 @@ std::string escape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -421,10 +430,16 @@ class Picture {
       if (p > distance_) break;
       const double x = dx(p);
       switch (c.kind) {
-        case kKindSignal: triangle(x, signal_row, 6, kSignalColour); break;
-        case kKindSlowWarning: triangle(x, signal_row, 6, kSlowColour); break;
+        case kKindSignal:
+          triangle(x, signal_row, 6, kSignalColour);
+          break;
+        case kKindSlowWarning:
+          triangle(x, signal_row, 6, kSlowColour);
+          break;
         case kKindAbbattimento:
-        case kKindBareAbbattimento: circle(x, signal_row + 2, 2.2, "#666"); break;
+        case kKindBareAbbattimento:
+          circle(x, signal_row + 2, 2.2, "#666");
+          break;
         case kKindSpeedBoard:
           rect(x - 3, board_row - 3, 6, 6, "#222");
           if (x + 5 > label_end) {
@@ -433,8 +448,11 @@ class Picture {
             label_end = x + 5 + 6.5 * static_cast<double>(speed.size());
           }
           break;
-        case kKindSignBoard: line(x, board_row - 5, x, board_row + 5, kSignColour, 1.6); break;
-        default: break;
+        case kKindSignBoard:
+          line(x, board_row - 5, x, board_row + 5, kSignColour, 1.6);
+          break;
+        default:
+          break;
       }
     }
     y_ += 44;

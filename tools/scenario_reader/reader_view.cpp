@@ -9,19 +9,32 @@ namespace compactor::inspect {
 
 std::string kind_name(uint8_t kind) {
   switch (kind) {
-    case kKindNone: return "-";
-    case kKindSignal: return "signal";
-    case kKindSlowEnd: return "slow-down end";
-    case kKindSlowStart: return "slow-down start";
-    case kKindSlowWarning: return "slow-down warning";
-    case kKindSlowApproach: return "slow-down approach";
-    case kKindSpeedBoard: return "speed board";
-    case kKindStationEnd: return "station end";
-    case kKindTunnelMarker: return "tunnel marker";
-    case kKindAbbattimento: return "abbattimento";
-    case kKindBareAbbattimento: return "bare abbattimento";
-    case kKindSignBoard: return "sign board";
-    default: return "kind " + std::to_string(kind);
+    case kKindNone:
+      return "-";
+    case kKindSignal:
+      return "signal";
+    case kKindSlowEnd:
+      return "slow-down end";
+    case kKindSlowStart:
+      return "slow-down start";
+    case kKindSlowWarning:
+      return "slow-down warning";
+    case kKindSlowApproach:
+      return "slow-down approach";
+    case kKindSpeedBoard:
+      return "speed board";
+    case kKindStationEnd:
+      return "station end";
+    case kKindTunnelMarker:
+      return "tunnel marker";
+    case kKindAbbattimento:
+      return "abbattimento";
+    case kKindBareAbbattimento:
+      return "bare abbattimento";
+    case kKindSignBoard:
+      return "sign board";
+    default:
+      return "kind " + std::to_string(kind);
   }
 }
 
@@ -32,8 +45,10 @@ int32_t feature_position(int32_t index, uint8_t kind) {
     case kKindSlowStart:
     case kKindSlowWarning:
     case kKindSpeedBoard:
-    case kKindSignBoard: return (index - 1) * kMetresPerSection;
-    default: return index * kMetresPerSection;
+    case kKindSignBoard:
+      return (index - 1) * kMetresPerSection;
+    default:
+      return index * kMetresPerSection;
   }
 }
 
@@ -134,9 +149,15 @@ std::string feature_note(const TrackModel& model, int32_t index) {
       break;
     }
     case kKindSlowEnd:
-    case kKindSlowStart: note = slow_down_values(c, true); break;
-    case kKindSlowWarning: note = slow_down_values(c, false); break;
-    case kKindSlowApproach: note = "order " + std::to_string(c.data1); break;
+    case kKindSlowStart:
+      note = slow_down_values(c, true);
+      break;
+    case kKindSlowWarning:
+      note = slow_down_values(c, false);
+      break;
+    case kKindSlowApproach:
+      note = "order " + std::to_string(c.data1);
+      break;
     case kKindSpeedBoard: {
       const char* names[] = {"A ", " B ", " C "};
       const int16_t packed[] = {c.data1, c.data2, c.data3};
@@ -150,9 +171,14 @@ std::string feature_note(const TrackModel& model, int32_t index) {
     case kKindStationEnd:
       note = "end of " + slot_text(model, c.data1) + " (slot " + std::to_string(c.data1) + ")";
       break;
-    case kKindAbbattimento: note = "value " + std::to_string(c.data1); break;
-    case kKindSignBoard: note = "slot " + std::to_string(c.data1) + ": " + slot_text(model, c.data1); break;
-    default: break;
+    case kKindAbbattimento:
+      note = "value " + std::to_string(c.data1);
+      break;
+    case kKindSignBoard:
+      note = "slot " + std::to_string(c.data1) + ": " + slot_text(model, c.data1);
+      break;
+    default:
+      break;
   }
   if (feature_position(index, c.kind) != index * kMetresPerSection) {
     note = "at " + std::to_string(feature_position(index, c.kind)) + " m: " + note;
