@@ -4,57 +4,57 @@ namespace compactor {
 
 std::string_view fault_meaning(int32_t code) {
   switch (code) {
-    case 1:
+    case kFaultLengthTooLarge:
       return "line length above 1000000";
-    case 2:
+    case kFaultReference:
       return "a chainage reference start or chainage is not a multiple of 50";
-    case 3:
+    case kFaultCabFirst:
       return "first cab-signalling position is not a multiple of 50";
-    case 4:
+    case kFaultCabSecond:
       return "second cab-signalling position is not a multiple of 50";
-    case 5:
+    case kFaultCabCodes:
       return "cab-signalling keyword holds neither 4 nor 9";
-    case 6:
+    case kFaultSignTaken:
       return "sign board on a section that is not free";
-    case 7:
+    case kFaultAbbattimentoTaken:
       return "abbattimento record on a section that is not free";
-    case 8:
+    case kFaultStationPosition:
       return "station position is not a multiple of 50";
-    case 9:
+    case kFaultStationLength:
       return "station length is not a multiple of 100";
-    case 10:
+    case kFaultTooManyStations:
       return "too many stations beside the sign texts (slots 1 to 80 are full)";
-    case 11:
+    case kConflictBoard:
       return "no free section for the abbattimento point before a signal behind a warning board";
-    case 12:
+    case kConflictWindow:
       return "no free section in a window before a slow-down start";
-    case 13:
+    case kConflictRepeat:
       return "no free section for a repeat point inside a slow-down or before the signal after it";
-    case 15:
+    case kFaultOutOfRange:
       return "position out of range for the line";
-    case 16:
+    case kFaultSignalTaken:
       return "signal on a section that is not free";
-    case 17:
+    case kFaultBoardTaken:
       return "slow-down warning board on a section that is not free";
-    case 18:
+    case kFaultStartTaken:
       return "slow-down start on a section that is not free";
-    case 19:
+    case kFaultEndTaken:
       return "slow-down end on a section that is not free";
-    case 20:
+    case kFaultApproachTaken:
       return "a section before the slow-down warning board is not free";
-    case 21:
+    case kFaultSpeedBoardTaken:
       return "speed board on a section that is not free";
-    case 22:
+    case kFaultStationsTooClose:
       return "station starts less than 350 m after the end of the one before";
-    case 24:
+    case kFaultStationEndTooLow:
       return "station end lies at 100 m or less";
-    case 25:
+    case kFaultReading:
       return "reading failure: a number does not fit its field, or the text ends inside a record";
-    case 101:
+    case kFaultNoLineFile:
       return "no line description file";
-    case 102:
+    case kFaultNoGeneral:
       return "no [generale] header";
-    case 103:
+    case kFaultCurve:
       return "curve keyword without a class digit, or the route plot passing 1000000 m";
     case kFaultNoLength:
       return "no line length record before the body";
@@ -75,21 +75,21 @@ std::string_view fault_meaning(int32_t code) {
 
 bool fault_has_position(int32_t code) {
   switch (code) {
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 11:
-    case 12:
-    case 13:
-    case 15:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-    case 20:
-    case 21:
-    case 22:
+    case kFaultSignTaken:
+    case kFaultAbbattimentoTaken:
+    case kFaultStationPosition:
+    case kFaultStationLength:
+    case kConflictBoard:
+    case kConflictWindow:
+    case kConflictRepeat:
+    case kFaultOutOfRange:
+    case kFaultSignalTaken:
+    case kFaultBoardTaken:
+    case kFaultStartTaken:
+    case kFaultEndTaken:
+    case kFaultApproachTaken:
+    case kFaultSpeedBoardTaken:
+    case kFaultStationsTooClose:
     case kFaultCurvePastPlot:
     case kFaultMountainPastEnd:
     case kFaultTooManyMountains:

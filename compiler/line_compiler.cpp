@@ -70,7 +70,7 @@ class LineCompiler {
       if (reader_.at_end()) break;
       if (contains_nocase(f.text, "[generale]")) return true;
     }
-    ctx_.stop(102);
+    ctx_.stop(kFaultNoGeneral);
     return false;
   }
 
@@ -112,7 +112,7 @@ class LineCompiler {
     const int32_t length = reader_.read_i32();
     m_.slot(kLengthSlot).value2 = length;
     if (length > kMaxLineLength) {
-      ctx_.stop(1);
+      ctx_.stop(kFaultLengthTooLarge);
       return false;
     }
     if (length < -kSpareMetres)
@@ -126,11 +126,11 @@ class LineCompiler {
     s.value1 = reader_.read_i32();
     s.value2 = reader_.read_i32();
     if (s.value1 % kMetresPerSection != 0) {
-      ctx_.stop(3);
+      ctx_.stop(kFaultCabFirst);
       return false;
     }
     if (s.value2 % kMetresPerSection != 0) {
-      ctx_.stop(4);
+      ctx_.stop(kFaultCabSecond);
       return false;
     }
     if (contains(f, "4")) {
@@ -138,7 +138,7 @@ class LineCompiler {
     } else if (contains(f, "9")) {
       s.value3 = 9;
     } else {
-      ctx_.stop(5);
+      ctx_.stop(kFaultCabCodes);
       return false;
     }
     if (s.value2 == 0) s.value3 = 0;
@@ -188,7 +188,7 @@ class LineCompiler {
   // Fault 15: the position fails the range check; the reading of the line description ends.
   bool out_of_range(int32_t position) {
     if (range_check(m_, position)) return false;
-    m_.error_code = 15;
+    m_.error_code = kFaultOutOfRange;
     m_.error_position = position;
     ctx_.mark_fault_site();
     return true;
@@ -244,7 +244,7 @@ class LineCompiler {
       if (contains(f, std::string(1, static_cast<char>('1' + k)))) curvature = kCurvature[k];
     }
     if (!curvature) {
-      ctx_.stop(103);
+      ctx_.stop(kFaultCurve);
       return Step::stopped;
     }
     if (contains_nocase(f, "s")) curvature = -*curvature;
@@ -265,7 +265,7 @@ class LineCompiler {
   }
 
   Step stop_plot_too_long() {
-    ctx_.stop(103);
+    ctx_.stop(kFaultCurve);
     return Step::stopped;
   }
 
@@ -301,7 +301,7 @@ class LineCompiler {
     if (out_of_range(p)) return Step::leave_body;
     TrackCell& cell = m_.section(point_section(p));
     if (!is_free(cell)) {
-      ctx_.stop(6, p);
+      ctx_.stop(kFaultSignTaken, p);
       return Step::stopped;
     }
     if (m_.next_sign_slot < 1) {
@@ -341,7 +341,7 @@ bool compile_line_description(CompileContext& ctx) {
   model.slot(kCabSlot).text = utf8_to_cp1252(model.train_number);
   const std::optional<std::string> text = ctx.files.read_description(Description::line);
   if (!text) {
-    model.error_code = 101;
+    model.error_code = kFaultNoLineFile;
     return false;
   }
   LineCompiler compiler(ctx, *text);

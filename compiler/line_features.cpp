@@ -55,7 +55,7 @@ void memo_indicatori_v_max(TrackModel& model, int32_t posizione, int32_t vas, in
                            int16_t strisces, int32_t vad, int32_t vbd, int32_t vcd, int16_t strisced) {
   TrackCell& cell = model.section(point_section(posizione));
   if (!is_free(cell)) {
-    model.error_code = 21;
+    model.error_code = kFaultSpeedBoardTaken;
     return;
   }
   cell.kind = kKindSpeedBoard;

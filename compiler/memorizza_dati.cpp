@@ -2,6 +2,7 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/conversion.h"
+#include "compiler/faults.h"
 #include "sources/field_reader.h"
 
 namespace compactor {
@@ -12,7 +13,7 @@ namespace {
 void trap(CompileContext& ctx, const FaultSite& site) {
   ctx.delete_description(Description::line);
   ctx.delete_description(Description::train);
-  ctx.model.error_code = 25;
+  ctx.model.error_code = kFaultReading;
   ctx.model.fault_site = site;
 }
 

@@ -6,21 +6,13 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/conversion.h"
+#include "compiler/faults.h"
 #include "compiler/train_features.h"
 #include "sources/field_reader.h"
 
 namespace compactor {
 
 namespace {
-
-constexpr int32_t kFaultReference = 2;
-constexpr int32_t kFaultAbbattimentoTaken = 7;
-constexpr int32_t kFaultStationPosition = 8;
-constexpr int32_t kFaultStationLength = 9;
-constexpr int32_t kFaultTooManyStations = 10;
-constexpr int32_t kFaultOutOfRange = 15;
-constexpr int32_t kFaultStationsTooClose = 22;
-constexpr int32_t kFaultStationEndTooLow = 24;
 
 constexpr int32_t kStationMargin = 800;  // range-check margin of a station (100 for the others)
 constexpr int32_t kStationGap = 350;     // least distance from one station's end to the next start

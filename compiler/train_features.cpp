@@ -7,11 +7,6 @@ namespace compactor {
 
 namespace {
 
-constexpr int32_t kSignalTaken = 16;
-constexpr int32_t kBoardTaken = 17;
-constexpr int32_t kStartTaken = 18;
-constexpr int32_t kEndTaken = 19;
-constexpr int32_t kApproachTaken = 20;
 constexpr int32_t kBoardDistance = 1200;  // the warning board stands this far before the start
 constexpr int32_t kBoardFrom = 1500;      // slow-downs starting at or before this have no board
 constexpr int kApproachSections = 4;
@@ -28,7 +23,7 @@ void memo_segnale(TrackModel& model, int32_t posizione, int32_t& sx, int32_t& s1
   const int32_t i = point_section(posizione);
   TrackCell& cell = model.section(i);
   if (!is_free(cell)) {
-    model.error_code = kSignalTaken;
+    model.error_code = kFaultSignalTaken;
     return;
   }
   const int64_t sides = int64_t{sx} * 3 + dx;
@@ -54,7 +49,7 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t& v, int32_t& l, in
   if (board) {
     w = point_section_wide(int64_t{x} - kBoardDistance);
     if (!is_free(model.section(w))) {
-      model.error_code = kBoardTaken;
+      model.error_code = kFaultBoardTaken;
       return;
     }
   } else {
@@ -62,7 +57,7 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t& v, int32_t& l, in
   }
   const int32_t s = point_section(x);
   if (!is_free(model.section(s))) {
-    model.error_code = kStartTaken;
+    model.error_code = kFaultStartTaken;
     return;
   }
   const int32_t e = point_section_wide(int64_t{x} + l);
@@ -71,7 +66,7 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t& v, int32_t& l, in
     return;
   }
   if (!is_free(model.section(e))) {
-    model.error_code = kEndTaken;
+    model.error_code = kFaultEndTaken;
     return;
   }
 
@@ -97,7 +92,7 @@ void memo_rallentamento(TrackModel& model, int32_t x, int32_t& v, int32_t& l, in
   const int32_t h = div_round(int64_t{x} - kBoardDistance, kMetresPerSection);
   for (int j = 0; j < kApproachSections; ++j) {
     if (!is_free(model.section(h - j))) {
-      model.error_code = kApproachTaken;
+      model.error_code = kFaultApproachTaken;
       return;
     }
   }

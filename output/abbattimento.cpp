@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "compiler/faults.h"
+
 namespace compactor {
 
 namespace {
@@ -13,9 +15,6 @@ constexpr int32_t kRepeatSpacing = 8;   // sections between repeat points
 constexpr int32_t kBoardLookBack = 20;  // sections behind a warning board searched for signals
 constexpr int32_t kLowestSignal = 3;    // lowest section examined as a signal by place A
 constexpr int32_t kSignalSearch = 12;   // sections after a slow-down end searched for a signal
-constexpr int32_t kConflictBoard = 11;
-constexpr int32_t kConflictWindow = 12;
-constexpr int32_t kConflictRepeat = 13;
 constexpr std::array<std::array<int32_t, 3>, 3> kWindows{{{5, 6, 7}, {11, 12, 13}, {18, 19, 20}}};
 
 class Pass {
