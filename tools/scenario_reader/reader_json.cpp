@@ -96,23 +96,11 @@ T integer(const Json& v, const std::string& where) {
   return static_cast<T>(n);
 }
 
-// UTF-8 back to Windows-1252. The five bytes without a character come back from the
-// control characters U+0081, U+008D, U+008F, U+0090 and U+009D that stand for them.
+// UTF-8 back to Windows-1252, the bytes the file stores.
 std::string stored_text(const std::string& utf8, const std::string& where) {
   std::string out;
-  size_t start = 0;
   try {
-    for (size_t i = 0; i + 1 < utf8.size(); ++i) {
-      const auto lead = static_cast<uint8_t>(utf8[i]);
-      const auto next = static_cast<uint8_t>(utf8[i + 1]);
-      if (lead != 0xC2 || (next != 0x81 && next != 0x8D && next != 0x8F && next != 0x90 && next != 0x9D))
-        continue;
-      out += utf8_to_cp1252(std::string_view(utf8).substr(start, i - start));
-      out += static_cast<char>(next);
-      start = i + 2;
-      ++i;
-    }
-    out += utf8_to_cp1252(std::string_view(utf8).substr(start));
+    out = utf8_to_cp1252(utf8);
   } catch (const EncodingError& e) {
     refuse(where, e.what());
   }
