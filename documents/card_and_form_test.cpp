@@ -7,9 +7,9 @@
 
 #include "documents/slowdown_form.h"
 #include "documents/train_card.h"
-#include "documents/written_lines.h"
 #include "sources/memory_sink.h"
 #include "sources/text_writer.h"
+#include "sources/written_lines.h"
 
 namespace compactor {
 namespace {

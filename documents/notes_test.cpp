@@ -6,9 +6,9 @@
 #include <map>
 #include <set>
 
-#include "documents/written_lines.h"
 #include "sources/memory_sink.h"
 #include "sources/text_writer.h"
+#include "sources/written_lines.h"
 
 namespace compactor {
 namespace {

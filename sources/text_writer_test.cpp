@@ -7,21 +7,10 @@
 #include "sources/line_content.h"
 #include "sources/memory_sink.h"
 #include "sources/train_content.h"
+#include "sources/written_lines.h"
 
 namespace compactor {
 namespace {
-
-std::vector<std::string> split_crlf(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    const size_t end = bytes.find("\r\n", start);
-    if (end == std::string::npos) break;
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
 
 TEST(TextWriter, WritesEveryLineWithCrLfAndStopsAtTheMarker) {
   const std::string_view content[] = {"uno", "", "  due  "};
@@ -82,7 +71,7 @@ TEST(LineContent, IsTheQuotedDescriptionByteForByte) {
   dati_linea(sink, "Rovella_Tirsa");
   const std::string& bytes = sink.files.at("Rovella_Tirsa_linea.txt");
   EXPECT_EQ(bytes.size(), 4072u);
-  const auto lines = split_crlf(bytes);
+  const auto lines = written_lines(bytes);
   ASSERT_EQ(lines.size(), 112u);
   EXPECT_EQ(lines.front(), "[generale]");
   EXPECT_EQ(lines.back(), "[fine]");
@@ -103,7 +92,7 @@ TEST(TrainContent, IsTheQuotedDescriptionByteForByte) {
   dati_treno(sink, "Rovella_Tirsa", "7162");
   const std::string& bytes = sink.files.at(train_description_name("Rovella_Tirsa", "7162"));
   EXPECT_EQ(bytes.size(), 1417u);
-  const auto lines = split_crlf(bytes);
+  const auto lines = written_lines(bytes);
   ASSERT_EQ(lines.size(), 34u);
   EXPECT_EQ(lines[4], "orologio,    18              20            30 ");
   EXPECT_EQ(
