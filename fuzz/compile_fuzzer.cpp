@@ -3,41 +3,17 @@
 // encoders; the written bytes must read back to the same model.
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <string_view>
 
 #include "compiler/track_model.h"
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
+#include "output/test_support.h"
 
 namespace {
 
 using namespace compactor;
-
-class FuzzIo : public ScenarioIo {
- public:
-  FuzzIo(std::string line, std::string train) : line_(std::move(line)), train_(std::move(train)) {}
-  std::optional<std::string> read_description(Description which) override {
-    auto& d = which == Description::line ? line_ : train_;
-    return d;
-  }
-  void delete_description(Description which) override {
-    (which == Description::line ? line_ : train_).reset();
-  }
-  std::string description_name(Description which) const override {
-    return which == Description::line ? "line" : "train";
-  }
-  void replace_file(const std::string& name, std::string_view bytes) override {
-    files[name] = std::string(bytes);
-  }
-  void errore(const std::string&) override {}
-  std::map<std::string, std::string> files;
-
- private:
-  std::optional<std::string> line_;
-  std::optional<std::string> train_;
-};
 
 void check(bool ok, const char* what) {
   if (!ok) {
@@ -59,11 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TrackModel model;
   model.line_name = "L";
   model.train_number = "1";
-  FuzzIo io(line, train);
+  testing::MemoryScenarioIo io;
+  io.descriptions.line = line;
+  io.descriptions.train = train;
   const PercorsoOutcome out = memorizza_percorso(model, 1, io);
 
   if (!model.sections_created) {
-    check(io.files.empty(), "files written without a section array");
+    check(io.sink.files.empty(), "files written without a section array");
     return 0;
   }
   check(model.section_count() == model.cell_limit + 1, "section array is not cell_limit + 1 long");
@@ -71,13 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(model.route_plot.size() == 2 * (static_cast<size_t>(model.plot_limit) + 1), "route plot size");
   check(model.next_sign_slot >= 0 && model.next_sign_slot <= 80, "next_sign_slot left its range");
   if (!out.errore.empty()) {
-    check(io.files.empty(), "files written after errore");
+    check(io.sink.files.empty(), "files written after errore");
     return 0;
   }
-  check(io.files.size() == 3, "three compiled files");
-  check(decode_sections(io.files.at("L_1.dat")) == model.sections, "sections do not read back");
-  check(decode_slots(io.files.at("L_1.sim")) == model.slots, "slots do not read back");
-  const auto plot = decode_route_plot(io.files.at("L_linea.dat"));
+  check(io.sink.files.size() == 3, "three compiled files");
+  check(decode_sections(io.sink.files.at("L_1.dat")) == model.sections, "sections do not read back");
+  check(decode_slots(io.sink.files.at("L_1.sim")) == model.slots, "slots do not read back");
+  const auto plot = decode_route_plot(io.sink.files.at("L_linea.dat"));
   check(plot.size() == model.route_plot.size(), "plot size does not read back");
   for (size_t i = 0; i < plot.size(); ++i) {
     const auto& a = plot[i];

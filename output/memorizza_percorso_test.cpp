@@ -2,39 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "compiler/test_support.h"
 #include "output/compiled_files.h"
+#include "output/test_support.h"
 #include "sources/line_content.h"
-#include "sources/memory_sink.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"
 
 namespace compactor {
 namespace {
 
-using testing::InMemoryDescriptions;
 using testing::line_text;
+using testing::MemoryScenarioIo;
 using testing::train_text;
-
-// The finishing step's outside world in memory: descriptions, written files, errore.
-class MemoryIo : public ScenarioIo {
- public:
-  std::optional<std::string> read_description(Description which) override {
-    return descriptions.read_description(which);
-  }
-  void delete_description(Description which) override { descriptions.delete_description(which); }
-  std::string description_name(Description which) const override {
-    return descriptions.description_name(which);
-  }
-  void replace_file(const std::string& name, std::string_view bytes) override {
-    sink.replace_file(name, bytes);
-  }
-  void errore(const std::string& a) override { errors.push_back(a); }
-
-  InMemoryDescriptions descriptions;
-  MemorySink sink;
-  std::vector<std::string> errors;
-};
 
 std::string rendered(std::span<const std::string_view> lines) {
   return render_line_table(fill_line_table(lines));
@@ -42,7 +21,7 @@ std::string rendered(std::span<const std::string_view> lines) {
 
 struct Finished {
   TrackModel model;
-  MemoryIo io;
+  MemoryScenarioIo io;
   PercorsoOutcome outcome;
 };
 
