@@ -9,7 +9,6 @@
 # Exit status 77 means skipped (no way to run as another user).
 set -uo pipefail
 
-readonly kSkip=77
 readonly kUnprivileged=65534
 readonly first_file=Rovella_Tirsa_linea.txt
 readonly earlier_files=(Rovella_Tirsa_linea.txt Rovella_Tirsa_7162-.txt Rovella_Tirsa_7162_note.txt
@@ -26,16 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -s "$work/stderr" ] && { echo "the program's standard error:" >&2; cat "$work/stderr" >&2; }
-  exit 1
-}
-
-skip() {
-  echo "SKIPPED: $*"
-  exit $kSkip
-}
+source "$(dirname "${BASH_SOURCE[0]}")/testing/script_lib.sh"
 
 mkdir "$work/run"
 run=$(cd "$work/run" && pwd -P)  # the folder as the program finds it

@@ -13,7 +13,6 @@
 # Exit status 77 means skipped (no X server tools, or a build without the window).
 set -uo pipefail
 
-readonly kSkip=77
 mode=$1
 program=$2
 work=$(mktemp -d)
@@ -27,16 +26,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -s "$work/stderr" ] && { echo "the program's standard error:" >&2; cat "$work/stderr" >&2; }
-  exit 1
-}
-
-skip() {
-  echo "SKIPPED: $*"
-  exit $kSkip
-}
+source "$(dirname "${BASH_SOURCE[0]}")/testing/script_lib.sh"
 
 # The program in a folder of its own, so that its files land there.
 install_program() {
