@@ -8,20 +8,25 @@
 
 namespace compactor {
 
-void put_u8(std::string& out, uint8_t v) { out += static_cast<char>(v); }
-void put_u16(std::string& out, uint16_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
+namespace {
+
+// The low `bytes` bytes of v, least significant first, at out; returns the end.
+char* store_le(char* out, uint64_t v, int bytes) {
+  for (int k = 0; k < bytes; ++k) *out++ = static_cast<char>((v >> (8 * k)) & 0xFF);
+  return out;
 }
-void put_i16(std::string& out, int16_t v) { put_u16(out, static_cast<uint16_t>(v)); }
-void put_i32(std::string& out, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((u >> shift) & 0xFF);
+
+void append_le(std::string& out, uint64_t v, int bytes) {
+  char buf[8];
+  out.append(buf, static_cast<size_t>(store_le(buf, v, bytes) - buf));
 }
-void put_f64(std::string& out, double v) {
-  const auto u = std::bit_cast<uint64_t>(v);
-  for (int shift = 0; shift < 64; shift += 8) out += static_cast<char>((u >> shift) & 0xFF);
-}
+
+void put_u8(std::string& out, uint8_t v) { append_le(out, v, 1); }
+void put_u16(std::string& out, uint16_t v) { append_le(out, v, 2); }
+void put_i16(std::string& out, int16_t v) { append_le(out, static_cast<uint16_t>(v), 2); }
+void put_i32(std::string& out, int32_t v) { append_le(out, static_cast<uint32_t>(v), 4); }
+
+}  // namespace
 
 std::string encode_sections(const std::vector<TrackCell>& sections) {
   std::string out;
@@ -75,9 +80,7 @@ std::string_view RoutePlotSource::next() {
   const size_t end = std::min(plot_.size(), index_ + kValuesPerPiece);
   piece_.resize((end - index_) * kLargestValue);
   char* out = piece_.data();
-  auto put = [&out](uint64_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k) *out++ = static_cast<char>((v >> (8 * k)) & 0xFF);
-  };
+  auto put = [&out](uint64_t v, int bytes) { out = store_le(out, v, bytes); };
   for (; index_ < end; ++index_) {
     const PlotValue& v = plot_[index_];
     if (const auto* d = std::get_if<double>(&v)) {

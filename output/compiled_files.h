@@ -49,11 +49,4 @@ std::array<SlotRecord, kSlotCount> decode_slots(std::string_view bytes);
 // Returns the values in file order (x for every metre, then y); the count must be even.
 std::vector<PlotValue> decode_route_plot(std::string_view bytes);
 
-// Little-endian helpers, with explicit shifts.
-void put_u8(std::string& out, uint8_t v);
-void put_u16(std::string& out, uint16_t v);
-void put_i16(std::string& out, int16_t v);
-void put_i32(std::string& out, int32_t v);
-void put_f64(std::string& out, double v);
-
 }  // namespace compactor
