@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 
 namespace compactor {
 
