@@ -9,7 +9,7 @@ void HeadlessWindow::message_box(const std::string& text) {
   std::fflush(stderr);
 }
 
-#ifndef COMPACTOR_HAVE_FLTK
+#ifndef COMPACTOR_HAVE_WINDOW
 std::unique_ptr<ProgressWindow> open_progress_window() { return std::make_unique<HeadlessWindow>(); }
 #endif
 

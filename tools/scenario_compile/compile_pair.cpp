@@ -10,6 +10,7 @@
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
 #include "sources/memory_sink.h"
+#include "tools/scenario_compile/windows_names.h"
 
 namespace compactor {
 namespace {
@@ -127,7 +128,8 @@ std::optional<std::string> identity_problem(std::string_view name) {
     if (c < 0x20 || c == 0x7F || c1) return "contains a control character";
   }
   if (!is_cp1252_encodable(name)) return "contains a character without a Windows-1252 byte";
-  return std::nullopt;
+  // A scenario is meant for Windows: its file names must be ones Windows can hold.
+  return windows_name_problem(name);
 }
 
 std::string format_fault(int32_t code, int32_t position, const std::string& file, int line, int column,

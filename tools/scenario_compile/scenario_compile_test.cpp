@@ -225,7 +225,8 @@ TEST_F(ScenarioCompile, HostileNamesAreRefusedBeforeAnythingIsWritten) {
   write_description(work / "train.txt", train);
   const fs::path nested = work / "deep" / "er";
   fs::create_directories(nested);
-  for (const std::string bad : {"../x", "a/b", "a\\b", "", "x\ty", "..", "\xE6\x97\xA5"}) {
+  for (const std::string bad :
+       {"../x", "a/b", "a\\b", "", "x\ty", "..", "\xE6\x97\xA5", "CON", "lpt1.x", "a:b", "x?", "L.", "L "}) {
     for (const char* option : {"--line-name", "--train-number"}) {
       const bool line_bad = std::string(option) == "--line-name";
       const ProcessResult r =
@@ -238,6 +239,17 @@ TEST_F(ScenarioCompile, HostileNamesAreRefusedBeforeAnythingIsWritten) {
       EXPECT_EQ(names_in(work.path()), (std::vector<std::string>{"deep", "line.txt", "train.txt"}));
     }
   }
+}
+
+TEST_F(ScenarioCompile, ANameWindowsCannotHoldIsRefusedOnEverySystem) {
+  write_description(work / "line.txt", line);
+  write_description(work / "train.txt", train);
+  const ProcessResult r = run_tool(
+      work.path(), {"--line-name", "aux", "--train-number", "7", "--out", "out", "line.txt", "train.txt"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "scenario-compile: error: --line-name \"aux\" is a device name on Windows; nothing written\n");
+  EXPECT_FALSE(fs::exists(out()));
 }
 
 TEST_F(ScenarioCompile, NoPlotWritesTwoFilesAndLeavesAnOldRouteFileAlone) {

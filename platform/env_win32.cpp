@@ -1,0 +1,232 @@
+// The platform layer on Windows: the wide-character API throughout, so that a folder such
+// as C:\Users\Zoë\Giochi works whatever the system's code page.
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/fault_seam.h"
+
+namespace compactor {
+namespace {
+
+std::string narrow(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring widen(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+// The system's own words for an error, in English where the system has them.
+std::string reason_of(DWORD err) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      err, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring w = n && text ? std::wstring(text, n) : L"";
+  if (text) LocalFree(text);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ' || w.back() == L'.'))
+    w.pop_back();
+  if (w.empty()) return "system error " + std::to_string(err);
+  return narrow(w);
+}
+
+bool missing(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
+
+// Another program (the simulator) holds the file open without letting it be replaced.
+bool in_use(const std::filesystem::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::wstring module_file() {
+  std::vector<wchar_t> buf(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) throw FileError("program", "cannot find the program's folder: " + reason_of(GetLastError()));
+    if (n < buf.size()) return std::wstring(buf.data(), n);
+    buf.resize(buf.size() * 2);
+  }
+}
+
+class Win32PendingFile : public PendingFile {
+ public:
+  explicit Win32PendingFile(const std::filesystem::path& path)
+      : path_(path), number_(fault_seam::next_file()) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty()) dir = ".";
+    const bool inject_open = fault_seam::fails(WriteFaultInjection::Step::open, number_);
+    // A name of its own in the same folder, so that the rename stays on one volume.
+    for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
+      temp_ = dir / (L"." + path.filename().wstring() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(counter++) + L".tmp");
+      if (inject_open) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        break;
+      }
+      handle_ =
+          CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      const DWORD err = GetLastError();
+      temp_.clear();
+      throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
+    }
+    inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
+  }
+
+  ~Win32PendingFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!temp_.empty()) DeleteFileW(temp_.c_str());
+  }
+
+  void write(std::string_view piece) override {
+    if (inject_write_) {
+      // An injected failure writes half of the piece (or nothing) and fails.
+      write_all(fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
+      fail("cannot write", ERROR_DISK_FULL);
+    }
+    write_all(piece);
+  }
+
+  void finish() override {
+    if (!FlushFileBuffers(handle_)) fail("cannot write", GetLastError());
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!closed) fail("cannot write", GetLastError());
+  }
+
+  void commit() override {
+    BOOL moved = FALSE;
+    DWORD err = ERROR_ACCESS_DENIED;
+    if (!fault_seam::fails(WriteFaultInjection::Step::rename, number_)) {
+      moved = MoveFileExW(temp_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      if (!moved) err = GetLastError();
+    }
+    if (!moved) {
+      if ((err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) && in_use(path_))
+        fail_with("cannot replace: the file is in use by another program");
+      fail("cannot replace", err);
+    }
+    temp_.clear();
+  }
+
+  const std::filesystem::path& path() const override { return path_; }
+
+ private:
+  void write_all(std::string_view piece) {
+    while (!piece.empty()) {
+      const DWORD chunk = piece.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(piece.size());
+      DWORD done = 0;
+      if (!WriteFile(handle_, piece.data(), chunk, &done, nullptr)) fail("cannot write", GetLastError());
+      piece.remove_prefix(done);
+    }
+  }
+
+  [[noreturn]] void fail(const std::string& what, DWORD err) { fail_with(what + ": " + reason_of(err)); }
+
+  // Removes the temporary and throws; the old file stays as it was.
+  [[noreturn]] void fail_with(const std::string& reason) {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!temp_.empty()) DeleteFileW(temp_.c_str());
+    temp_.clear();
+    throw FileError(path_, reason);
+  }
+
+  std::filesystem::path path_;
+  int number_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::filesystem::path temp_;
+  bool inject_write_ = false;
+};
+
+}  // namespace
+
+std::filesystem::path program_folder() { return std::filesystem::path(module_file()).parent_path(); }
+
+std::string program_name() {
+  try {
+    return narrow(std::filesystem::path(module_file()).stem().wstring());
+  } catch (const FileError&) {
+    return "compactor";
+  }
+}
+
+std::optional<std::string> read_whole_file(const std::filesystem::path& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    if (missing(err)) return std::nullopt;
+    throw FileError(path, "cannot open: " + reason_of(err));
+  }
+  std::string out;
+  std::vector<char> buf(65536);
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf.data(), static_cast<DWORD>(buf.size()), &n, nullptr)) {
+      const DWORD err = GetLastError();
+      CloseHandle(h);
+      throw FileError(path, "cannot read: " + reason_of(err));
+    }
+    if (n == 0) break;
+    out.append(buf.data(), n);
+  }
+  CloseHandle(h);
+  return out;
+}
+
+bool file_exists(const std::filesystem::path& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void delete_file(const std::filesystem::path& path) {
+  if (DeleteFileW(path.c_str())) return;
+  const DWORD err = GetLastError();
+  if (missing(err)) return;
+  if ((err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) && in_use(path))
+    throw FileError(path, "cannot delete: the file is in use by another program");
+  throw FileError(path, "cannot delete: " + reason_of(err));
+}
+
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path) {
+  return std::make_unique<Win32PendingFile>(path);
+}
+
+// MOVEFILE_WRITE_THROUGH returns only once the rename is on disk.
+void sync_folder(const std::filesystem::path&) {}
+
+bool has_console() {
+  // A GUI program started from the desktop has no standard error at all; one started from
+  // a console, a script or a test has it, redirected or not.
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  return err != nullptr && err != INVALID_HANDLE_VALUE && GetFileType(err) != FILE_TYPE_UNKNOWN;
+}
+
+void show_failure_box(const std::string& text) {
+  MessageBoxW(nullptr, widen(text).c_str(), widen(program_name()).c_str(), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace compactor
