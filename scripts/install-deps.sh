@@ -8,6 +8,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
   time
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 missing=()
 for p in "${packages[@]}"; do
