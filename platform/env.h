@@ -79,6 +79,10 @@ std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path);
 // the renames are written through already).
 void sync_folder(const std::filesystem::path& folder);
 
+// Standard output and standard error write their bytes as they are: "\n", not "\r\n", on
+// every system, so that the tools' text and JSON are the same everywhere.
+void use_binary_standard_streams();
+
 // Whether a failure written to standard error reaches anyone. A Windows program started
 // from the desktop has no console; it shows the failure in a message box instead.
 bool has_console();

@@ -171,6 +171,8 @@ void sync_folder(const std::filesystem::path& folder) {
     throw FileError(dir, "cannot flush the folder: " + reason_of(err));
 }
 
+void use_binary_standard_streams() {}
+
 bool has_console() { return true; }
 void show_failure_box(const std::string&) {}
 

@@ -2,9 +2,12 @@
 // as C:\Users\Zoë\Giochi works whatever the system's code page.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -118,6 +121,10 @@ class Win32PendingFile : public PendingFile {
   }
 
   void commit() override {
+    // Windows refuses to replace a read-only file; say so plainly, and the same under Wine.
+    const DWORD attributes = GetFileAttributesW(path_.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      fail_with("cannot replace: the file is read-only");
     BOOL moved = FALSE;
     DWORD err = ERROR_ACCESS_DENIED;
     if (!fault_seam::fails(WriteFaultInjection::Step::rename, number_)) {
@@ -217,6 +224,11 @@ std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path) {
 
 // MOVEFILE_WRITE_THROUGH returns only once the rename is on disk.
 void sync_folder(const std::filesystem::path&) {}
+
+void use_binary_standard_streams() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
 
 bool has_console() {
   // A GUI program started from the desktop has no standard error at all; one started from

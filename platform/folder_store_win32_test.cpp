@@ -87,7 +87,12 @@ TEST(FolderStoreWin32Test, ReadOnlyFileIsNotReplaced) {
   FolderStore store(dir.path());
   store.replace_file("ro.dat", "old");
   ASSERT_TRUE(SetFileAttributesW((dir / "ro.dat").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_THROW(store.replace_file("ro.dat", "new"), FileError);
+  try {
+    store.replace_file("ro.dat", "new");
+    ADD_FAILURE() << "a read-only file was replaced";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.reason(), "cannot replace: the file is read-only");
+  }
   EXPECT_EQ(store.read_file("ro.dat"), "old");
   EXPECT_EQ(entries(dir.path()), 1u) << "a temporary file was left behind";
   SetFileAttributesW((dir / "ro.dat").c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   using namespace compactor;
+  use_binary_standard_streams();
   CompileRequest request;
   bool no_plot = false;
   bool json = false;

@@ -135,6 +135,7 @@ int run(int argc, char** argv) {
 }  // namespace compactor::inspect
 
 int main(int argc, char** argv) {
+  compactor::use_binary_standard_streams();
   try {
     return compactor::inspect::run(argc, argv);
   } catch (const std::exception& e) {  // InspectError above all: a file missing or damaged

@@ -141,6 +141,8 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
     const Outcome r = inspect(*dir_, "--svg " + quoted(svg) + " " + args);
     ASSERT_EQ(r.status, 0) << r.err;
     const Outcome render = run_in(*dir_, "rsvg-convert -o " + quoted(png) + " " + quoted(svg));
+    // Under Wine the test cannot start a Linux program.
+    if (render.status == -1) GTEST_SKIP() << "rsvg-convert cannot be started here";
     EXPECT_EQ(render.status, 0) << render.err;
     EXPECT_EQ(render.err, "");
     EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
