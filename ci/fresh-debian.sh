@@ -5,7 +5,8 @@
 #   sudo ci/fresh-debian.sh
 #
 # It makes the root with mmdebstrap (--variant=apt: apt and nothing else), clones HEAD into
-# it with ../shared beside the clone, and runs in a chroot:
+# it with ../shared beside the clone (uncommitted changes to tracked files go along), and
+# runs in a chroot:
 #   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
 #   - scripts/test.sh as root.
 # The root is new each time and removed at the end; nothing is cached between runs. Needs
@@ -63,6 +64,12 @@ echo "== clean clone of $commit"
 mkdir -p "$root/work"
 git clone --quiet --no-hardlinks "$repo" "$root/work/main"
 git -C "$root/work/main" checkout --quiet --detach "$commit"
+# Changes to tracked files that are not committed yet go along, so that a trial change (a
+# package taken off the list, say) can be checked before it is committed. CI's clone has none.
+if ! git -C "$repo" diff --quiet HEAD; then
+  echo "   with the uncommitted changes of the work tree"
+  git -C "$repo" diff --binary HEAD | git -C "$root/work/main" apply --whitespace=nowarn
+fi
 if [ -d "$shared" ]; then cp -r "$shared" "$root/work/shared"; fi
 in_root chown -R "$user:$user" /work
 
