@@ -74,29 +74,89 @@ std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots) {
   return out;
 }
 
-std::string_view RoutePlotSource::next() {
-  constexpr size_t kValuesPerPiece = 1 << 16;
-  constexpr size_t kLargestValue = 10;  // tag and a double
-  const size_t end = std::min(plot_.size(), index_ + kValuesPerPiece);
-  piece_.resize((end - index_) * kLargestValue);
-  char* out = piece_.data();
-  auto put = [&out](uint64_t v, int bytes) { out = store_le(out, v, bytes); };
-  for (; index_ < end; ++index_) {
-    const PlotValue& v = plot_[index_];
-    if (const auto* d = std::get_if<double>(&v)) {
-      put(format::kTagDouble, 2);
-      put(std::bit_cast<uint64_t>(*d), 8);
-    } else if (const auto* i = std::get_if<int16_t>(&v)) {
-      put(format::kTagInt16, 2);
-      put(static_cast<uint16_t>(*i), 2);
-    } else {
-      put(format::kTagEmpty, 2);
-    }
-  }
-  return std::string_view(piece_.data(), static_cast<size_t>(out - piece_.data()));
+RoutePlotSource::RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes)
+    : plot_(plot), buffer_(std::max<size_t>(buffer_bytes, 10)) {}
+
+namespace {
+
+constexpr size_t kLargestValue = 10;  // tag and a double
+
+char* put_double(char* out, double v) {
+  out = store_le(out, format::kTagDouble, 2);
+  return store_le(out, std::bit_cast<uint64_t>(v), 8);
 }
 
-std::string encode_route_plot(const std::vector<PlotValue>& plot) {
+char* put_value(char* out, const PlotValue& v) {
+  if (const auto* d = std::get_if<double>(&v)) return put_double(out, *d);
+  if (const auto* i = std::get_if<int16_t>(&v)) {
+    out = store_le(out, format::kTagInt16, 2);
+    return store_le(out, static_cast<uint16_t>(*i), 2);
+  }
+  return store_le(out, format::kTagEmpty, 2);
+}
+
+// n metres of one run on one axis; the state moves on with them.
+template <bool kCurved, int kAxis>
+char* put_run(char* out, PlotState& s, double curvature, int32_t n) {
+  for (int32_t k = 0; k < n; ++k) {
+    if constexpr (kCurved)
+      s.step_curved(curvature);
+    else
+      s.step_straight();
+    out = put_double(out, kAxis == 0 ? s.x1 : s.y1);
+  }
+  return out;
+}
+
+}  // namespace
+
+// Fills the buffer from out up to limit with whole values, in file order.
+char* RoutePlotSource::put_values(char* out, char* const limit) {
+  const int32_t points = plot_.points();
+  const auto room = [&] { return static_cast<int32_t>(static_cast<size_t>(limit - out) / kLargestValue); };
+  while (axis_ < 2 && room() > 0) {
+    if (metre_ >= points) {
+      ++axis_;
+      metre_ = 0;
+      run_ = 0;
+      continue;
+    }
+    if (plot_.from_file()) {
+      const int32_t n = std::min(room(), points - metre_);
+      const PlotValue* v = plot_.stored().data() + static_cast<size_t>(axis_) * static_cast<size_t>(points);
+      for (int32_t k = 0; k < n; ++k) out = put_value(out, v[metre_ + k]);
+      metre_ += n;
+    } else if (metre_ < plot_.origin_points()) {
+      out = store_le(out, format::kTagInt16, 2);
+      out = store_le(out, static_cast<uint16_t>(axis_ == 1 ? metre_ : 0), 2);
+      ++metre_;
+    } else if (run_ < plot_.runs().size()) {
+      const PlotRun& r = plot_.runs()[run_];
+      if (metre_ == r.first) state_ = r.before;
+      const int32_t n = std::min(room(), r.end - metre_);
+      if (r.curved)
+        out = axis_ == 0 ? put_run<true, 0>(out, state_, r.curvature, n) : put_run<true, 1>(out, state_, r.curvature, n);
+      else
+        out = axis_ == 0 ? put_run<false, 0>(out, state_, 0.0, n) : put_run<false, 1>(out, state_, 0.0, n);
+      metre_ += n;
+      if (metre_ == r.end) ++run_;
+    } else {
+      // The metres no run reached stay empty.
+      const int32_t n = std::min(room(), points - metre_);
+      for (int32_t k = 0; k < n; ++k) out = store_le(out, format::kTagEmpty, 2);
+      metre_ += n;
+    }
+  }
+  return out;
+}
+
+std::string_view RoutePlotSource::next() {
+  char* const begin = buffer_.data();
+  char* const end = put_values(begin, begin + buffer_.size());
+  return std::string_view(begin, static_cast<size_t>(end - begin));
+}
+
+std::string encode_route_plot(const RoutePlot& plot) {
   RoutePlotSource source(plot);
   std::string out;
   for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) out += piece;

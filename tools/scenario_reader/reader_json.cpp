@@ -162,12 +162,13 @@ Json model_to_json(const TrackModel& m) {
     j["route_plot"] = nullptr;
     return j;
   }
-  const size_t points = m.route_plot.size() / 2;
+  const std::vector<PlotValue> values = m.route_plot.values();
+  const size_t points = values.size() / 2;
   Json x = Json::array();
   Json y = Json::array();
   for (size_t k = 0; k < points; ++k) {
-    x.push_back(plot_entry(m.route_plot[k]));
-    y.push_back(plot_entry(m.route_plot[points + k]));
+    x.push_back(plot_entry(values[k]));
+    y.push_back(plot_entry(values[points + k]));
   }
   j["route_plot"] = Json{{"x", std::move(x)}, {"y", std::move(y)}};
   return j;
@@ -214,11 +215,12 @@ TrackModel model_from_json(const Json& j) {
   const Json& x = array_member(plot, "x", "route_plot");
   const Json& y = array_member(plot, "y", "route_plot");
   if (x.size() != y.size()) refuse("route_plot", "x and y must have as many entries");
-  m.route_plot.resize(2 * x.size());
+  std::vector<PlotValue> values(2 * x.size());
   for (size_t k = 0; k < x.size(); ++k) {
-    m.route_plot[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");
-    m.route_plot[x.size() + k] = plot_value(y[k], "route_plot.y[" + std::to_string(k) + "]");
+    values[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");
+    values[x.size() + k] = plot_value(y[k], "route_plot.y[" + std::to_string(k) + "]");
   }
+  m.route_plot = RoutePlot::from_values(std::move(values));
   m.plot_created = true;
   m.plot_wanted = 1;
   m.plot_limit = static_cast<int32_t>(x.size()) - 1;
