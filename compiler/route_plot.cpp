@@ -55,8 +55,11 @@ void RoutePlot::extend(int64_t end, bool curved, double curvature) {
     } else {
       runs_.push_back(PlotRun{next_, stop, curved, curvature, last_});
     }
-    const PlotRun& run = runs_.back();
-    for (int32_t c = next_; c < stop; ++c) run.step(last_);
+    const int32_t n = stop - next_;
+    if (curved)
+      for (int32_t k = 0; k < n; ++k) last_.step_curved(curvature);
+    else
+      for (int32_t k = 0; k < n; ++k) last_.step_straight();
     next_ = stop;
   }
   if (end > points_) throw IndexFault(outside(points_, points_));

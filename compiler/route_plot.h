@@ -89,6 +89,8 @@ class RoutePlot {
   int32_t origin_points() const { return origin_; }
   // The next metre to compute: 2 once the origin is set.
   int32_t next() const { return next_; }
+  // Points next() - 2 and next() - 1 once the origin is set.
+  const PlotState& last_points() const { return last_; }
 
   // Compute metres next() to end - 1 from the two points before each. When end passes
   // the plot, the metres that fit are computed and IndexFault follows. The origin must

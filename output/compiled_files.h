@@ -2,6 +2,7 @@
 // The three compiled files, encoded in memory (and decoded back for inspection).
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,7 +36,8 @@ class RoutePlotSource : public ByteSource {
   char* put_values(char* out, char* limit);
 
   const RoutePlot& plot_;
-  std::vector<char> buffer_;
+  size_t buffer_bytes_;
+  std::unique_ptr<char[]> buffer_;
   int axis_ = 0;
   int32_t metre_ = 0;  // next metre of the axis to go out
   size_t run_ = 0;     // the run holding metre_, once past the origin
