@@ -1,5 +1,6 @@
 // The line half of memorizza_dati: reads the line description into the model.
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -27,13 +28,6 @@ constexpr int kBodyCommentRun = 2;
 
 // Turn per metre of the curve classes "1" to "6".
 constexpr std::array<double, 6> kCurvature{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-
-// A plot entry as a number: points 0 and 1 are 16-bit integers, the rest doubles.
-double plot_number(const PlotValue& v) {
-  if (const auto* i = std::get_if<int16_t>(&v)) return *i;
-  if (const auto* d = std::get_if<double>(&v)) return *d;
-  return 0.0;  // an empty entry counts as 0
-}
 
 // What a body record leaves the reader to do.
 enum class Step { next, leave_body, stopped };
@@ -150,13 +144,7 @@ class LineCompiler {
     m_.next_sign_slot = kFirstSignSlot;
     gradient_index_ = 0;
     current_gradient_ = 0;
-    plot_index_ = 2;
-    if (m_.plot_created) {
-      m_.plot(0, 0) = int16_t{0};
-      m_.plot(0, 1) = int16_t{0};
-      m_.plot(1, 0) = int16_t{0};
-      m_.plot(1, 1) = int16_t{1};
-    }
+    if (m_.plot_created) m_.route_plot.set_origin();
   }
 
   // False when a fault stopped the compile. The last field of the text is never interpreted.
@@ -213,28 +201,6 @@ class LineCompiler {
     return Step::next;
   }
 
-  // The next point continues the last step unchanged.
-  void extend_straight() {
-    const int64_t c = plot_index_;
-    for (int axis = 0; axis < 2; ++axis) {
-      const double last = plot_number(m_.plot(c - 1, axis));
-      m_.plot(c, axis) = last + (last - plot_number(m_.plot(c - 2, axis)));
-    }
-    ++plot_index_;
-  }
-
-  // The next point turns the last step by the curvature (positive: clockwise).
-  void extend_curved(double curvature) {
-    const int64_t c = plot_index_;
-    const double x1 = plot_number(m_.plot(c - 1, 0));
-    const double y1 = plot_number(m_.plot(c - 1, 1));
-    const double dx = x1 - plot_number(m_.plot(c - 2, 0));
-    const double dy = y1 - plot_number(m_.plot(c - 2, 1));
-    m_.plot(c, 0) = x1 + (dx + curvature * dy);
-    m_.plot(c, 1) = y1 + (dy - curvature * dx);
-    ++plot_index_;
-  }
-
   Step curve(const std::string& f) {
     const int32_t s = reader_.read_i32();
     const int32_t l = reader_.read_i32();
@@ -253,13 +219,16 @@ class LineCompiler {
       ctx_.stop(kFaultCurvePastPlot, s);
       return Step::stopped;
     }
-    while (plot_index_ <= s) {
-      extend_straight();
-      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    // A straight run up to s, then the curved run up to s + l; the plot stops
+    // with 103 once its index passes 1000000.
+    RoutePlot& plot = m_.route_plot;
+    if (plot.next() <= s) {
+      plot.extend_straight(std::min<int64_t>(static_cast<int64_t>(s) + 1, kPlotIndexLimit + 1));
+      if (plot.next() > kPlotIndexLimit) return stop_plot_too_long();
     }
-    while (plot_index_ <= end) {
-      extend_curved(*curvature);
-      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    if (plot.next() <= end) {
+      plot.extend_curved(std::min<int64_t>(end + 1, kPlotIndexLimit + 1), *curvature);
+      if (plot.next() > kPlotIndexLimit) return stop_plot_too_long();
     }
     return Step::next;
   }
@@ -319,9 +288,7 @@ class LineCompiler {
   void finish() {
     ctx_.delete_description(Description::line);
     fill_gradient(m_.cell_limit - 2);
-    if (m_.plot_wanted != 0) {
-      while (plot_index_ <= m_.plot_limit - 2) extend_straight();
-    }
+    if (m_.plot_wanted != 0) m_.route_plot.extend_straight(static_cast<int64_t>(m_.plot_limit) - 1);
   }
 
   CompileContext& ctx_;
@@ -329,7 +296,6 @@ class LineCompiler {
   FieldReader reader_;
   int32_t gradient_index_ = 0;
   int32_t current_gradient_ = 0;
-  int32_t plot_index_ = 2;
 };
 
 }  // namespace

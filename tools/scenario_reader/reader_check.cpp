@@ -44,7 +44,7 @@ std::vector<CheckItem> check_scenario(const TrackModel& m) {
   items.push_back(equal("the number of sections", m.section_count(), cell_limit + 1,
                         " for a line of " + num(length) + " m (slot 84 value2)"));
   if (m.plot_created)
-    items.push_back(equal("the number of route plot points", static_cast<int64_t>(m.route_plot.size() / 2),
+    items.push_back(equal("the number of route plot points", int64_t{m.route_plot.points()},
                           length + kSpareMetres + 1, " for a line of " + num(length) + " m"));
   const SlotRecord& scene = m.slots[kSceneSlot];
   items.push_back(equal("the marker in slot 85 short1", scene.short1, format::kSlotMarker, ""));

@@ -34,7 +34,11 @@ TEST(InspectCheck, EachFaultIsFoundAndNamed) {
       {"one section too few", [](TrackModel& m) { m.sections.pop_back(); },
        "the number of sections is 160, expected 161 for a line of 1000 m"},
       {"a different length", [](TrackModel& m) { m.slots[84].value2 = 1100; }, "expected 163"},
-      {"a plot point too many", [](TrackModel& m) { m.route_plot.insert(m.route_plot.begin(), 2, 0.0); },
+      {"a plot point too many", [](TrackModel& m) {
+         std::vector<PlotValue> v = m.route_plot.values();
+         v.insert(v.begin(), 2, 0.0);
+         m.route_plot = RoutePlot::from_values(std::move(v));
+       },
        "the number of route plot points is 8002, expected 8001"},
       {"slot marker", [](TrackModel& m) { m.slots[85].short1 = 611; },
        "the marker in slot 85 short1 is 611, expected 610"},
