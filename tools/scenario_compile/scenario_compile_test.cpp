@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -407,12 +408,82 @@ TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
   EXPECT_FALSE(fs::exists(out() / kSections));
 }
 
+TEST_F(ScenarioCompile, WarningOptionsOnTheCommandLine) {
+  const size_t at = index_of(train, "segnale,    4650");
+  train[at] = "segnale,    4640,   1, 5, 6,  0, 0,    0,  0,0,0, 0";
+  const std::string warning = "train.txt:" + std::to_string(at + 1) +
+                              ":13: %s: position 4640 m is not a multiple of 50: rounded to 4650 m [%s]\n" +
+                              train[at] + "\n            ^~~~\n";
+  auto with = [&](const char* severity, const char* tag) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, warning.c_str(), severity, tag);
+    return std::string(buf);
+  };
+
+  ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, with("warning", "-Wrounded-position") + "compiled, 1 warning: 3 files written\n");
+  const json w = json_of(r)["warnings"];
+  ASSERT_EQ(w.size(), 1u);
+  EXPECT_EQ(w[0]["name"], "rounded-position");
+  EXPECT_EQ(w[0]["file"], "train.txt");
+  EXPECT_EQ(w[0]["line"], at + 1);
+  EXPECT_EQ(w[0]["column"], 13);
+
+  fs::remove_all(out());
+  r = compile({"--werror"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, with("error", "-Werror,-Wrounded-position") + "1 error; nothing written\n");
+  EXPECT_FALSE(fs::exists(out()));
+
+  r = compile({"--werror", "-Wno-rounded-position", "--json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "compiled: 3 files written\n");
+  EXPECT_EQ(json_of(r)["warnings"], json::array());
+
+  r = compile({"-Wno-rounded-positon"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.rfind("scenario-compile: error: unknown warning -Wno-rounded-positon; the warnings are: "
+                        "unknown-keyword, ",
+                        0),
+            0u)
+      << r.err;
+}
+
+TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
+  const size_t at = index_of(train, "stazione,   25050");
+  train[at] = "stazione,   25050, 12,  500,  1, 0, 0,  1,1,0,  2,1,1,    0,  18,45, 0, CITT\xC3\x80";
+  // Written raw: the description holds UTF-8 bytes.
+  write_description(work / "line.txt", line);
+  std::ofstream raw(work / "train.txt", std::ios::binary);
+  for (const std::string& l : train) raw << l << "\r\n";
+  raw.close();
+  const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--out", "out"};
+  auto args = names;
+  args.insert(args.end(), {"line.txt", "train.txt"});
+  ProcessResult r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("[-Wutf8-input]\n"), std::string::npos) << r.err;
+
+  args = names;
+  args.insert(args.end(), {"--input-encoding", "utf-8", "line.txt", "train.txt"});
+  r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "compiled: 3 files written\n");
+  EXPECT_NE(slurp(out() / kSlots).find(std::string("\x05\x00" "CITT\xC0", 7)), std::string::npos);
+
+  args = names;
+  args.insert(args.end(), {"--input-encoding", "latin-9", "line.txt", "train.txt"});
+  EXPECT_EQ(run_tool(work.path(), args).status, 2);
+}
+
 TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
   TempDir dir;
   ProcessResult r = run_tool(dir.path(), {"--help"});
   EXPECT_EQ(r.status, 0);
   for (const char* option :
-       {"--line-name", "--train-number", "--out", "--no-plot", "--keep-partial", "--json"})
+       {"--line-name", "--train-number", "--out", "--no-plot", "--keep-partial", "--json", "-W", "--werror",
+        "--input-encoding", "unknown-keyword", "utf8-input", "conflict"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
   r = run_tool(dir.path(), {"--version"});
   EXPECT_EQ(r.status, 0);

@@ -355,5 +355,57 @@ TEST_F(AuthorMistake, HostileBytesAreEscapedAndALongFieldIsCut) {
       << r.diagnostics;
 }
 
+TEST_F(AuthorMistake, MisspeltGeneralHeaderIsNamedBesideItsFault) {
+  line[0] = "[generle]";
+  CompileReport r = compile();
+  EXPECT_EQ(r.exit_status, kExitCompilerFault);
+  EXPECT_EQ(r.diagnostics,
+            "line.txt:1:1: warning: unknown section header '[generle]'; did you mean '[generale]'? "
+            "[-Wunknown-section]\n"
+            "[generle]\n"
+            "^~~~~~~~~\n"
+            "line.txt: error: fault 102: no [generale] header\n"
+            "1 error, 1 warning; nothing written\n");
+
+  // The train description without its header is read as nothing at all.
+  line = kLine;
+  train[0] = "[generle]";
+  r = compile();
+  EXPECT_EQ(r.exit_status, kExitBuilt);
+  EXPECT_EQ(r.diagnostics,
+            "train.txt:1:1: warning: unknown section header '[generle]'; did you mean '[generale]'? "
+            "[-Wunknown-section]\n"
+            "[generle]\n"
+            "^~~~~~~~~\n"
+            "train.txt: warning: no [generale] header: nothing of the train description is read "
+            "[-Wunknown-section]\n"
+            "compiled, 2 warnings: 3 files written\n");
+}
+
+TEST_F(AuthorMistake, RandomBytesGiveFault102AndNothingRawOnTheTerminal) {
+  std::string noise(20 << 20, '\0');
+  uint32_t x = 12345;
+  for (char& ch : noise) {
+    x = x * 1664525u + 1013904223u;
+    ch = static_cast<char>(x >> 24);
+  }
+  std::ofstream(dir / "noise.txt", std::ios::binary) << noise;
+  write("train.txt", train);
+  CompileRequest request;
+  request.line_description = dir / "noise.txt";
+  request.train_description = dir / "train.txt";
+  request.line_name = "L";
+  request.train_number = "7";
+  request.out_dir = dir / "out";
+  const CompileReport r = compile_pair(request);
+  EXPECT_EQ(r.exit_status, kExitCompilerFault);
+  EXPECT_EQ(r.outcome.fault_code, 102);
+  EXPECT_LT(r.diagnostics.size(), 10000u);
+  for (char ch : r.diagnostics) {
+    const auto b = static_cast<unsigned char>(ch);
+    EXPECT_TRUE(b >= 0x20 || ch == '\n' || ch == '\t') << static_cast<int>(b);
+  }
+}
+
 }  // namespace
 }  // namespace compactor
