@@ -209,7 +209,9 @@ Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& sit
                             const CompileDiagnostics& found) {
   Diagnostic d;
   d.severity = Severity::error;
-  if (site.known)
+  if (code == kFaultNoGeneral)  // the search ran through the whole file
+    d.place = SourcePlace{Description::line, 0, 0};
+  else if (site.known)
     d.place = SourcePlace{site.description, site.line, site.column};
   else if (code == kFaultReference && found.chainage_place)
     d.place = found.chainage_place;

@@ -20,7 +20,7 @@ TEST(ShowSource, ControlBytesAreEscapedAndTheCaretStaysUnderItsField) {
       {"stazione,   6800, 300,  500", 19, "stazione,   6800, 300,  500", "                  ^~~"},
       // An escape sequence is shown, never sent: ESC is four columns wide.
       {"a\x1b[2J, 5", 1, "a\\x1b[2J, 5", "^~~~~~~~"},
-      {"x\x1b, 12", 5, "x\\x1b, 12", "        ^~"},
+      {"x\x1b, 12", 5, "x\\x1b, 12", "       ^~"},
       // Tabs stay tabs in both lines; Windows-1252 bytes show as their characters.
       {"\t\xB0 x,\t  9", 9, "\t\xC2\xB0 x,\t  9", "\t    \t  ^"},
       // The five bytes without a character, and DEL, are escaped too.
@@ -46,7 +46,7 @@ TEST(ShowSource, LongLineIsCutToAWindowAroundTheCaret) {
   // A caret deep inside: 40 columns before it, the rest after, both ends cut.
   const std::string line = std::string(1000, 'a') + ",b," + std::string(1000, 'c');
   s = show_source(line, 1002);
-  EXPECT_EQ(s.line, ellipsis + std::string(40, 'a') + ",b," + std::string(77, 'c') + ellipsis);
+  EXPECT_EQ(s.line, ellipsis + std::string(39, 'a') + ",b," + std::string(78, 'c') + ellipsis);
   EXPECT_EQ(s.caret, std::string(41, ' ') + "^");
 
   // Near the end of a long line the unused room goes to the left.

@@ -165,6 +165,7 @@ TEST_F(ScenarioCompile, CleanPairGivesTheProgramsFilesByteForByte) {
 
   const json j = json_of(r);
   EXPECT_TRUE(j["fault"].is_null());
+  EXPECT_EQ(j["warnings"], json::array());  // the embedded descriptions compile without a warning
   EXPECT_EQ(j["conflicts"], json::array());
   EXPECT_TRUE(j["error"].is_null());
   EXPECT_EQ(j["files"], (json{kPlot, kSlots, kSections}));
@@ -453,11 +454,11 @@ TEST_F(ScenarioCompile, WarningOptionsOnTheCommandLine) {
 TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
   const size_t at = index_of(train, "stazione,   25050");
   train[at] = "stazione,   25050, 12,  500,  1, 0, 0,  1,1,0,  2,1,1,    0,  18,45, 0, CITT\xC3\x80";
-  // Written raw: the description holds UTF-8 bytes.
-  write_description(work / "line.txt", line);
-  std::ofstream raw(work / "train.txt", std::ios::binary);
-  for (const std::string& l : train) raw << l << "\r\n";
-  raw.close();
+  // Written raw: the descriptions hold UTF-8 bytes (the line's degree signs too).
+  for (const auto& [name, lines] : {std::pair{"line.txt", &line}, std::pair{"train.txt", &train}}) {
+    std::ofstream raw(work / name, std::ios::binary);
+    for (const std::string& l : *lines) raw << l << "\r\n";
+  }
   const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--out", "out"};
   auto args = names;
   args.insert(args.end(), {"line.txt", "train.txt"});
