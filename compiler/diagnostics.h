@@ -10,6 +10,7 @@
 // that is not printable is shown escaped (\x1b), and a long line is cut to a window of
 // about 120 columns around the caret, with … at the cut ends.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -47,6 +48,7 @@ struct CompileDiagnostics {
   static constexpr size_t kWarningLimit = 500;  // a hostile file must not flood the terminal
   std::vector<Diagnostic> warnings;             // in the order they were found, at most the limit
   size_t warnings_dropped = 0;                  // found beyond the limit
+  size_t warnings_before_fault = SIZE_MAX;      // warnings from here on were found after the fault
   void add_warning(Diagnostic d) {
     if (warnings.size() < kWarningLimit)
       warnings.push_back(std::move(d));

@@ -1,5 +1,6 @@
 #include "tools/scenario_compile/compile_pair.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
@@ -41,6 +42,7 @@ class ToolIo : public ScenarioIo {
   std::string description_name(Description which) const override {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
+  bool wants_train_warnings() const override { return true; }
   // Files come only after both reserved-place checks have passed. error_code still 0
   // then means no compiler fault and no conflict of the pass (the pass never clears it):
   // without --werror the file is wanted whatever the options, and goes out at once without a copy (the
@@ -239,7 +241,14 @@ CompileReport compile_pair(const CompileRequest& request) {
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
   const PercorsoOutcome& outcome = report.outcome;
   const CompileDiagnostics& found = outcome.diagnostics;
-  for (const Diagnostic& d : found.warnings) add_warning(d);
+  // The compile's warnings, split where the fault stopped the line description (the train
+  // description's warnings are then found after it).
+  size_t before_fault = report.warnings.size();  // the encoding's warnings come first
+  for (size_t i = 0; i < found.warnings.size(); ++i) {
+    if (!shown(found.warnings[i])) continue;
+    report.warnings.push_back(found.warnings[i]);
+    if (i < found.warnings_before_fault) before_fault = report.warnings.size();
+  }
 
   // The warnings in the order they were found, then the fault, the conflicts of the pass
   // and a reserved place taken.
@@ -275,16 +284,12 @@ CompileReport compile_pair(const CompileRequest& request) {
   const int warnings = static_cast<int>(report.warnings.size());
   const bool failing_warnings = request.werror && warnings > 0;
   std::string text;
-  size_t compile_warnings = 0;
-  for (const Diagnostic& d : report.warnings) {
-    if (d.warning != kWarnConflict) ++compile_warnings;
-  }
-  // Warnings of the compile come before the fault; conflicts of the pass after it.
+  // Warnings found before the fault come before it; the rest and the conflicts of the pass after it.
   for (size_t i = 0; i < report.warnings.size(); ++i) {
-    if (i == compile_warnings) text += faults;
+    if (i == before_fault) text += faults;
     text += printer.format(report.warnings[i], request.werror);
   }
-  if (compile_warnings == report.warnings.size()) text += faults;
+  if (before_fault >= report.warnings.size()) text += faults;
   if (found.warnings_dropped > 0)
     text += "note: " + std::to_string(found.warnings_dropped) + " more warnings not shown\n";
   if (!outcome.errore.empty()) text += printer.format(errore_diagnostic(outcome.errore, model, found));

@@ -309,6 +309,24 @@ TEST_F(AuthorMistake, EveryWarningOfBothFilesIsReportedInOneRun) {
                                               {"column", 12}}));
 }
 
+TEST_F(AuthorMistake, TrainWarningsAreReportedEvenWhenTheLineStopsWithAFault) {
+  line.insert(line.begin() + 6, {"cartello_indicatore,  450,   (A)", "cartello_indicatore,  450,   (B)"});
+  train[11] = "segnal,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0";
+  const CompileReport r = compile();
+  EXPECT_EQ(r.exit_status, kExitCompilerFault);
+  EXPECT_EQ(r.diagnostics,
+            "line.txt:8:1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
+            "cartello_indicatore,  450,   (B)\n"
+            "^~~~~~~~~~~~~~~~~~~\n"
+            "note: section 10 is already taken, by the record here: line.txt:7:1\n"
+            "cartello_indicatore,  450,   (A)\n"
+            "^~~~~~~~~~~~~~~~~~~\n"
+            "train.txt:12:1: warning: unknown keyword 'segnal'; did you mean 'segnale'? [-Wunknown-keyword]\n"
+            "segnal,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
+            "^~~~~~\n"
+            "1 error, 1 warning; nothing written\n");
+}
+
 TEST_F(AuthorMistake, MissingDescriptionsSaySoAndExitAsAFileThatCannotBeRead) {
   CompileReport r = compile([](CompileRequest& q) { q.train_description = q.train_description.parent_path() / "nope.txt"; });
   EXPECT_EQ(r.exit_status, kExitFileError);
