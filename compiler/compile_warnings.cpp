@@ -14,13 +14,17 @@ namespace {
 
 constexpr int kLengthSlot = 84;  // value2: the line length as read
 
-constexpr std::string_view kGeneralKeywords[] = {
-    "lunghezza percorso",           "progressiva chilometrica uno", "progressiva chilometrica due",
-    "progressiva chilometrica tre", "sfondo uno",                   "sfondo due",
-    "sfondo tre",                   "ripetizione segnali 4 codici", "ripetizione segnali 9 codici"};
-constexpr std::string_view kBodyKeywords[] = {"pendenza",        "curvas",
-                                              "curvad",          "montagna",
-                                              "indicatori_vmax", "cartello_indicatore"};
+constexpr std::string_view kGeneralKeywords[] = {"lunghezza percorso",
+                                                 "progressiva chilometrica uno",
+                                                 "progressiva chilometrica due",
+                                                 "progressiva chilometrica tre",
+                                                 "sfondo uno",
+                                                 "sfondo due",
+                                                 "sfondo tre",
+                                                 "ripetizione segnali 4 codici",
+                                                 "ripetizione segnali 9 codici"};
+constexpr std::string_view kBodyKeywords[] = {"pendenza", "curvas",          "curvad",
+                                              "montagna", "indicatori_vmax", "cartello_indicatore"};
 constexpr std::string_view kTrainKeywords[] = {"percentuale massa frenata",
                                                "numero vetture",
                                                "velocita",
@@ -33,8 +37,8 @@ constexpr std::string_view kTrainKeywords[] = {"percentuale massa frenata",
                                                "stazione"};
 constexpr std::string_view kLineHeaders[] = {"[generale]", "[curve]",       "[pendenze]", "[montagne]",
                                              "[cartelli]", "[indicazioni]", "[fine]"};
-constexpr std::string_view kTrainHeaders[] = {"[generale]", "[aderenze]", "[vel_limite]", "[stazioni]",
-                                              "[rallentamenti]", "[segnali]", "[codici]", "[fine]"};
+constexpr std::string_view kTrainHeaders[] = {"[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
+                                              "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
 constexpr std::string_view kGeneralHeader[] = {"[generale]"};
 
 std::string trimmed_lower(std::string_view s) {
@@ -53,7 +57,8 @@ std::string record_name(const Field& keyword) {
 }
 
 bool has_letter(std::string_view s) {
-  return std::any_of(s.begin(), s.end(), [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); });
+  return std::any_of(s.begin(), s.end(),
+                     [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); });
 }
 
 }  // namespace
@@ -68,7 +73,8 @@ void CompileContext::begin_description(Description which, FieldReader& reader) {
 
 void CompileContext::warn(std::string_view name, const SourcePlace& place, std::string message,
                           std::vector<Diagnostic> notes) {
-  found.add_warning(Diagnostic{Severity::warning, place, std::move(message), std::string(name), std::move(notes)});
+  found.add_warning(
+      Diagnostic{Severity::warning, place, std::move(message), std::string(name), std::move(notes)});
 }
 
 void CompileContext::not_a_number(const Field& field) {
@@ -97,7 +103,8 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
     // Before the general header every field is ignored: only a near miss of it is worth a word.
     if (where == KeywordPlace::before_header && near.empty()) return;
     warn(kWarnUnknownSection, place_of(field),
-         "unknown section header " + quote_field(field.text) + (near.empty() ? "" : "; did you mean '" + near + "'?"));
+         "unknown section header " + quote_field(field.text) +
+             (near.empty() ? "" : "; did you mean '" + near + "'?"));
     return;
   }
   if (where == KeywordPlace::before_header || !has_letter(field.text)) return;
@@ -126,16 +133,17 @@ void CompileContext::check_record_layout(FieldReader& reader, const Field& keywo
   if (const Field* later = reader.record_later_field()) {
     quiet_line = reader.last().line;
     warn(kWarnRunOnRecord, place_of(*later),
-         "the record " + name + " of line " + std::to_string(keyword.line) + " runs on to this line: it reads " +
-             std::to_string(reader.record_fields()) + " fields after its keyword, and its line has " +
+         "the record " + name + " of line " + std::to_string(keyword.line) +
+             " runs on to this line: it reads " + std::to_string(reader.record_fields()) +
+             " fields after its keyword, and its line has " +
              std::to_string(reader.record_fields_on_keyword_line()));
     return;
   }
   if (const int column = reader.rest_of_line_column(); column > 0) {
     quiet_line = reader.last().line;
     warn(kWarnExtraFields, SourcePlace{current, reader.last().line, column},
-         "fields left over after the record " + name + ", which reads " + std::to_string(reader.record_fields()) +
-             "; they are read as keywords");
+         "fields left over after the record " + name + ", which reads " +
+             std::to_string(reader.record_fields()) + "; they are read as keywords");
   }
 }
 
@@ -157,8 +165,11 @@ void CompileContext::check_beyond(const Field& field, int64_t position, const Fi
   if (position <= length) return;
   std::vector<Diagnostic> notes;
   if (found.length_place)
-    notes.push_back(Diagnostic{Severity::note, found.length_place,
-                               "the line's length is " + std::to_string(length) + ", read here", "", {}});
+    notes.push_back(Diagnostic{Severity::note,
+                               found.length_place,
+                               "the line's length is " + std::to_string(length) + ", read here",
+                               "",
+                               {}});
   warn(kWarnBeyondLine, place_of(field),
        "the record " + record_name(record) + " at " + std::to_string(position) +
            " m lies beyond the line's end at " + std::to_string(length) + " m",

@@ -11,12 +11,14 @@
 namespace compactor {
 namespace {
 
-constexpr int kWindowColumns = 120;    // a source line wider than this is cut around the caret
+constexpr int kWindowColumns = 120;  // a source line wider than this is cut around the caret
 constexpr int kColumnsBeforeCaret = 40;
-constexpr int kQuotedColumns = 40;     // a quoted field is cut after this many columns
+constexpr int kQuotedColumns = 40;                      // a quoted field is cut after this many columns
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // …
 
-bool unassigned_cp1252(unsigned char b) { return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D; }
+bool unassigned_cp1252(unsigned char b) {
+  return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
 
 std::string hex_escape(unsigned char b) {
   char buf[8];
@@ -103,12 +105,15 @@ ShownSource show_source(std::string_view line, int column) {
   for (size_t i = left; i < right; ++i) {
     const Cell cell = cell_of(static_cast<unsigned char>(line[i]), false);
     shown.line += cell.text;
-    if (i < c) shown.caret += cell.text == "\t" ? std::string("\t") : std::string(static_cast<size_t>(cell.width), ' ');
+    if (i < c)
+      shown.caret +=
+          cell.text == "\t" ? std::string("\t") : std::string(static_cast<size_t>(cell.width), ' ');
   }
   if (right < n) shown.line += kEllipsis;
   shown.caret.append(pad, ' ');
   shown.caret += '^';
-  if (c < right) shown.caret.append(static_cast<size_t>(width_of(static_cast<unsigned char>(line[c])) - 1), '~');
+  if (c < right)
+    shown.caret.append(static_cast<size_t>(width_of(static_cast<unsigned char>(line[c])) - 1), '~');
   for (size_t i = c + 1; i < std::min(e, right); ++i)
     shown.caret.append(static_cast<size_t>(width_of(static_cast<unsigned char>(line[i]))), '~');
   return shown;
@@ -222,13 +227,19 @@ Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& sit
               (found.fault_detail.empty() ? std::string(fault_meaning(code)) : found.fault_detail);
   if (fault_has_position(code)) d.message += " (at " + std::to_string(shown) + " m)";
   if (code == kFaultOutOfRange && found.length_place)
-    d.notes.push_back(Diagnostic{Severity::note, found.length_place,
-                                 "the line's length is " + std::to_string(found.length) + ", read here", "", {}});
+    d.notes.push_back(Diagnostic{Severity::note,
+                                 found.length_place,
+                                 "the line's length is " + std::to_string(found.length) + ", read here",
+                                 "",
+                                 {}});
   if (const auto section = taken_section(code, shown)) {
     if (const auto by = placed(found, *section))
-      d.notes.push_back(Diagnostic{Severity::note, by,
-                                   "section " + std::to_string(*section) + " is already taken, by the record here",
-                                   "", {}});
+      d.notes.push_back(
+          Diagnostic{Severity::note,
+                     by,
+                     "section " + std::to_string(*section) + " is already taken, by the record here",
+                     "",
+                     {}});
   }
   for (const Diagnostic& note : found.fault_notes) d.notes.push_back(note);
   return d;
@@ -241,7 +252,8 @@ Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiag
   d.message = "conflict " + std::to_string(code) + ": " + std::string(fault_meaning(code)) + " (at " +
               std::to_string(position) + " m)";
   // 11 names the signal's section, 12 the slow-down start's: blame the record that put it there.
-  if (code == kConflictBoard || code == kConflictWindow) d.place = placed(found, position / kMetresPerSection);
+  if (code == kConflictBoard || code == kConflictWindow)
+    d.place = placed(found, position / kMetresPerSection);
   return d;
 }
 
@@ -254,23 +266,28 @@ Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
   const std::string holder = first ? "the marker 5121" : "the plain scenario code";
   const std::optional<SourcePlace>& taker = first ? found.reserved_data1 : found.reserved_data2;
   const std::string head = "Errore n. " + errore + ": ";
-  const bool by_pass = first && !taker && model.sections_created && model.section(1).kind == kKindAbbattimento;
+  const bool by_pass =
+      first && !taker && model.sections_created && model.section(1).kind == kKindAbbattimento;
   if (taker) {
     d.place = taker;
-    d.message = head + "this record takes section 1 (0 to 50 m), whose " + field + " is reserved for " + holder;
+    d.message =
+        head + "this record takes section 1 (0 to 50 m), whose " + field + " is reserved for " + holder;
   } else if (by_pass) {
-    d.message = head + "the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is reserved for " +
+    d.message = head +
+                "the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is reserved for " +
                 holder;
     // A signal in section 3 (place A) or a slow-down start in section 8, 14 or 21 (place B).
     for (const auto& [section, kind] : {std::pair{3, kKindSignal}, std::pair{8, kKindSlowStart},
                                         std::pair{14, kKindSlowStart}, std::pair{21, kKindSlowStart}}) {
       if (section > model.cell_limit || model.section(section).kind != kind) continue;
       if (const auto by = placed(found, section)) {
-        d.notes.push_back(Diagnostic{
-            Severity::note, by,
-            std::string(kind == kKindSignal ? "the point is for the signal" : "the point is for the slow-down") +
-                " here",
-            "", {}});
+        d.notes.push_back(Diagnostic{Severity::note,
+                                     by,
+                                     std::string(kind == kKindSignal ? "the point is for the signal"
+                                                                     : "the point is for the slow-down") +
+                                         " here",
+                                     "",
+                                     {}});
         break;
       }
     }
@@ -282,7 +299,8 @@ Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
 }
 
 std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text) {
-  const auto first = std::find_if(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+  const auto first =
+      std::find_if(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
   if (first == text.end() || !is_valid_utf8(text)) return std::nullopt;
   const size_t at = static_cast<size_t>(first - text.begin());
   int line = 1;

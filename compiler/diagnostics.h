@@ -63,7 +63,7 @@ struct CompileDiagnostics {
   // Where values were read that later faults depend on.
   std::optional<SourcePlace> length_place;  // the number of "lunghezza percorso"
   int32_t length = 0;
-  std::optional<SourcePlace> chainage_place;  // the first chainage record off the 50 m grid
+  std::optional<SourcePlace> chainage_place;    // the first chainage record off the 50 m grid
   std::optional<SourcePlace> line_fault_place;  // a fault 15 of the line half
   int32_t line_fault_position = 0;
   // Section index -> the record that put its feature there.

@@ -74,7 +74,9 @@ TEST(QuoteField, FieldIsQuotedEscapedAndCut) {
 TEST(Printable, ControlCharactersOfFileNamesAreEscaped) {
   EXPECT_EQ(printable("a\x1b[31mb.txt"), "a\\x1b[31mb.txt");
   EXPECT_EQ(printable("citt\xC3\xA0.txt"), "citt\xC3\xA0.txt");
-  EXPECT_EQ(printable("x\xC2\x9B" "1m"), "x\\xc2\\x9b1m");  // U+009B, the one-byte CSI
+  EXPECT_EQ(printable("x\xC2\x9B"
+                      "1m"),
+            "x\\xc2\\x9b1m");  // U+009B, the one-byte CSI
 }
 
 TEST(NearestWord, SuggestsTheKeywordWithinAFewEdits) {
@@ -91,8 +93,12 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
   const std::string line = "[generale]\r\nlunghezza percorso,    20000\r\n";
   const std::string train = "[generale]\r\nsegnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\r\n";
   const DiagnosticPrinter printer("L.txt", line, "T.txt", train);
-  Diagnostic d{Severity::warning, SourcePlace{Description::train, 2, 12}, "beyond", "beyond-line",
-               {Diagnostic{Severity::note, SourcePlace{Description::line, 2, 24}, "the length, read here", "", {}}}};
+  Diagnostic d{
+      Severity::warning,
+      SourcePlace{Description::train, 2, 12},
+      "beyond",
+      "beyond-line",
+      {Diagnostic{Severity::note, SourcePlace{Description::line, 2, 24}, "the length, read here", "", {}}}};
   EXPECT_EQ(printer.format(d),
             "T.txt:2:12: warning: beyond [-Wbeyond-line]\n"
             "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
@@ -103,14 +109,15 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
   EXPECT_EQ(printer.format(d, true).substr(0, 42), "T.txt:2:12: error: beyond [-Werror,-Wbeyon");
   // A file as a whole, and a description that is not there: no source line.
   const DiagnosticPrinter bare("L.txt", std::nullopt, "T\x1b.txt", std::nullopt);
-  EXPECT_EQ(bare.format(Diagnostic{Severity::error, SourcePlace{Description::train, 3, 1}, "fault 8", "", {}}),
-            "T\\x1b.txt:3:1: error: fault 8\n");
+  EXPECT_EQ(
+      bare.format(Diagnostic{Severity::error, SourcePlace{Description::train, 3, 1}, "fault 8", "", {}}),
+      "T\\x1b.txt:3:1: error: fault 8\n");
 }
 
 TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
-  const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section",  "not-a-number",
-                                               "run-on-record",   "extra-fields",     "rounded-position",
-                                               "line-length",     "beyond-line",      "tab-separator",
+  const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section", "not-a-number",
+                                               "run-on-record",   "extra-fields",    "rounded-position",
+                                               "line-length",     "beyond-line",     "tab-separator",
                                                "utf8-input",      "conflict"};
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {

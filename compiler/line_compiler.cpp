@@ -115,7 +115,8 @@ class LineCompiler {
       s.value1 = reader_.read_i32();
       s.value2 = reader_.read_i32();
       s.value3 = reader_.read_i32();
-      if ((s.value1 % kMetresPerSection != 0 || s.value2 % kMetresPerSection != 0) && !ctx_.found.chainage_place)
+      if ((s.value1 % kMetresPerSection != 0 || s.value2 % kMetresPerSection != 0) &&
+          !ctx_.found.chainage_place)
         ctx_.found.chainage_place = ctx_.place_of(ctx_.keyword);
     }
     // The selectors are not stored in the order of their words: "tre" goes to value2.
@@ -209,7 +210,8 @@ class LineCompiler {
   // True when a body rule matches the field; a curve keyword counts even without a plot.
   static bool body_rule_matches(const std::string& f) {
     return contains_nocase(f, "pendenza") || contains_nocase(f, "curva") || contains_nocase(f, "montagna") ||
-           contains_nocase(f, "indicatori_v") || (contains_nocase(f, "indicat") && contains_nocase(f, "cartello"));
+           contains_nocase(f, "indicatori_v") ||
+           (contains_nocase(f, "indicat") && contains_nocase(f, "cartello"));
   }
 
   Step body_record(const std::string& f) {
@@ -333,11 +335,9 @@ class LineCompiler {
 
   Step speed_board() {
     std::array<int32_t, 9> v{};
-    Field position_field;
-    for (auto& n : v) {
-      n = reader_.read_i32();
-      if (&n == &v[0]) position_field = reader_.last();
-    }
+    v[0] = reader_.read_i32();
+    const Field position_field = reader_.last();
+    for (size_t k = 1; k < v.size(); ++k) v[k] = reader_.read_i32();
     const auto [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = v;
     if (out_of_range(posizione)) return Step::leave_body;
     check_position(position_field, posizione);

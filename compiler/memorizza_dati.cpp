@@ -66,9 +66,8 @@ void memorizza_dati(TrackModel& model, DescriptionFiles& files, CompileDiagnosti
     if (f.line() == 0)
       diagnostics.fault_detail = "no train description file";
     else if (!f.number().empty())
-      diagnostics.fault_detail =
-          "reading failure: the number " + quote_field(f.number()) + " does not fit " +
-          (f.width().front() == '8' ? "an " : "a ") + f.width() + " field";
+      diagnostics.fault_detail = "reading failure: the number " + quote_field(f.number()) + " does not fit " +
+                                 (f.width().front() == '8' ? "an " : "a ") + f.width() + " field";
     else
       diagnostics.fault_detail = "reading failure: the text ends where the record " +
                                  quote_field(ctx.keyword.text) + " expects another field";

@@ -129,8 +129,11 @@ class TrainCompiler {
     model_.fault_site = line_site;
     ctx_.found.fault_position = ctx_.found.line_fault_position;
     ctx_.found.fault_notes.push_back(
-        Diagnostic{Severity::note, ctx_.place_of(keyword),
-                   "the train description was read up to its first signal or slow-down, here", "", {}});
+        Diagnostic{Severity::note,
+                   ctx_.place_of(keyword),
+                   "the train description was read up to its first signal or slow-down, here",
+                   "",
+                   {}});
     return Flow::stopped;
   }
 
@@ -210,11 +213,9 @@ class TrainCompiler {
 
   Flow signal() {
     int32_t f[11];
-    Field position_field;
-    for (int32_t& value : f) {
-      value = reader_.read_i32();
-      if (&value == &f[0]) position_field = reader_.last();
-    }
+    f[0] = reader_.read_i32();
+    const Field position_field = reader_.last();
+    for (int k = 1; k < 11; ++k) f[k] = reader_.read_i32();
     const int32_t posizione = f[0];
     if (!range_check(model_, posizione)) return out_of_range(posizione);
     check_position(position_field, posizione);
@@ -228,10 +229,10 @@ class TrainCompiler {
 
   Flow slow_down() {
     int32_t f[6];
-    Field fields[3];
-    for (int32_t& value : f) {
-      value = reader_.read_i32();
-      if (&value - f < 3) fields[&value - f] = reader_.last();
+    Field fields[3];  // of x, v and l
+    for (int k = 0; k < 6; ++k) {
+      f[k] = reader_.read_i32();
+      if (k < 3) fields[k] = reader_.last();
     }
     const int32_t x = f[0];
     if (!range_check(model_, x)) return out_of_range(x);

@@ -109,8 +109,8 @@ int64_t FieldReader::read_number(int64_t min, int64_t max, const char* width) {
   // The bounds of every width are exact in binary64, so the comparison is exact.
   const double r = round_half_even(value);
   if (r < static_cast<double>(min) || r > static_cast<double>(max))
-    throw ReadingFailure("the number " + f.text + " does not fit a " + width + " field", f.line, f.column, f.text,
-                         width);
+    throw ReadingFailure("the number " + f.text + " does not fit a " + width + " field", f.line, f.column,
+                         f.text, width);
   return static_cast<int64_t>(r);
 }
 

@@ -6,16 +6,16 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace compactor {
 
 struct Field {
-  std::string text;  // Windows-1252 bytes as they stand in the description
-  int line = 0;      // 1-based
-  int column = 0;    // 1-based, of the first character after the skipped spaces
+  std::string text;        // Windows-1252 bytes as they stand in the description
+  int line = 0;            // 1-based
+  int column = 0;          // 1-based, of the first character after the skipped spaces
   bool ends_line = false;  // the field ended its line (a line end or the end of the text)
 };
 
@@ -23,8 +23,13 @@ struct Field {
 // record still expects a field. The compiler turns it into fault 25.
 class ReadingFailure : public std::runtime_error {
  public:
-  ReadingFailure(const std::string& what, int line, int column, std::string number = {}, std::string width = {})
-      : std::runtime_error(what), line_(line), column_(column), number_(std::move(number)), width_(std::move(width)) {}
+  ReadingFailure(const std::string& what, int line, int column, std::string number = {},
+                 std::string width = {})
+      : std::runtime_error(what),
+        line_(line),
+        column_(column),
+        number_(std::move(number)),
+        width_(std::move(width)) {}
   int line() const { return line_; }
   int column() const { return column_; }
   // For a number out of range: its text (as it stands) and the width ("8-bit"); empty otherwise.

@@ -128,15 +128,20 @@ std::string from_utf8(Description which, std::string_view text, std::vector<Diag
       hex += (hex.empty() ? "" : " ") + std::string(buf);
     }
     errors.push_back(Diagnostic{
-        Severity::error, utf8_place(which, text, p.offset),
+        Severity::error,
+        utf8_place(which, text, p.offset),
         p.malformed ? "malformed UTF-8 (byte " + hex + "); the file is read as UTF-8 (--input-encoding utf-8)"
                     : "the character '" + std::string(bytes) + "' (" + hex +
                           ") has no Windows-1252 byte; the compiled files hold Windows-1252 only",
-        "", {}});
+        "",
+        {}});
   }
   if (problems.size() > kShown)
-    errors.push_back(Diagnostic{Severity::note, SourcePlace{which, 0, 0},
-                                "further characters that cannot be converted are not shown", "", {}});
+    errors.push_back(Diagnostic{Severity::note,
+                                SourcePlace{which, 0, 0},
+                                "further characters that cannot be converted are not shown",
+                                "",
+                                {}});
   return converted;
 }
 
@@ -211,7 +216,8 @@ CompileReport compile_pair(const CompileRequest& request) {
 
   // The encoding: UTF-8 is converted on reading; Windows-1252 that looks like UTF-8 is a warning.
   std::vector<Diagnostic> encoding_errors;
-  for (auto [which, text] : {std::pair{Description::line, &line_text}, std::pair{Description::train, &train_text}}) {
+  for (auto [which, text] :
+       {std::pair{Description::line, &line_text}, std::pair{Description::train, &train_text}}) {
     if (!*text) continue;
     if (request.utf8_input)
       **text = from_utf8(which, **text, encoding_errors);
@@ -257,13 +263,14 @@ CompileReport compile_pair(const CompileRequest& request) {
   // 25 for the train) says so, and the exit status is that of a file that cannot be read.
   const std::string no_such_file = std::generic_category().message(ENOENT);
   const bool missing_input = !line_text || !train_text;
-  const bool fault_is_missing_file =
-      !line_text || (outcome.fault_code == kFaultReading && outcome.fault_site.known && outcome.fault_site.line == 0);
+  const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
+                                                    outcome.fault_site.known && outcome.fault_site.line == 0);
   if (missing_input)
-    report.file_problem =
-        FileProblem{(line_text ? request.train_description : request.line_description).string(), no_such_file};
+    report.file_problem = FileProblem{
+        (line_text ? request.train_description : request.line_description).string(), no_such_file};
   if (outcome.fault_code != 0) {
-    Diagnostic fault = fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found);
+    Diagnostic fault =
+        fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found);
     if (fault_is_missing_file) fault.message += ": " + no_such_file;
     if (fault.place) report.fault_file = printer.name(fault.place->description);
     report.fault_message = fault.message;

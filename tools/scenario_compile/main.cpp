@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
       "Compiles a line description and a train description into the scenario's compiled files,\n"
       "with the same engine as the program, and reports every fault with its file, line and column.",
       "scenario-compile"};
-  std::string footer =
-      "Warnings (each on by default; -Wno-<name> turns one off):\n";
+  std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
               std::string(w.meaning) + "\n";
@@ -84,8 +83,7 @@ int main(int argc, char** argv) {
       std::string names;
       for (const WarningKind& k : all_warnings()) names += (names.empty() ? "" : ", ") + std::string(k.name);
       std::fprintf(stderr, "scenario-compile: error: unknown warning -W%s; the warnings are: %s\n",
-                   printable(w).c_str(),
-                   names.c_str());
+                   printable(w).c_str(), names.c_str());
       return kExitFileError;
     } else if (name != w) {
       request.disabled_warnings.insert(name);

@@ -333,12 +333,13 @@ TEST_F(ScenarioCompile, ReservedPlaceTakenIsErrore1250AndNothingIsWrittenEvenWhe
   line.insert(line.begin() + static_cast<long>(at), "cartello_indicatore,  0,   (ZERO)");
   const ProcessResult r = compile({"--keep-partial", "--json"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "line.txt:" + std::to_string(at + 1) +
-                       ":1: error: Errore n. 1250: this record takes section 1 (0 to 50 m), whose data1 is reserved "
-                       "for the marker 5121\n"
-                       "cartello_indicatore,  0,   (ZERO)\n"
-                       "^~~~~~~~~~~~~~~~~~~\n"
-                       "1 error; nothing written\n");
+  EXPECT_EQ(r.err,
+            "line.txt:" + std::to_string(at + 1) +
+                ":1: error: Errore n. 1250: this record takes section 1 (0 to 50 m), whose data1 is reserved "
+                "for the marker 5121\n"
+                "cartello_indicatore,  0,   (ZERO)\n"
+                "^~~~~~~~~~~~~~~~~~~\n"
+                "1 error; nothing written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["error"], "1250");
   EXPECT_TRUE(j["fault"].is_null());
@@ -359,10 +360,11 @@ TEST_F(ScenarioCompile, ConflictOfThePassIsAWarningAndTheFilesAreWritten) {
   const ProcessResult r = compile({"--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   // Blamed on the slow-down whose window it is.
-  EXPECT_EQ(r.err, "train.txt:" + std::to_string(slow_at + 1) +
-                       ":1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 "
-                       "m) [-Wconflict]\n" +
-                       slow_down + "\n^~~~~~~~~~~~~\ncompiled, 1 warning: 3 files written\n");
+  EXPECT_EQ(r.err,
+            "train.txt:" + std::to_string(slow_at + 1) +
+                ":1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 "
+                "m) [-Wconflict]\n" +
+                slow_down + "\n^~~~~~~~~~~~~\ncompiled, 1 warning: 3 files written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["conflicts"],
             (json::array({{{"code", 12},
@@ -459,7 +461,8 @@ TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
     std::ofstream raw(work / name, std::ios::binary);
     for (const std::string& l : *lines) raw << l << "\r\n";
   }
-  const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--out", "out"};
+  const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number",
+                                       "7162",        "--out",         "out"};
   auto args = names;
   args.insert(args.end(), {"line.txt", "train.txt"});
   ProcessResult r = run_tool(work.path(), args);
@@ -471,7 +474,11 @@ TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
   r = run_tool(work.path(), args);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "compiled: 3 files written\n");
-  EXPECT_NE(slurp(out() / kSlots).find(std::string("\x05\x00" "CITT\xC0", 7)), std::string::npos);
+  EXPECT_NE(slurp(out() / kSlots)
+                .find(std::string("\x05\x00"
+                                  "CITT\xC0",
+                                  7)),
+            std::string::npos);
 
   args = names;
   args.insert(args.end(), {"--input-encoding", "latin-9", "line.txt", "train.txt"});

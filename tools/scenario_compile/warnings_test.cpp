@@ -18,28 +18,28 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::string> kLine = {
-    "[generale]",                     // 1
-    "lunghezza percorso,    20000",   // 2
-    "[curve]",                        // 3
-    "curvas2,  0,  50",               // 4
-    "[pendenze]",                     // 5
-    "pendenza,  0,   0",              // 6
-    "[fine]",                         // 7
+    "[generale]",                    // 1
+    "lunghezza percorso,    20000",  // 2
+    "[curve]",                       // 3
+    "curvas2,  0,  50",              // 4
+    "[pendenze]",                    // 5
+    "pendenza,  0,   0",             // 6
+    "[fine]",                        // 7
 };
 const std::vector<std::string> kTrain = {
-    "[generale]",                                                                          // 1
-    "numero vetture,    3",                                                                // 2
-    "[aderenze]",                                                                          // 3
-    "aderenza,   0,    100",                                                               // 4
-    "[vel_limite]",                                                                        // 5
-    "velocita,       0,    75",                                                            // 6
-    "[stazioni]",                                                                          // 7
-    "stazione,       0, 12,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  18,21, 0, ROVELLA",     // 8
-    "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, PRATOLINE",   // 9
-    "[rallentamenti]",                                                                     // 10
-    "[segnali]",                                                                           // 11
-    "segnale,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0",                                 // 12
-    "[fine]",                                                                              // 13
+    "[generale]",                                                                         // 1
+    "numero vetture,    3",                                                               // 2
+    "[aderenze]",                                                                         // 3
+    "aderenza,   0,    100",                                                              // 4
+    "[vel_limite]",                                                                       // 5
+    "velocita,       0,    75",                                                           // 6
+    "[stazioni]",                                                                         // 7
+    "stazione,       0, 12,  500,  1, 0, 0,  4,1,0,  2,1,1,    1,  18,21, 0, ROVELLA",    // 8
+    "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, PRATOLINE",  // 9
+    "[rallentamenti]",                                                                    // 10
+    "[segnali]",                                                                          // 11
+    "segnale,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0",                                // 12
+    "[fine]",                                                                             // 13
 };
 
 class AuthorMistake : public ::testing::Test {
@@ -90,7 +90,7 @@ TEST_F(AuthorMistake, CleanPairCompilesWithoutAWord) {
 struct Mistake {
   const char* what;
   bool in_train;
-  int line;         // 1-based line replaced, or inserted before when insert is set
+  int line;  // 1-based line replaced, or inserted before when insert is set
   bool insert;
   std::string text;
   int exit_status;
@@ -136,8 +136,8 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "[stazioni]\n"
        "^~~~~~~~~~\n"
        "compiled, 2 warnings: 3 files written\n"},
-      {"signal one field short swallows the next", true, 12, true, "segnale,    2000,   1, 5, 6,  0, 0,    0,  0,0,0",
-       0,
+      {"signal one field short swallows the next", true, 12, true,
+       "segnale,    2000,   1, 5, 6,  0, 0,    0,  0,0,0", 0,
        "train.txt:13:1: warning: 'segnale' is not a number; it is read as 0 [-Wnot-a-number]\n"
        "segnale,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
        "^~~~~~~\n"
@@ -156,8 +156,9 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "train.txt:2:23: warning: fields left over after the record 'numero vetture', which reads 1; they are "
        "read as keywords [-Wextra-fields]\n"
        "numero vetture,    3, 4\n" +
-           std::string(22, ' ') + "^\n"
-       "compiled, 1 warning: 3 files written\n"},
+           std::string(22, ' ') +
+           "^\n"
+           "compiled, 1 warning: 3 files written\n"},
       {"signal off the 50 m grid", true, 12, false, "segnale,    4620,   1, 5, 6,  0, 0,    0,  0,0,0, 0", 0,
        "train.txt:12:13: warning: position 4620 m is not a multiple of 50: rounded to 4600 m "
        "[-Wrounded-position]\n"
@@ -170,7 +171,8 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "lunghezza percorso,    20025\n"
        "                       ^~~~~\n"
        "compiled, 1 warning: 3 files written\n"},
-      {"signal beyond the line's end", true, 12, false, "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0", 0,
+      {"signal beyond the line's end", true, 12, false, "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0",
+       0,
        "train.txt:12:12: warning: the record 'segnale' at 24600 m lies beyond the line's end at 20000 m "
        "[-Wbeyond-line]\n"
        "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
@@ -196,7 +198,8 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "segnale,\t4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
        "^~~~~~~\n"
        "1 error, 1 warning; nothing written\n"},
-      {"signal position with a unit", true, 12, false, "segnale,    6400m,   1, 5, 6,  0, 0,    0,  0,0,0, 0", 1,
+      {"signal position with a unit", true, 12, false, "segnale,    6400m,   1, 5, 6,  0, 0,    0,  0,0,0, 0",
+       1,
        "train.txt:12:13: warning: '6400m' is not a number; it is read as 0 [-Wnot-a-number]\n"
        "segnale,    6400m,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
        "            ^~~~~\n"
@@ -217,7 +220,8 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
            "lunghezza percorso,    ventimila\n"
            "                       ^~~~~~~~~\n"
            "1 error, 1 warning; nothing written\n"},
-      {"line record out of range, found by the train's first signal", false, 7, true, "pendenza,  30000,   0", 3,
+      {"line record out of range, found by the train's first signal", false, 7, true, "pendenza,  30000,   0",
+       3,
        "line.txt:7:1: error: fault 15: position out of range for the line (at 30000 m)\n"
        "pendenza,  30000,   0\n"
        "^~~~~~~~\n"
@@ -250,22 +254,26 @@ TEST_F(AuthorMistake, Utf8InputIsConvertedOnReadingAndStoredAsWindows1252) {
   std::ifstream in(dir / "out" / "L_7.sim", std::ios::binary);
   std::stringstream sim;
   sim << in.rdbuf();
-  EXPECT_NE(sim.str().find(std::string("\x05\x00" "CITT\xC0", 7)), std::string::npos);
+  EXPECT_NE(sim.str().find(std::string("\x05\x00"
+                                       "CITT\xC0",
+                                       7)),
+            std::string::npos);
 }
 
 TEST_F(AuthorMistake, Utf8CharacterWithoutAWindows1252ByteIsRefused) {
   train[8] = "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, \xE6\x97\xA5 \xFF";
   const CompileReport r = compile([](CompileRequest& q) { q.utf8_input = true; });
   EXPECT_EQ(r.exit_status, kExitFileError);
-  EXPECT_EQ(r.diagnostics,
-            "train.txt:9:73: error: the character '\xE6\x97\xA5' (E6 97 A5) has no Windows-1252 byte; the compiled "
-            "files hold Windows-1252 only\n"
-            "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, ? ?\n"
-            "                                                                        ^~~\n"
-            "train.txt:9:75: error: malformed UTF-8 (byte FF); the file is read as UTF-8 (--input-encoding utf-8)\n"
-            "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, ? ?\n"
-            "                                                                          ^\n"
-            "2 errors; nothing written\n");
+  EXPECT_EQ(
+      r.diagnostics,
+      "train.txt:9:73: error: the character '\xE6\x97\xA5' (E6 97 A5) has no Windows-1252 byte; the compiled "
+      "files hold Windows-1252 only\n"
+      "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, ? ?\n"
+      "                                                                        ^~~\n"
+      "train.txt:9:75: error: malformed UTF-8 (byte FF); the file is read as UTF-8 (--input-encoding utf-8)\n"
+      "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, ? ?\n"
+      "                                                                          ^\n"
+      "2 errors; nothing written\n");
   EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
@@ -302,11 +310,12 @@ TEST_F(AuthorMistake, EveryWarningOfBothFilesIsReportedInOneRun) {
   EXPECT_EQ(r.diagnostics.substr(r.diagnostics.rfind("compiled")), "compiled, 4 warnings: 3 files written\n");
   const nlohmann::json j = report_json(r);
   ASSERT_EQ(j["warnings"].size(), 4u);
-  EXPECT_EQ(j["warnings"][1], (nlohmann::json{{"name", "rounded-position"},
-                                              {"message", "position 1025 m is not a multiple of 50: rounded to 1000 m"},
-                                              {"file", (dir / "line.txt").string()},
-                                              {"line", 7},
-                                              {"column", 12}}));
+  EXPECT_EQ(j["warnings"][1],
+            (nlohmann::json{{"name", "rounded-position"},
+                            {"message", "position 1025 m is not a multiple of 50: rounded to 1000 m"},
+                            {"file", (dir / "line.txt").string()},
+                            {"line", 7},
+                            {"column", 12}}));
 }
 
 TEST_F(AuthorMistake, TrainWarningsAreReportedEvenWhenTheLineStopsWithAFault) {
@@ -328,7 +337,8 @@ TEST_F(AuthorMistake, TrainWarningsAreReportedEvenWhenTheLineStopsWithAFault) {
 }
 
 TEST_F(AuthorMistake, MissingDescriptionsSaySoAndExitAsAFileThatCannotBeRead) {
-  CompileReport r = compile([](CompileRequest& q) { q.train_description = q.train_description.parent_path() / "nope.txt"; });
+  CompileReport r = compile(
+      [](CompileRequest& q) { q.train_description = q.train_description.parent_path() / "nope.txt"; });
   EXPECT_EQ(r.exit_status, kExitFileError);
   EXPECT_EQ(r.diagnostics,
             "nope.txt: error: fault 25: no train description file: No such file or directory\n"
