@@ -276,20 +276,21 @@ Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
     d.message = head +
                 "the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is reserved for " +
                 holder;
-    // A signal in section 3 (place A) or a slow-down start in section 8, 14 or 21 (place B).
-    for (const auto& [section, kind] : {std::pair{3, kKindSignal}, std::pair{8, kKindSlowStart},
-                                        std::pair{14, kKindSlowStart}, std::pair{21, kKindSlowStart}}) {
-      if (section > model.cell_limit || model.section(section).kind != kind) continue;
-      if (const auto by = placed(found, section)) {
-        d.notes.push_back(Diagnostic{Severity::note,
-                                     by,
-                                     std::string(kind == kKindSignal ? "the point is for the signal"
-                                                                     : "the point is for the slow-down") +
-                                         " here",
-                                     "",
-                                     {}});
-        break;
-      }
+    // A slow-down start in section 8, 14 or 21, whose window before it ends at section 1, or a
+    // signal in section 3 behind a warning board: the point was put for it.
+    auto kind_at = [&](int32_t i) -> uint8_t { return i <= model.cell_limit ? model.section(i).kind : 0; };
+    std::optional<std::pair<int32_t, const char*>> anchor;
+    for (const int32_t start : {8, 14, 21}) {
+      if (!anchor && kind_at(start) == kKindSlowStart) anchor = std::pair{start, "the slow-down"};
+    }
+    for (int32_t board = 4; !anchor && board <= 23; ++board) {
+      if (kind_at(board) == kKindSlowWarning && kind_at(3) == kKindSignal)
+        anchor = std::pair{3, "the signal"};
+    }
+    if (anchor) {
+      if (const auto by = placed(found, anchor->first))
+        d.notes.push_back(Diagnostic{
+            Severity::note, by, std::string("the point is for ") + anchor->second + " here", "", {}});
     }
   } else {
     d.message = head + "a reserved place is taken (" +

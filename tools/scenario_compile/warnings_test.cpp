@@ -366,6 +366,24 @@ TEST_F(AuthorMistake, TakenSectionFaultPointsAtTheRecordThatTookIt) {
             "1 error; nothing written\n");
 }
 
+TEST_F(AuthorMistake, Errore1250ByTheAbbattimentoPassNamesTheSlowDownItWasFor) {
+  // Sections 3 and 2 hold signals, so the first window before the slow-down start in
+  // section 8 puts its point in section 1.
+  train.insert(train.begin() + 12, {"segnale,    50,   1, 5, 6,  0, 0,    0,  0,0,0, 0",
+                                    "segnale,    100,   1, 5, 6,  0, 0,    0,  0,0,0, 0",
+                                    "rallentamento,  350,  30,  500,  1,  0,  0"});
+  const CompileReport r = compile();
+  EXPECT_EQ(r.exit_status, kExitErrore);
+  EXPECT_EQ(
+      r.diagnostics,
+      "error: Errore n. 1250: the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is "
+      "reserved for the marker 5121\n"
+      "note: the point is for the slow-down here: train.txt:15:1\n"
+      "rallentamento,  350,  30,  500,  1,  0,  0\n"
+      "^~~~~~~~~~~~~\n"
+      "1 error; nothing written\n");
+}
+
 TEST_F(AuthorMistake, HostileBytesAreEscapedAndALongFieldIsCut) {
   // A 5 MB number in an 8-bit field, with an escape sequence in front of the line.
   train[8] = "stazione,    6800, " + std::string(5'000'000, '9') + ",  500";
