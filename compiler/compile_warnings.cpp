@@ -6,7 +6,7 @@
 #include <string>
 
 #include "compiler/compile_context.h"
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/warnings.h"
 
 namespace compactor {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/warnings.h"
 #include "sources/cp1252.h"

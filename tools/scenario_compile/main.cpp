@@ -6,7 +6,7 @@
 
 #include "compiler/diagnostics.h"
 #include "compiler/warnings.h"
-#include "driver/exit_status.h"
+#include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
 
 int main(int argc, char** argv) {

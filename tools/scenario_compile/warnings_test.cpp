@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/exit_status.h"
-#include "driver/folder_store.h"
+#include "platform/env.h"
+#include "platform/folder_store.h"
 #include "sources/text_writer.h"
 #include "tools/scenario_compile/compile_pair.h"
 
