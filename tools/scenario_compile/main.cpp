@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "compiler/diagnostics.h"
+#include "compiler/warnings.h"
 #include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
 
@@ -20,9 +22,15 @@ int main(int argc, char** argv) {
       "Compiles a line description and a train description into the scenario's compiled files,\n"
       "with the same engine as the program, and reports every fault with its file, line and column.",
       "scenario-compile"};
-  app.footer(
-      "Exit status: 0 compiled (conflicts of the abbattimento pass are warnings); 1 a reserved place is\n"
-      "taken (1250, 1251); 2 wrong use, or a file that cannot be read or written; 3 a compiler fault.");
+  std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
+  for (const WarningKind& w : all_warnings())
+    footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
+              std::string(w.meaning) + "\n";
+  footer +=
+      "\nExit status: 0 compiled (warnings do not change it unless --werror); 1 a reserved place is\n"
+      "taken (1250, 1251); 2 wrong use, or a description or output that cannot be read or written\n"
+      "(a missing description included); 3 a compiler fault, or a warning under --werror.";
+  app.footer(footer);
   app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
   app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
       ->required();
@@ -37,6 +45,17 @@ int main(int argc, char** argv) {
   app.add_flag("--keep-partial", request.keep_partial,
                "on a compiler fault, still write the compiled files as far as compiling got");
   app.add_flag("--json", json, "print the outcome as one JSON object on standard output");
+  std::vector<std::string> w_options;
+  app.add_option("-W", w_options, "-Wno-<name> turns the warning <name> off (names below)")
+      ->type_name("no-NAME")
+      ->allow_extra_args(false);
+  app.add_flag("--werror", request.werror, "warnings are errors: exit status 3 and nothing written");
+  std::string encoding = "windows-1252";
+  app.add_option("--input-encoding", encoding,
+                 "encoding of the descriptions: windows-1252 (the format's own) or utf-8 (converted on "
+                 "reading; a character without a Windows-1252 byte is an error)")
+      ->check(CLI::IsMember({"windows-1252", "utf-8"}))
+      ->default_str("windows-1252");
   app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")->required();
   app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")->required();
   try {
@@ -56,6 +75,23 @@ int main(int argc, char** argv) {
       return kExitFileError;
     }
   }
+  for (const std::string& w : w_options) {
+    const std::string name = w.rfind("no-", 0) == 0 ? w.substr(3) : w;
+    if (w == "error") {
+      request.werror = true;
+    } else if (!is_warning_name(name)) {
+      std::string names;
+      for (const WarningKind& k : all_warnings()) names += (names.empty() ? "" : ", ") + std::string(k.name);
+      std::fprintf(stderr, "scenario-compile: error: unknown warning -W%s; the warnings are: %s\n",
+                   printable(w).c_str(), names.c_str());
+      return kExitFileError;
+    } else if (name != w) {
+      request.disabled_warnings.insert(name);
+    } else {
+      request.disabled_warnings.erase(name);
+    }
+  }
+  request.utf8_input = encoding == "utf-8";
   request.line_description = line_path;
   request.train_description = train_path;
   request.out_dir = out_dir;
