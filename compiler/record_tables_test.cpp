@@ -88,8 +88,8 @@ bool general_sentinel_read(const std::string& line) {
 }
 
 bool body_sentinel_read(const std::string& line) {
-  const auto c = compile_texts(testing::line_text(10000, {line, "montagna, 1000, 1100, 2"}),
-                               testing::train_text({}));
+  const auto c =
+      compile_texts(testing::line_text(10000, {line, "montagna, 1000, 1100, 2"}), testing::train_text({}));
   return c.model.error_code == 0 && c.model.section(20).mountain_type == 2;
 }
 

@@ -60,7 +60,9 @@ std::set<int> known_faults() {
   return out;
 }
 
-bool is_conflict(int code) { return code == kConflictBoard || code == kConflictWindow || code == kConflictRepeat; }
+bool is_conflict(int code) {
+  return code == kConflictBoard || code == kConflictWindow || code == kConflictRepeat;
+}
 
 TEST(AuthorDocs, FaultsPageHasAHeadingForEveryFaultInTheCodesWords) {
   const std::string text = doc("faults.md");

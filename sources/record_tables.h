@@ -12,7 +12,7 @@ namespace compactor {
 enum class KeywordCase { any, lower };  // how the words are compared with the field
 
 struct RecordKeyword {
-  std::string_view written;  // the keyword as the program writes it
+  std::string_view written;               // the keyword as the program writes it
   std::array<std::string_view, 2> words;  // words the field must contain (the second may be empty)
   KeywordCase letter_case;
   int value_fields;
@@ -60,6 +60,7 @@ inline constexpr std::array<RecordKeyword, 10> kTrainRecords{{
 }};
 
 inline constexpr std::array<std::string_view, 8> kTrainSectionHeaders{
-    "[generale]", "[aderenze]", "[vel_limite]", "[stazioni]", "[rallentamenti]", "[segnali]", "[codici]", "[fine]"};
+    "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
+    "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
 
 }  // namespace compactor
