@@ -32,6 +32,7 @@ std::vector<std::string> values_for(std::string_view written) {
       {"sfondo due", {"1"}},
       {"sfondo tre", {"1"}},
       {"ripetizione segnali 4 codici", {"1000", "5000"}},
+      {"ripetizione segnali 9 codici", {"1000", "5000"}},
       {"pendenza", {"500", "4"}},
       {"curvas", {"100", "200"}},
       {"curvad", {"100", "200"}},

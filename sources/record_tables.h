@@ -19,7 +19,7 @@ struct RecordKeyword {
 };
 
 // Line description, general section (read up to the first other section header).
-inline constexpr std::array<RecordKeyword, 8> kLineGeneralRecords{{
+inline constexpr std::array<RecordKeyword, 9> kLineGeneralRecords{{
     {"lunghezza percorso", {"lunghezza", "percorso"}, KeywordCase::any, 1},
     {"progressiva chilometrica tre", {"progressiva", "tre"}, KeywordCase::lower, 3},
     {"progressiva chilometrica due", {"progressiva", "due"}, KeywordCase::lower, 3},
@@ -29,6 +29,7 @@ inline constexpr std::array<RecordKeyword, 8> kLineGeneralRecords{{
     {"sfondo tre", {"sfondo", "tre"}, KeywordCase::lower, 1},
     // The field must also hold "4" or "9", the number of codes.
     {"ripetizione segnali 4 codici", {"ripetizione", "segnali"}, KeywordCase::lower, 2},
+    {"ripetizione segnali 9 codici", {"ripetizione", "segnali"}, KeywordCase::lower, 2},
 }};
 
 // Line description, body. A curve keyword is "curvas" (left: the field holds an "s") or
