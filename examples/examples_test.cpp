@@ -99,6 +99,9 @@ const Figures kExamples[] = {
      (0.12 + 0.5 + 0.1 + 0.3 + 0.1) - (0.08 + 0.2 + 0.16 + 0.16 + 0.45)},
 };
 
+// Test names show the example's folder, not the bytes of its figures.
+void PrintTo(const Figures& f, std::ostream* os) { *os << f.folder; }
+
 class Example : public ::testing::TestWithParam<Figures> {
  protected:
   void SetUp() override {
