@@ -209,6 +209,33 @@ TEST_P(Example, DecodedModelHoldsTheKeyFigures) {
   EXPECT_NEAR(std::atan2(dx, dy), f.net_turn, 1e-3);
 }
 
+// The first code block after a heading of a page in docs/.
+std::string doc_block(const std::string& page, const std::string& heading) {
+  const std::string text = read_file(fs::path(EXAMPLES_DIR) / ".." / "docs" / page);
+  const size_t at = text.find("\n## " + heading + "\n");
+  if (at == std::string::npos) return "";
+  const size_t open = text.find("```\n", at);
+  const size_t close = text.find("\n```", open + 4);
+  if (open == std::string::npos || close == std::string::npos) return "";
+  return text.substr(open + 4, close - open - 3);
+}
+
+TEST(DocsExample, TheMinimalPairOfTheDocsCompilesWithNoWarning) {
+  const fs::path dir = fs::temp_directory_path() / ("docs_example_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string line = doc_block("line-description.md", "A minimal line");
+  const std::string train = doc_block("train-description.md", "A minimal train");
+  ASSERT_NE(line.find("[generale]"), std::string::npos);
+  ASSERT_NE(train.find("[generale]"), std::string::npos);
+  std::ofstream(dir / "line.txt", std::ios::binary) << line;
+  std::ofstream(dir / "train.txt", std::ios::binary) << train;
+  const Outcome r = run_in(
+      dir, shell_quoted(COMPILE_PROGRAM) + " --line-name Minima --train-number 1 --out . line.txt train.txt");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
+  fs::remove_all(dir);
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, Example, ::testing::ValuesIn(kExamples),
                          [](const ::testing::TestParamInfo<Figures>& info) {
                            std::string name = info.param.folder;
