@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "driver/exit_status.h"
+#include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
 
 int main(int argc, char** argv) {
