@@ -22,6 +22,10 @@ struct CompileRequest {
   std::filesystem::path out_dir = ".";
   bool plot = true;           // build and write <line>_linea.dat (j = 1)
   bool keep_partial = false;  // on a compiler fault, still write what was compiled
+  // The descriptions' bytes when they are in memory already (a scenario pack); the two
+  // paths then only name them in the diagnostics.
+  std::optional<std::string> line_text;
+  std::optional<std::string> train_text;
 };
 
 // A file that could not be read or written, with the system's reason.
