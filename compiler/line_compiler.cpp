@@ -8,7 +8,7 @@
 #include <variant>
 
 #include "compiler/compile_context.h"
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/line_features.h"
 #include "sources/cp1252.h"

@@ -6,7 +6,7 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/faults.h"
-#include "compiler/test_support.h"
+#include "testing/compile_texts.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 

@@ -1,7 +1,7 @@
 #include "compiler/memorizza_dati.h"
 
 #include "compiler/compile_context.h"
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "sources/field_reader.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "compiler/compile_context.h"
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/train_features.h"
 #include "sources/field_reader.h"

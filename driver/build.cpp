@@ -7,10 +7,9 @@
 #include "documents/slowdown_form.h"
 #include "documents/train_card.h"
 #include "driver/errore.h"
-#include "driver/exit_status.h"
-#include "driver/folder_store.h"
-#include "driver/program_folder.h"
 #include "output/memorizza_percorso.h"
+#include "platform/env.h"
+#include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/file_names.h"
 #include "sources/line_content.h"
@@ -39,6 +38,9 @@ class FolderScenarioIo : public ScenarioIo {
   void replace_file_from(const std::string& name, ByteSource& source) override {
     store_.replace_file_from(name, source);
   }
+  void begin_set() override { store_.begin_set(); }
+  void commit_set() override { store_.commit_set(); }
+  void abandon_set() override { store_.abandon_set(); }
   void errore(const std::string& a) override { compactor::errore(a, window_); }
 
  private:
@@ -54,6 +56,15 @@ void report_fault(const PercorsoOutcome& outcome) {
     line += " (at " + std::to_string(outcome.fault_position) + " m)";
   if (!outcome.sections_created) line += "; no compiled file written";
   std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+// One line on standard error: the file and the system's reason. A program with no console
+// to write to (started from the Windows desktop) shows the same line in a message box.
+void report_file_error(const FileError& e) {
+  const std::string line = FileError::display_path(e.path()) + ": " + e.reason();
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+  if (!has_console()) show_failure_box(line);
 }
 
 }  // namespace
@@ -85,7 +96,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
   try {
     return Form_Load(scenario, window, folder);
   } catch (const FileError& e) {
-    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
+    report_file_error(e);
     return kExitFileError;
   }
 }
@@ -95,7 +106,7 @@ int run_program(const Scenario& scenario) {
   try {
     folder = program_folder();
   } catch (const FileError& e) {
-    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
+    report_file_error(e);
     return kExitFileError;
   }
   auto window = open_progress_window();

@@ -4,16 +4,16 @@
 #include "driver/build.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
-#include "driver/exit_status.h"
 #include "driver/progress_window.h"
+#include "platform/env.h"
 #include "sources/line_content.h"
 #include "sources/train_content.h"
+#include "testing/temp_folder.h"
 
 namespace compactor {
 namespace {
@@ -27,11 +27,8 @@ struct Outcome {
 };
 
 Outcome build_in_temp(std::span<const std::string_view> line, std::span<const std::string_view> train) {
-  const fs::path dir =
-      fs::temp_directory_path() / ("build_test_" + std::to_string(::getpid()) + "_" +
-                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const testing::TempFolder folder("build-test");
+  const fs::path& dir = folder.path();
   HeadlessWindow window;
   ::testing::internal::CaptureStderr();
   const int status = run_build(Scenario{"Rovella_Tirsa", "7162", line, train}, window, dir);

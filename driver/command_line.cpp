@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "driver/exit_status.h"
+#include "platform/env.h"
 #include "sources/file_names.h"
 
 #ifndef COMPACTOR_VERSION
@@ -51,7 +51,7 @@ CommandLine read_command_line(const std::string& program, const std::vector<std:
 
 int run_program_with_args(int argc, char** argv, const Scenario& scenario) {
   const std::string program =
-      argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).filename().string() : "";
+      argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).stem().string() : "";
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
   const CommandLine cl = read_command_line(program.empty() ? "program" : program, args, scenario);
   switch (cl.action) {

@@ -3,13 +3,11 @@
 #include "driver/command_line.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 
 namespace compactor {
 namespace {
@@ -64,44 +62,29 @@ TEST(CommandLineTest, AnyOtherArgumentIsAUsageErrorNamingIt) {
 class ProgramCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("command_line_test_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "bin");
-    fs::copy_file(PROGRAM_PATH, dir_ / "bin" / "rovella_tirsa_7162");
+    fs::copy_file(PROGRAM_PATH, dir_ / "bin" / kProgram);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  struct Run {
-    int status;
-    std::string out, err;
-  };
-  Run run(const std::string& args) {
-    const std::string cmd = "cd '" + dir_.string() + "' && env -u DISPLAY bin/rovella_tirsa_7162 " + args +
-                            " >out.txt 2>err.txt";
-    const int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp("out.txt"), slurp("err.txt")};
-  }
-  std::string slurp(const char* name) {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+  testing::ProcessResult run(const std::string& arg) {
+    return testing::run_process({(dir_ / "bin" / kProgram).string(), arg}, dir_);
   }
   // Nothing but the program itself in its folder.
   void expect_nothing_written() {
     int entries = 0;
     for (const auto& e : fs::directory_iterator(dir_ / "bin")) {
       ++entries;
-      EXPECT_EQ(e.path().filename(), "rovella_tirsa_7162");
+      EXPECT_EQ(e.path().filename(), kProgram);
     }
     EXPECT_EQ(entries, 1);
   }
-  fs::path dir_;
+  // The built program's file name, so that it stays an .exe where it must be one.
+  const std::string kProgram = fs::path(PROGRAM_PATH).filename().string();
+  testing::TempFolder folder_{"command-line-test"};
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(ProgramCommandLineTest, HelpPrintsUsageAndWritesNothing) {
-  const Run r = run("--help");
+  const testing::ProcessResult r = run("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("Usage: rovella_tirsa_7162 [--help | --version]\n", 0), 0u) << r.out;
   EXPECT_EQ(r.err, "");
@@ -109,7 +92,7 @@ TEST_F(ProgramCommandLineTest, HelpPrintsUsageAndWritesNothing) {
 }
 
 TEST_F(ProgramCommandLineTest, VersionPrintsOneLineAndWritesNothing) {
-  const Run r = run("--version");
+  const testing::ProcessResult r = run("--version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "rovella_tirsa_7162 " COMPACTOR_TEST_VERSION " (scenario Rovella_Tirsa / 7162)\n");
   EXPECT_EQ(r.err, "");
@@ -117,7 +100,7 @@ TEST_F(ProgramCommandLineTest, VersionPrintsOneLineAndWritesNothing) {
 }
 
 TEST_F(ProgramCommandLineTest, UnknownArgumentExitsTwoAndWritesNothing) {
-  const Run r = run("--frobnicate");
+  const testing::ProcessResult r = run("--frobnicate");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,

@@ -9,7 +9,7 @@
 #include "compiler/track_model.h"
 #include "output/compiled_files.h"
 #include "output/memorizza_percorso.h"
-#include "output/test_support.h"
+#include "testing/memory_scenario_io.h"
 
 namespace {
 

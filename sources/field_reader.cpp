@@ -1,9 +1,11 @@
 #include "sources/field_reader.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 
 namespace compactor {
 
@@ -78,8 +80,15 @@ bool parse_number(std::string_view token, double& value) {
     while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
   }
   if (digits == 0 || i != token.size()) return false;
-  value = std::strtod(std::string(token).c_str(), nullptr);
-  return true;
+  // from_chars reads the same in every locale; it takes no leading '+'.
+  if (token.front() == '+') token.remove_prefix(1);
+  const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+  if (ec == std::errc::result_out_of_range) {
+    // A number of hundreds of digits: too large for any field, as strtod's infinity was.
+    value = token.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+    return true;
+  }
+  return ec == std::errc() && end == token.data() + token.size();
 }
 
 }  // namespace

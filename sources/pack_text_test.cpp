@@ -25,7 +25,7 @@ struct DecodeCase {
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.label; }
 
-class DecodePackText : public testing::TestWithParam<DecodeCase> {};
+class DecodePackText : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodePackText, GivesTheLinesAndEveryProblem) {
   const DecodeCase& c = GetParam();
@@ -38,7 +38,7 @@ const TextEncoding utf8 = TextEncoding::utf8, cp1252 = TextEncoding::windows1252
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, DecodePackText,
-    testing::Values(
+    ::testing::Values(
         DecodeCase{"empty", "", utf8, {}, {}},
         DecodeCase{"lf_and_crlf_and_no_last_line_end", "a\nb\r\n\n c ", utf8, {"a", "b", "", " c "}, {}},
         DecodeCase{"one_final_line_end_adds_no_line", "a\n", utf8, {"a"}, {}},

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "compiler/faults.h"
-#include "driver/exit_status.h"
-#include "driver/folder_store.h"
+#include "platform/env.h"
+#include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "driver/exit_status.h"
+#include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
 #include "tools/scenario_pack/pack.h"
 

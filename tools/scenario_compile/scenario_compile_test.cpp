@@ -1,9 +1,6 @@
 // Runs the built scenario-compile as a process, on description files written the way
 // the program writes them, and compares its files with the program's own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,10 +9,12 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "driver/folder_store.h"
+#include "platform/folder_store.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 
 namespace compactor {
 namespace {
@@ -27,66 +26,16 @@ const std::string kPlot = "Rovella_Tirsa_linea.dat";
 const std::string kSlots = "Rovella_Tirsa_7162.sim";
 const std::string kSections = "Rovella_Tirsa_7162.dat";
 
-class TempDir {
- public:
-  TempDir() {
-    std::string templ = (fs::temp_directory_path() / "scenario-compile-test.XXXXXX").string();
-    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
+using TempDir = testing::TempFolder;
+using testing::ProcessResult;
 
- private:
-  fs::path path_;
-};
-
-struct ProcessResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string slurp(const fs::path& path) { return testing::read_file(path); }
 
 // Runs a program in a folder, without a display, capturing both output streams.
 ProcessResult run_in(const fs::path& cwd, const std::string& program, const std::vector<std::string>& args) {
-  TempDir capture;
-  const std::string out_file = (capture / "out").string();
-  const std::string err_file = (capture / "err").string();
-  std::vector<std::string> argv_strings{program};
-  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : argv_strings) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::unsetenv("DISPLAY");
-    const int out = ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  ProcessResult r;
-  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  r.out = slurp(out_file);
-  r.err = slurp(err_file);
-  return r;
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return testing::run_process(argv, cwd);
 }
 
 ProcessResult run_tool(const fs::path& cwd, const std::vector<std::string>& args) {

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
-#include "driver/folder_store.h"
+#include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "tools/scenario_compile/compile_pair.h"
 

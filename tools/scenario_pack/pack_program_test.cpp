@@ -1,10 +1,7 @@
 // Programs built from scenario packs, run as a driver runs them: copied into a folder of
 // their own and started there. Each leaves the six files of its scenario: the compiled
 // files equal scenario-compile's on the same pack, the documents are the pack's.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 #include "tools/scenario_pack/pack.h"
 
 namespace compactor {
@@ -29,49 +28,18 @@ const PackProgram kPackPrograms[] = {
 #include "pack_programs.inc"
 };
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string slurp(const fs::path& path) { return testing::read_file(path); }
 
-class TempDir {
+class TempDir : public testing::TempFolder {
  public:
-  TempDir() {
-    std::string templ = (fs::temp_directory_path() / "pack-program-test.XXXXXX").string();
-    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempDir() : TempFolder("pack-program-test") {}
 };
 
-// Runs the program in cwd without a display; returns its exit status, stderr into err.
+// Runs the program in cwd without a display; returns its exit status, its output into err.
 int run_in(const fs::path& cwd, const std::vector<std::string>& args, std::string& err) {
-  TempDir capture;
-  const std::string err_file = (capture.path() / "err").string();
-  std::vector<std::string> strings = args;
-  std::vector<char*> argv;
-  for (auto& a : strings) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::unsetenv("DISPLAY");
-    const int fd = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);
-    ::dup2(fd, 1);
-    ::dup2(fd, 2);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  err = slurp(err_file);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const testing::ProcessResult r = testing::run_process(args, cwd);
+  err = r.out + r.err;
+  return r.status;
 }
 
 std::map<std::string, std::string> files_in(const fs::path& dir, const std::string& except = "") {
@@ -91,7 +59,7 @@ std::string rendered(const fs::path& pack, std::string_view file, TextEncoding e
 
 void PrintTo(const PackProgram& p, std::ostream* os) { *os << fs::path(p.pack).filename().string(); }
 
-class PackProgramTest : public testing::TestWithParam<PackProgram> {};
+class PackProgramTest : public ::testing::TestWithParam<PackProgram> {};
 
 TEST_P(PackProgramTest, WritesTheSixFilesOfItsPack) {
   const fs::path pack = GetParam().pack;
@@ -124,7 +92,7 @@ TEST_P(PackProgramTest, WritesTheSixFilesOfItsPack) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Packs, PackProgramTest, testing::ValuesIn(kPackPrograms), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Packs, PackProgramTest, ::testing::ValuesIn(kPackPrograms), [](const auto& info) {
   std::string name = fs::path(info.param.pack).filename().string();
   std::replace_if(
       name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');

@@ -3,31 +3,24 @@
 #include "tools/scenario_pack/pack.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 
-#include "driver/folder_store.h"
+#include "testing/temp_folder.h"
 
 namespace compactor {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing::read_file;
+using testing::TempFolder;
 
-void spit(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+std::string slurp(const fs::path& path) { return read_file(path); }
+void spit(const fs::path& path, const std::string& bytes) { testing::write_file(path, bytes); }
 
 // Replaces the first occurrence of from in the file (which must hold it).
 void edit(const fs::path& path, const std::string& from, const std::string& to) {
@@ -39,20 +32,18 @@ void edit(const fs::path& path, const std::string& from, const std::string& to) 
 }
 
 // A copy of a pack in a temporary folder "pack", so that messages name "<tmp>/pack/...".
-class PackCheckTest : public testing::Test {
+class PackCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "pack-test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    root_ = templ;
+    root_ = temp_.path();
     pack_ = root_ / "pack";
     fs::copy(BUILTIN_PACK, pack_);
   }
-  void TearDown() override { fs::remove_all(root_); }
   PackCheck check() { return check_pack(pack_, root_ / "out"); }
   std::string at(const std::string& file) const { return (pack_ / file).string(); }
   std::string last_line() const { return pack_.string() + ": "; }
 
+  TempFolder temp_{"pack-test"};
   fs::path root_, pack_;
 };
 
@@ -107,7 +98,7 @@ struct BrokenPack {
 
 void PrintTo(const BrokenPack& p, std::ostream* os) { *os << p.label; }
 
-class BrokenPackTest : public PackCheckTest, public testing::WithParamInterface<BrokenPack> {};
+class BrokenPackTest : public PackCheckTest, public ::testing::WithParamInterface<BrokenPack> {};
 
 TEST_P(BrokenPackTest, FailsWithEveryMessage) {
   GetParam().spoil(pack_);
@@ -122,7 +113,7 @@ TEST_P(BrokenPackTest, FailsWithEveryMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Packs, BrokenPackTest,
-    testing::Values(
+    ::testing::Values(
         BrokenPack{"character_outside_windows_1252",
                    [](const fs::path& p) { edit(p / "note.txt", "TRENO : 7162", "TRENO \xE2\x86\x92 7162"); },
                    {"note.txt:3:7: error: the character U+2192 has no Windows-1252 byte"}},

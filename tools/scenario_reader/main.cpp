@@ -5,8 +5,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "driver/exit_status.h"
-#include "driver/folder_store.h"
+#include "platform/env.h"
+#include "platform/folder_store.h"
 #include "tools/scenario_reader/reader_check.h"
 #include "tools/scenario_reader/reader_files.h"
 #include "tools/scenario_reader/reader_json.h"

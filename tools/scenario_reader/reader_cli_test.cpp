@@ -1,14 +1,13 @@
 // The scenario-inspect command on the files of the scenario's own program and on a
 // small scenario written by hand.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 #include "tools/scenario_reader/reader_files.h"
 #include "tools/scenario_reader/reader_test_support.h"
 
@@ -17,32 +16,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Outcome = compactor::testing::ProcessResult;
+using compactor::testing::read_file;
 
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
-// Runs a shell command line in dir, capturing both outputs.
+// Runs a command line in dir, capturing both outputs: words are split at spaces, and a
+// word in single quotes is taken as it stands.
 Outcome run_in(const fs::path& dir, const std::string& command) {
-  const fs::path out = dir / ".out", err = dir / ".err";
-  const std::string line = "cd " + quoted(dir.string()) + " && " + command + " >" + quoted(out.string()) +
-                           " 2>" + quoted(err.string());
-  const int raw = std::system(line.c_str());
-  Outcome r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = read_file(out);
-  r.err = read_file(err);
-  return r;
+  std::vector<std::string> argv;
+  for (size_t i = 0; i < command.size();) {
+    if (command[i] == ' ') {
+      ++i;
+    } else if (command[i] == '\'') {
+      const size_t end = command.find('\'', i + 1);
+      argv.push_back(command.substr(i + 1, end - i - 1));
+      i = end + 1;
+    } else {
+      const size_t end = std::min(command.find(' ', i), command.size());
+      argv.push_back(command.substr(i, end - i));
+      i = end;
+    }
+  }
+  return compactor::testing::run_process(argv, dir);
 }
 
 Outcome inspect(const fs::path& dir, const std::string& args) {
@@ -57,13 +53,14 @@ bool has_line(const std::string& text, const std::string& pattern) {
 class OwnOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::temp_directory_path() / ("inspect_own_" + std::to_string(::getpid())));
-    fs::create_directories(*dir_);
-    fs::copy_file(SCENARIO_PROGRAM, *dir_ / "rovella_tirsa_7162", fs::copy_options::overwrite_existing);
-    build_ = new Outcome(run_in(*dir_, "./rovella_tirsa_7162"));
+    folder_ = new compactor::testing::TempFolder("inspect-own");
+    dir_ = new fs::path(folder_->path());
+    const fs::path program = *dir_ / fs::path(SCENARIO_PROGRAM).filename();
+    fs::copy_file(SCENARIO_PROGRAM, program, fs::copy_options::overwrite_existing);
+    build_ = new Outcome(compactor::testing::run_process({program.string()}, *dir_));
   }
   static void TearDownTestSuite() {
-    fs::remove_all(*dir_);
+    delete folder_;
     delete dir_;
     delete build_;
   }
@@ -72,10 +69,12 @@ class OwnOutput : public ::testing::Test {
     return "Rovella_Tirsa_7162.dat Rovella_Tirsa_7162.sim Rovella_Tirsa_linea.dat";
   }
 
+  static compactor::testing::TempFolder* folder_;
   static fs::path* dir_;
   static Outcome* build_;
 };
 
+compactor::testing::TempFolder* OwnOutput::folder_ = nullptr;
 fs::path* OwnOutput::dir_ = nullptr;
 Outcome* OwnOutput::build_ = nullptr;
 
@@ -155,13 +154,11 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
 class SmallScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("inspect_small_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
     write_scenario(testing::small_scenario(), {dir_ / "L_1.dat", dir_ / "L_1.sim", dir_ / "L_linea.dat"});
   }
-  void TearDown() override { fs::remove_all(dir_); }
   void cut(const std::string& name, size_t size) { fs::resize_file(dir_ / name, size); }
-  fs::path dir_;
+  compactor::testing::TempFolder folder_{"inspect-small"};
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(SmallScenario, WithoutAnOptionTheSlotTableIsShown) {

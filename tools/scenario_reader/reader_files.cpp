@@ -1,6 +1,6 @@
 #include "tools/scenario_reader/reader_files.h"
 
-#include "driver/folder_store.h"
+#include "platform/folder_store.h"
 #include "output/compiled_files.h"
 #include "sources/cp1252.h"
 
