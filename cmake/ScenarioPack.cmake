@@ -88,7 +88,8 @@ function(add_scenario_program target)
     VERBATIM)
   scenario_pack_source(${pack} program_pack ${work}/program_pack.cpp CHECKED_BY ${stamp})
 
-  add_executable(${target} ${PROJECT_SOURCE_DIR}/driver/main.cpp ${PROJECT_SOURCE_DIR}/driver/program_scenario.cpp
+  # WIN32: on Windows a GUI-subsystem program, so that no console opens when a driver starts it.
+  add_executable(${target} WIN32 ${PROJECT_SOURCE_DIR}/driver/main.cpp ${PROJECT_SOURCE_DIR}/driver/program_scenario.cpp
                            ${work}/program_pack.cpp)
   target_link_libraries(${target} PRIVATE compactor_driver)
   # The program writes its files beside itself.

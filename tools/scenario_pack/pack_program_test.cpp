@@ -118,6 +118,21 @@ TEST(ScenarioCompilePack, DescriptionThatCannotBeWrittenIsRefusedAndIdentityCome
   EXPECT_FALSE(fs::exists(dir.path() / "out"));
 }
 
+TEST(ScenarioPackCheck, SoundPackSaysNothingAndABrokenOneFailsWithStatusOne) {
+  TempDir dir;
+  std::string err;
+  EXPECT_EQ(run_in(dir.path(), {SCENARIO_PACK_CHECK, BUILTIN_PACK}, err), 0);
+  EXPECT_EQ(err, "");
+  fs::copy(BUILTIN_PACK, dir.path() / "pack");
+  std::ofstream(dir.path() / "pack" / "scenario.json", std::ios::binary | std::ios::trunc)
+      << "{\"line_name\": \"..\", \"train_number\": \"7162\", \"encoding\": \"utf-8\"}";
+  EXPECT_EQ(run_in(dir.path(), {SCENARIO_PACK_CHECK, "pack"}, err), 1);
+  EXPECT_EQ(err,
+            "pack/scenario.json:1:15: error: the line name \"..\" contains \"..\"\n"
+            "pack: 1 problem; the program is not built\n");
+  EXPECT_EQ(run_in(dir.path(), {SCENARIO_PACK_CHECK}, err), 2);
+}
+
 // FNV-1a, 64 bits: enough to pin a file's bytes in a test.
 uint64_t fingerprint(const std::string& bytes) {
   uint64_t h = 0xcbf29ce484222325ull;
