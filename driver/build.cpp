@@ -72,8 +72,6 @@ void report_file_error(const FileError& e) {
 
 }  // namespace
 
-Scenario embedded_scenario() { return Scenario{"Rovella_Tirsa", "7162", line_content(), train_content()}; }
-
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   TrackModel model;
   model.line_name = scenario.line_name;
@@ -83,9 +81,9 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   FolderStore store(folder);
   dati_linea(store, model.line_name, scenario.line_content);
   dati_treno(store, model.line_name, model.train_number, scenario.train_content);
-  dati_note(store, model.line_name, model.train_number);
-  dati_rallentamenti(store, model.line_name, model.train_number);
-  dati_scheda(store, model.line_name, model.train_number);
+  dati_note(store, model.line_name, model.train_number, scenario.notes);
+  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
+  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
 
   FolderScenarioIo io(store, scenario, window);
   int32_t j = 1;

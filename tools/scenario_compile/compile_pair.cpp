@@ -186,8 +186,8 @@ CompileReport compile_pair(const CompileRequest& request) {
   std::optional<std::string> line_text;
   std::optional<std::string> train_text;
   try {
-    line_text = read_input(request.line_description);
-    train_text = read_input(request.train_description);
+    line_text = request.line_text ? request.line_text : read_input(request.line_description);
+    train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
     file_problem(e.path().string(), e.reason());
     report.diagnostics += format_summary(errors, 0, 0);

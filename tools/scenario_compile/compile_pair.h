@@ -27,6 +27,10 @@ struct CompileRequest {
   bool utf8_input = false;    // the descriptions are UTF-8: converted to Windows-1252 on reading
   std::set<std::string> disabled_warnings;  // names given as -Wno-<name>
   bool werror = false;                      // warnings fail the compile (exit 3, nothing written)
+  // The descriptions' bytes when they are in memory already (a scenario pack); the two
+  // paths then only name them in the diagnostics.
+  std::optional<std::string> line_text;
+  std::optional<std::string> train_text;
 };
 
 // A file that could not be read or written, with the system's reason.

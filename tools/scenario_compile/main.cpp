@@ -1,13 +1,16 @@
 // scenario-compile: compiles a line description and a train description with the
 // program's own engine and says what is wrong and where.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
 #include "compiler/diagnostics.h"
 #include "compiler/warnings.h"
 #include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
+#include "tools/scenario_pack/pack.h"
 
 int main(int argc, char** argv) {
   using namespace compactor;
@@ -32,11 +35,20 @@ int main(int argc, char** argv) {
       "(a missing description included); 3 a compiler fault, or a warning under --werror.";
   app.footer(footer);
   app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
+  // With --pack the identity and the descriptions come from the pack.
+  std::string pack_dir;
+  const bool packed = std::any_of(
+      argv + 1, argv + argc, [](std::string_view a) { return a == "--pack" || a.starts_with("--pack="); });
+  auto* pack_option = app.add_option(
+      "--pack", pack_dir,
+      "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json");
   app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
-      ->required();
+      ->required(!packed)
+      ->excludes(pack_option);
   app.add_option("--train-number", request.train_number,
                  "train number used in file names, slot 86 and the codes")
-      ->required();
+      ->required(!packed)
+      ->excludes(pack_option);
   // Given twice, the last one counts, as with a compiler's -o.
   app.add_option("--out", out_dir, "folder for the compiled files (created if missing)")
       ->default_str(".")
@@ -56,14 +68,32 @@ int main(int argc, char** argv) {
                  "reading; a character without a Windows-1252 byte is an error)")
       ->check(CLI::IsMember({"windows-1252", "utf-8"}))
       ->default_str("windows-1252");
-  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")->required();
-  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")->required();
+  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")
+      ->required(!packed)
+      ->excludes(pack_option);
+  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")
+      ->required(!packed)
+      ->excludes(pack_option);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitBuilt : kExitFileError;
   }
 
+  if (packed) {
+    std::string diagnostics;
+    if (!pack_request(pack_dir, request, diagnostics)) {
+      std::fputs(diagnostics.c_str(), stderr);
+      std::fputs(
+          format_summary(static_cast<int>(std::count(diagnostics.begin(), diagnostics.end(), '\n')), 0, 0)
+              .c_str(),
+          stderr);
+      return kExitFileError;
+    }
+  } else {
+    request.line_description = line_path;
+    request.train_description = train_path;
+  }
   for (const auto& [option, value] :
        {std::pair{"--line-name", &request.line_name}, std::pair{"--train-number", &request.train_number}}) {
     if (const auto problem = identity_problem(*value)) {
@@ -91,9 +121,8 @@ int main(int argc, char** argv) {
       request.disabled_warnings.erase(name);
     }
   }
-  request.utf8_input = encoding == "utf-8";
-  request.line_description = line_path;
-  request.train_description = train_path;
+  // A pack's descriptions are already in Windows-1252, as its program writes them.
+  request.utf8_input = !packed && encoding == "utf-8";
   request.out_dir = out_dir;
   request.plot = !no_plot;
 
