@@ -64,6 +64,11 @@ TEST_F(PackCheckTest, CompilerFaultFailsWithItsRecord) {
                                ":81:1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
                                "cartello_indicatore,  450,   (DOPPIO)\n"
                                "^~~~~~~~~~~~~~~~~~~\n"
+                               "note: section 10 is already taken, by the record here: " +
+                               at("line.txt") +
+                               ":80:1\n"
+                               "cartello_indicatore,  450,   (CAVALCAVIA)\n"
+                               "^~~~~~~~~~~~~~~~~~~\n"
                                "1 error; nothing written\n" +
                                last_line() + "1 problem; the program is not built\n");
 }
@@ -78,9 +83,14 @@ TEST_F(PackCheckTest, WarningFailsUnlessTheManifestAcceptsIt) {
        "[rallentamenti]\nrallentamento,  10000,  30,  500,  1,  0,  0\n");
   PackCheck c = check();
   EXPECT_EQ(c.problems, 1);
+  // The conflict is blamed on the slow-down whose window it is (line 22 of train.txt).
   EXPECT_EQ(c.diagnostics,
-            "warning: conflict 12: no free section in a window before a slow-down start (at 10050 m)\n"
-            "compiled, 1 warning: 3 files written\n" +
+            at("train.txt") +
+                ":22:1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 m) "
+                "[-Wconflict]\n"
+                "rallentamento,  10000,  30,  500,  1,  0,  0\n"
+                "^~~~~~~~~~~~~\n"
+                "compiled, 1 warning: 3 files written\n" +
                 at("scenario.json") + ": note: the warning \"conflict\" is not in \"accepted_warnings\"\n" +
                 last_line() + "1 problem; the program is not built\n");
 
