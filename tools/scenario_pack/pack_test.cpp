@@ -65,7 +65,8 @@ TEST_F(PackCheckTest, CompilerFaultFailsWithItsRecord) {
                                "cartello_indicatore,  450,   (DOPPIO)\n"
                                "^~~~~~~~~~~~~~~~~~~\n"
                                "note: section 10 is already taken, by the record here: " +
-                               at("line.txt") + ":80:1\n" +
+                               at("line.txt") +
+                               ":80:1\n"
                                "cartello_indicatore,  450,   (CAVALCAVIA)\n"
                                "^~~~~~~~~~~~~~~~~~~\n"
                                "1 error; nothing written\n" +
@@ -82,10 +83,11 @@ TEST_F(PackCheckTest, WarningFailsUnlessTheManifestAcceptsIt) {
        "[rallentamenti]\nrallentamento,  10000,  30,  500,  1,  0,  0\n");
   PackCheck c = check();
   EXPECT_EQ(c.problems, 1);
+  // The conflict is blamed on the slow-down whose window it is (line 22 of train.txt).
   EXPECT_EQ(c.diagnostics,
             at("train.txt") +
-                ":22:1: warning: conflict 12: no free section in a window before a slow-down start "
-                "(at 10050 m) [-Wconflict]\n"
+                ":22:1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 m) "
+                "[-Wconflict]\n"
                 "rallentamento,  10000,  30,  500,  1,  0,  0\n"
                 "^~~~~~~~~~~~~\n"
                 "compiled, 1 warning: 3 files written\n" +
