@@ -19,9 +19,6 @@ namespace compactor {
 
 namespace {
 
-constexpr int kLengthSlot = 84;  // value2: the line length as read
-constexpr int kSceneSlot = 85;   // scenery selectors; text: the line name
-constexpr int kCabSlot = 86;     // cab signalling; text: the train number
 constexpr int32_t kPlotIndexLimit = 1000000;
 constexpr int kGeneralCommentRun = 10;
 constexpr int kBodyCommentRun = 2;
@@ -104,7 +101,7 @@ class LineCompiler {
 
   bool length_record() {
     const int32_t length = reader_.read_i32();
-    m_.slot(kLengthSlot).value2 = length;
+    m_.slot(kTrainSlot).value2 = length;
     if (length > kMaxLineLength) {
       ctx_.stop(kFaultLengthTooLarge);
       return false;

@@ -7,8 +7,6 @@
 namespace compactor::inspect {
 namespace {
 
-constexpr int kLineNameSlot = 85;
-constexpr int kTrainNumberSlot = 86;
 
 std::string read_whole(const std::filesystem::path& path) {
   try {
@@ -41,8 +39,8 @@ TrackModel decode_scenario(const std::string& sections_bytes, const std::string&
   m.sections_created = true;
   m.cell_limit = m.section_count() - 1;
   m.slots = decode_named(slots_name, [&] { return decode_slots(slots_bytes); });
-  m.line_name = cp1252_to_utf8(m.slots[kLineNameSlot].text);
-  m.train_number = cp1252_to_utf8(m.slots[kTrainNumberSlot].text);
+  m.line_name = cp1252_to_utf8(m.slots[kSceneSlot].text);
+  m.train_number = cp1252_to_utf8(m.slots[kCabSlot].text);
   if (plot_bytes) {
     m.route_plot = RoutePlot::from_values(decode_named(plot_name, [&] { return decode_route_plot(*plot_bytes); }));
     m.plot_created = true;
