@@ -14,7 +14,7 @@
 #include <map>
 
 #include "bench/long_scenario.h"
-#include "driver/folder_store.h"
+#include "platform/folder_store.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"

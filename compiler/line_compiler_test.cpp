@@ -6,7 +6,7 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/faults.h"
-#include "compiler/test_support.h"
+#include "testing/compile_texts.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 
@@ -203,7 +203,8 @@ TEST(LineCompiler, OutOfRangeRecordEndsTheReadingAndTheTrainHalfFollows) {
     files.train = kTrain;
     TrackModel m;
     m.plot_wanted = 1;
-    CompileContext ctx{m, files, false, false, Description::line, Field{}};
+    CompileDiagnostics found;
+    CompileContext ctx(m, files, found);
     EXPECT_TRUE(compile_line_description(ctx)) << record;
     EXPECT_EQ(m.error_code, 15) << record;
     EXPECT_EQ(m.error_position, 40901) << record;

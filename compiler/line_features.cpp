@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 
 namespace compactor {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "compiler/test_support.h"
+#include "testing/compile_texts.h"
 
 namespace compactor {
 namespace {

@@ -1,6 +1,6 @@
 #include "compiler/track_model.h"
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 
 namespace compactor {
 

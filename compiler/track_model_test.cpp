@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 
 namespace compactor {
 namespace {

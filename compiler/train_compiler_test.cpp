@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "compiler/test_support.h"
+#include "testing/compile_texts.h"
 #include "output/abbattimento.h"
 #include "sources/cp1252.h"
 #include "sources/line_content.h"

@@ -1,6 +1,6 @@
 #include "compiler/train_features.h"
 
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 #include "compiler/faults.h"
 
 namespace compactor {

@@ -2,15 +2,14 @@
 
 #include <cstdio>
 
-#include "compiler/faults.h"
+#include "compiler/diagnostics.h"
 #include "documents/notes.h"
 #include "documents/slowdown_form.h"
 #include "documents/train_card.h"
 #include "driver/errore.h"
-#include "driver/exit_status.h"
-#include "driver/folder_store.h"
-#include "driver/program_folder.h"
 #include "output/memorizza_percorso.h"
+#include "platform/env.h"
+#include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/file_names.h"
 #include "sources/line_content.h"
@@ -39,6 +38,9 @@ class FolderScenarioIo : public ScenarioIo {
   void replace_file_from(const std::string& name, ByteSource& source) override {
     store_.replace_file_from(name, source);
   }
+  void begin_set() override { store_.begin_set(); }
+  void commit_set() override { store_.commit_set(); }
+  void abandon_set() override { store_.abandon_set(); }
   void errore(const std::string& a) override { compactor::errore(a, window_); }
 
  private:
@@ -47,18 +49,28 @@ class FolderScenarioIo : public ScenarioIo {
   ProgressWindow& window_;
 };
 
-void report_fault(const PercorsoOutcome& outcome) {
-  std::string line =
-      "fault " + std::to_string(outcome.fault_code) + ": " + std::string(fault_meaning(outcome.fault_code));
-  if (fault_has_position(outcome.fault_code))
-    line += " (at " + std::to_string(outcome.fault_position) + " m)";
-  if (!outcome.sections_created) line += "; no compiled file written";
+// One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
+// The descriptions are gone by now, so no source line follows; the program prints no warning.
+void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
+  const DiagnosticPrinter printer(io.description_name(Description::line), std::nullopt,
+                                  io.description_name(Description::train), std::nullopt);
+  Diagnostic fault =
+      fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, outcome.diagnostics);
+  fault.notes.clear();
+  if (!outcome.sections_created) fault.message += "; no compiled file written";
+  std::fputs(printer.format(fault).c_str(), stderr);
+}
+
+// One line on standard error: the file and the system's reason. A program with no console
+// to write to (started from the Windows desktop) shows the same line in a message box.
+void report_file_error(const FileError& e) {
+  const std::string line = FileError::display_path(e.path()) + ": " + e.reason();
   std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+  if (!has_console()) show_failure_box(line);
 }
 
 }  // namespace
-
-Scenario embedded_scenario() { return Scenario{"Rovella_Tirsa", "7162", line_content(), train_content()}; }
 
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   TrackModel model;
@@ -69,15 +81,15 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   FolderStore store(folder);
   dati_linea(store, model.line_name, scenario.line_content);
   dati_treno(store, model.line_name, model.train_number, scenario.train_content);
-  dati_note(store, model.line_name, model.train_number);
-  dati_rallentamenti(store, model.line_name, model.train_number);
-  dati_scheda(store, model.line_name, model.train_number);
+  dati_note(store, model.line_name, model.train_number, scenario.notes);
+  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
+  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
 
   FolderScenarioIo io(store, scenario, window);
   int32_t j = 1;
   const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
   if (outcome.fault_code != 0 || !outcome.sections_created) {
-    report_fault(outcome);
+    report_fault(outcome, io);
     return kExitCompilerFault;
   }
   return kExitBuilt;
@@ -87,7 +99,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
   try {
     return Form_Load(scenario, window, folder);
   } catch (const FileError& e) {
-    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
+    report_file_error(e);
     return kExitFileError;
   }
 }
@@ -97,7 +109,7 @@ int run_program(const Scenario& scenario) {
   try {
     folder = program_folder();
   } catch (const FileError& e) {
-    std::fprintf(stderr, "%s: %s\n", e.path().string().c_str(), e.reason().c_str());
+    report_file_error(e);
     return kExitFileError;
   }
   auto window = open_progress_window();

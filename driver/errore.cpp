@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/exit_status.h"
+#include "platform/env.h"
 
 namespace compactor {
 

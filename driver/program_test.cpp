@@ -1,15 +1,12 @@
 // The program run as a process, from another folder, the way a user runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
-#include "driver/folder_store.h"
+#include "platform/folder_store.h"
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 
 namespace compactor {
 namespace {
@@ -25,37 +22,35 @@ const char* const kSixFiles[] = {
     "Rovella_Tirsa_7162.dat",
 };
 
+// The program's file name: the built one's, so that it stays an .exe where it must be one.
+const std::string kProgram = fs::path(PROGRAM_PATH).filename().string();
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("program_test_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "bin");
     fs::create_directories(dir_ / "elsewhere");
-    fs::copy_file(PROGRAM_PATH, dir_ / "bin" / "rovella_tirsa_7162");
+    fs::copy_file(PROGRAM_PATH, dir_ / "bin" / kProgram);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Runs the program from the folder "elsewhere", headless; returns its exit status.
   int run() {
-    const std::string cmd = "cd '" + (dir_ / "elsewhere").string() + "' && env -u DISPLAY '" +
-                            (dir_ / "bin" / "rovella_tirsa_7162").string() + "' 2>'" +
-                            (dir_ / "stderr.txt").string() + "'";
-    const int rc = std::system(cmd.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    last_ = testing::run_process({(dir_ / "bin" / kProgram).string()}, dir_ / "elsewhere");
+    return last_.status;
   }
   std::map<std::string, std::string> files_in_bin() {
     std::map<std::string, std::string> out;
     FolderStore store(dir_ / "bin");
     for (const auto& e : fs::directory_iterator(dir_ / "bin")) {
       const auto name = e.path().filename().string();
-      if (name != "rovella_tirsa_7162") out[name] = *store.read_file(name);
+      if (name != kProgram) out[name] = *store.read_file(name);
     }
     return out;
   }
-  std::string stderr_text() { return *FolderStore(dir_).read_file("stderr.txt"); }
-  fs::path dir_;
+  std::string stderr_text() { return last_.err; }
+  testing::TempFolder folder_{"program-test"};
+  fs::path dir_ = folder_.path();
+  testing::ProcessResult last_;
 };
 
 TEST_F(ProgramTest, NormalRunLeavesTheSixFilesBesideTheProgram) {

@@ -11,10 +11,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 #include "driver/progress_window.h"
+#include "platform/env.h"
 
 namespace compactor {
 namespace {
@@ -40,16 +39,9 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 25;
 constexpr int kBoxMinWidth = 180;
 
-// The program's own name (the executable's file name) titles the message box.
-std::string program_title() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string("compactor") : exe.filename().string();
-}
-
 class FltkWindow : public ProgressWindow {
  public:
-  FltkWindow() : form_(kClientWidth, kClientHeight, "Form1"), title_(program_title()) {
+  FltkWindow() : form_(kClientWidth, kClientHeight, "Form1"), title_(program_name()) {
     // A static text: no frame, default colours, left-aligned from the top-left corner,
     // wrapped at word ends and clipped to its rectangle.
     Fl::set_font(kLabelFont, kLabelFace);

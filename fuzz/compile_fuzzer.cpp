@@ -17,7 +17,7 @@
 #include "output/compiled_files.h"
 #include "output/compiled_format.h"
 #include "output/memorizza_percorso.h"
-#include "output/test_support.h"
+#include "testing/memory_scenario_io.h"
 
 namespace {
 

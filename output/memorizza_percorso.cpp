@@ -14,7 +14,7 @@ PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io)
   model.error_code = 0;
   model.clear_slots();
 
-  memorizza_dati(model, io);
+  memorizza_dati(model, io, &out.diagnostics);
   out.fault_code = model.error_code;
   out.fault_position = model.error_position;
   out.fault_site = model.fault_site;
@@ -43,7 +43,17 @@ PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io)
   out.plain_code = codice_gara_og(model);
   first.data2 = static_cast<int16_t>(*out.plain_code);  // at most 6375
 
-  // Each file is built whole in memory before it replaces the old one.
+  // The three files change together: each goes to a temporary first, and only when all
+  // are written are they put in place, in this order. A failure before then leaves the
+  // old set whole.
+  struct Set {
+    ScenarioIo& io;
+    bool done = false;
+    ~Set() {
+      if (!done) io.abandon_set();
+    }
+  } set{io};
+  io.begin_set();
   auto replace = [&](const std::string& name, const std::string& bytes) {
     io.replace_file(name, bytes);
     out.files.push_back(name);
@@ -55,6 +65,8 @@ PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io)
   }
   replace(slot_table_name(model.line_name, model.train_number), encode_slots(model.slots));
   replace(section_array_name(model.line_name, model.train_number), encode_sections(model.sections));
+  set.done = true;
+  io.commit_set();
   return out;
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "output/compiled_files.h"
-#include "output/test_support.h"
+#include "testing/memory_scenario_io.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"

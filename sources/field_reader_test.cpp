@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 namespace compactor {
 namespace {
 
@@ -57,6 +59,9 @@ TEST(FieldReader, EmptyAndNonNumericFieldsReadZero) {
   EXPECT_TRUE(r.at_end());
 }
 
+// Beyond the range of a double: from_chars reports it out of range rather than as infinity.
+const std::string kHugeNumber = "-" + std::string(400, '9');
+
 TEST(FieldReader, NumberOutOfItsWidthIsAReadingFailure) {
   struct Case {
     std::string_view text;
@@ -68,6 +73,7 @@ TEST(FieldReader, NumberOutOfItsWidthIsAReadingFailure) {
       {"-1", 8, true},          {"32767", 16, false},       {"32768", 16, true},
       {"-32768", 16, false},    {"-32769", 16, true},       {"2147483647", 32, false},
       {"2147483648", 32, true}, {"-2147483648", 32, false}, {"99999999999999999999999", 32, true},
+      {kHugeNumber, 32, true},
   };
   for (const auto& c : cases) {
     FieldReader r(c.text);
@@ -81,6 +87,25 @@ TEST(FieldReader, NumberOutOfItsWidthIsAReadingFailure) {
     else
       EXPECT_NO_THROW(read()) << c.text;
   }
+}
+
+// Under a locale whose decimal separator is a comma the point still separates the decimals.
+TEST(FieldReader, NumbersReadTheSameUnderAnyLocale) {
+  const char* const saved = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string before = saved ? saved : "C";
+  bool switched = false;
+  for (const char* name : {"de_DE.UTF-8", "it_IT.UTF-8", "fr_FR.UTF-8"})
+    if (std::setlocale(LC_NUMERIC, name)) {
+      switched = true;
+      break;
+    }
+  FieldReader r("12.5,13.5,-0.5\r\n");
+  const int32_t a = r.read_i32(), b = r.read_i32(), c = r.read_i32();
+  std::setlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(a, 12);
+  EXPECT_EQ(b, 14);
+  EXPECT_EQ(c, 0);
+  if (!switched) GTEST_SKIP() << "no locale with a decimal comma installed";
 }
 
 TEST(FieldReader, ReadingPastTheEndIsAReadingFailure) {

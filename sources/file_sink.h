@@ -28,6 +28,13 @@ class FileSink {
     for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) all += piece;
     replace_file(name, all);
   }
+  // Files that change together. Between begin_set and commit_set a sink may hold every
+  // replacement back and put them all in place at commit_set, in the order they were
+  // written, so that a failure before then leaves every old file as it was; abandon_set
+  // drops what was held back. By default each replacement takes effect at once.
+  virtual void begin_set() {}
+  virtual void commit_set() {}
+  virtual void abandon_set() {}
 };
 
 }  // namespace compactor

@@ -1,14 +1,13 @@
 // The scenario-inspect command on the files of the scenario's own program and on a
 // small scenario written by hand.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 #include "tools/scenario_reader/reader_files.h"
 #include "tools/scenario_reader/reader_test_support.h"
 
@@ -17,32 +16,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Outcome = compactor::testing::ProcessResult;
+using compactor::testing::read_file;
 
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
-// Runs a shell command line in dir, capturing both outputs.
+// Runs a command line in dir, capturing both outputs: words are split at spaces, and a
+// word in single quotes is taken as it stands.
 Outcome run_in(const fs::path& dir, const std::string& command) {
-  const fs::path out = dir / ".out", err = dir / ".err";
-  const std::string line = "cd " + quoted(dir.string()) + " && " + command + " >" + quoted(out.string()) +
-                           " 2>" + quoted(err.string());
-  const int raw = std::system(line.c_str());
-  Outcome r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = read_file(out);
-  r.err = read_file(err);
-  return r;
+  std::vector<std::string> argv;
+  for (size_t i = 0; i < command.size();) {
+    if (command[i] == ' ') {
+      ++i;
+    } else if (command[i] == '\'') {
+      const size_t end = command.find('\'', i + 1);
+      argv.push_back(command.substr(i + 1, end - i - 1));
+      i = end + 1;
+    } else {
+      const size_t end = std::min(command.find(' ', i), command.size());
+      argv.push_back(command.substr(i, end - i));
+      i = end;
+    }
+  }
+  return compactor::testing::run_process(argv, dir);
 }
 
 Outcome inspect(const fs::path& dir, const std::string& args) {
@@ -57,13 +53,14 @@ bool has_line(const std::string& text, const std::string& pattern) {
 class OwnOutput : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new fs::path(fs::temp_directory_path() / ("inspect_own_" + std::to_string(::getpid())));
-    fs::create_directories(*dir_);
-    fs::copy_file(SCENARIO_PROGRAM, *dir_ / "rovella_tirsa_7162", fs::copy_options::overwrite_existing);
-    build_ = new Outcome(run_in(*dir_, "./rovella_tirsa_7162"));
+    folder_ = new compactor::testing::TempFolder("inspect-own");
+    dir_ = new fs::path(folder_->path());
+    const fs::path program = *dir_ / fs::path(SCENARIO_PROGRAM).filename();
+    fs::copy_file(SCENARIO_PROGRAM, program, fs::copy_options::overwrite_existing);
+    build_ = new Outcome(compactor::testing::run_process({program.string()}, *dir_));
   }
   static void TearDownTestSuite() {
-    fs::remove_all(*dir_);
+    delete folder_;
     delete dir_;
     delete build_;
   }
@@ -72,10 +69,12 @@ class OwnOutput : public ::testing::Test {
     return "Rovella_Tirsa_7162.dat Rovella_Tirsa_7162.sim Rovella_Tirsa_linea.dat";
   }
 
+  static compactor::testing::TempFolder* folder_;
   static fs::path* dir_;
   static Outcome* build_;
 };
 
+compactor::testing::TempFolder* OwnOutput::folder_ = nullptr;
 fs::path* OwnOutput::dir_ = nullptr;
 Outcome* OwnOutput::build_ = nullptr;
 
@@ -105,8 +104,12 @@ TEST_F(OwnOutput, SectionTableHoldsTheTenSignals) {
   const std::regex signal("^ +[0-9]+ +[0-9]+  signal ", std::regex::multiline);
   EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), signal), std::sregex_iterator()),
             10);
-  EXPECT_TRUE(has_line(r.out, "^ +94 +4700  signal +50 +60 +0 +3 .*at 4650 m: sx 1: 5,6,0")) << r.out;
-  EXPECT_TRUE(has_line(r.out, "^ +488 +24400  signal +22 +31 +11 +8 .*at 24350 m: sx 2: 2,3,1  dx 2: 2,1,1"))
+  EXPECT_TRUE(
+      has_line(r.out, "^ +94 +4700  signal +50 +60 +0 +3 .*at 4650 m: sx 1, s1 5, s2 6, s3 0, rapp 0, dx 0,"))
+      << r.out;
+  EXPECT_TRUE(has_line(r.out,
+                       "^ +488 +24400  signal +22 +31 +11 +8 .*at 24350 m: sx 2, s1 2, s2 3, s3 1, rapp 0, "
+                       "dx 2, d1 2, d2 1, d3 1, tempo 0$"))
       << r.out;
   EXPECT_TRUE(has_line(r.out, "^ +820 +41000 ")) << "all 821 sections";
 }
@@ -155,13 +158,11 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
 class SmallScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("inspect_small_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
     write_scenario(testing::small_scenario(), {dir_ / "L_1.dat", dir_ / "L_1.sim", dir_ / "L_linea.dat"});
   }
-  void TearDown() override { fs::remove_all(dir_); }
   void cut(const std::string& name, size_t size) { fs::resize_file(dir_ / name, size); }
-  fs::path dir_;
+  compactor::testing::TempFolder folder_{"inspect-small"};
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(SmallScenario, WithoutAnOptionTheSlotTableIsShown) {
@@ -177,6 +178,67 @@ TEST_F(SmallScenario, SectionsTakeARangeOrAFileAfterThem) {
   const Outcome all = inspect(dir_, "--sections L_1.dat L_1.sim");
   EXPECT_EQ(all.status, 0) << all.err;
   EXPECT_TRUE(has_line(all.out, "^ +160 ")) << all.out;
+}
+
+TEST_F(SmallScenario, ABadSectionRangeIsNamedAsOne) {
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"--sections abc L_1.dat L_1.sim",
+       "scenario-inspect: --sections: \"abc\" is not a range of section indexes; write FROM:TO, FROM:, :TO or "
+       "one index, as in --sections 100:140\n"},
+      {"--sections=3-4 missing.dat missing.sim",
+       "scenario-inspect: --sections: \"3-4\" is not a range of section indexes; write FROM:TO, FROM:, :TO or "
+       "one index, as in --sections 100:140\n"},
+      {"--sections 10:5 L_1.dat L_1.sim",
+       "scenario-inspect: --sections 10:5 shows no section: 10 is after 5\n"},
+      {"--sections 300: L_1.dat L_1.sim",
+       "scenario-inspect: --sections 300: shows no section: the scenario has sections 0 to 160\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = inspect(dir_, c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_EQ(r.err, c.message) << c.args;
+    EXPECT_EQ(r.out, "") << c.args;
+  }
+  const Outcome one = inspect(dir_, "--sections 7 L_1.dat L_1.sim");
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 3) << one.out;
+}
+
+TEST_F(SmallScenario, SwappedFilesGetAHint) {
+  const char* hint =
+      ": are the files swapped? Give them in the order SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]\n";
+  const size_t sim_size = fs::file_size(dir_ / "L_1.sim");
+  const Outcome r = inspect(dir_, "L_1.sim L_1.dat");
+  EXPECT_EQ(r.status, 2);
+  if (sim_size % 15 != 0) {
+    EXPECT_EQ(r.err, "scenario-inspect: L_1.sim: section array size " + std::to_string(sim_size) +
+                         " is not a multiple of 15 at offset " + std::to_string(sim_size / 15 * 15) +
+                         "; it reads as a slot table (.sim)" + hint);
+  } else {
+    EXPECT_NE(r.err.find("L_1.dat: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; it reads as a section array (.dat)"), std::string::npos) << r.err;
+  }
+  const Outcome plot_first = inspect(dir_, "L_1.dat L_linea.dat L_1.sim");
+  EXPECT_EQ(plot_first.status, 2);
+  EXPECT_NE(plot_first.err.find("scenario-inspect: L_linea.dat: "), std::string::npos) << plot_first.err;
+  EXPECT_NE(plot_first.err.find("; it reads as a route plot (_linea.dat)" + std::string(hint)),
+            std::string::npos)
+      << plot_first.err;
+  const Outcome damaged = inspect(dir_, "L_1.dat missing.sim");
+  EXPECT_EQ(damaged.err.find("swapped"), std::string::npos) << damaged.err;
+}
+
+TEST_F(SmallScenario, CheckSaysWhatItSkipped) {
+  const Outcome r = inspect(dir_, "--check L_1.dat L_1.sim");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has_line(
+      r.out, "^skip   the number of route plot points: no route plot file given \\(ROUTE_linea.dat\\)$"))
+      << r.out;
+  EXPECT_TRUE(has_line(r.out, "^check passed, 1 check skipped$")) << r.out;
 }
 
 TEST_F(SmallScenario, DamagedFilesAreNamedWithTheirOffset) {

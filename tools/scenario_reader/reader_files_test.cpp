@@ -1,11 +1,11 @@
 #include "tools/scenario_reader/reader_files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 
 #include "output/compiled_files.h"
+#include "testing/temp_folder.h"
 #include "tools/scenario_reader/reader_test_support.h"
 
 namespace compactor::inspect {
@@ -94,16 +94,12 @@ TEST(InspectFiles, CorruptedBytesAreRefusedNeverACrash) {
 
 class InspectFilesOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("inspect_files_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   ScenarioPaths paths(bool with_plot) const {
     return {dir_ / "L_1.dat", dir_ / "L_1.sim",
             with_plot ? std::optional(dir_ / "L_linea.dat") : std::nullopt};
   }
-  fs::path dir_;
+  compactor::testing::TempFolder folder_{"inspect-files"};
+  fs::path dir_ = folder_.path();
 };
 
 TEST_F(InspectFilesOnDisk, WrittenFilesReadBackTheSame) {

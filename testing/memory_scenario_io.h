@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "compiler/test_support.h"
 #include "output/memorizza_percorso.h"
 #include "sources/memory_sink.h"
+#include "testing/compile_texts.h"
 
 namespace compactor::testing {
 

@@ -1,4 +1,4 @@
-#include "compiler/conversion.h"
+#include "sources/conversion.h"
 
 #include <cmath>
 

@@ -1,39 +1,20 @@
 #pragma once
 // Files in one folder: read, test, delete, and replace as a whole. A file is
 // replaced by writing a temporary file beside it and renaming it over the old
-// one, so a failure half way leaves the old file exactly as it was.
+// one, so a failure half way leaves the old file exactly as it was. Files that
+// change together are held back as finished temporaries and renamed at the end.
 
 #include <filesystem>
+#include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/env.h"
 #include "sources/file_sink.h"
 
 namespace compactor {
-
-// A file operation the program does not handle itself: names the file and the system's reason.
-class FileError : public std::runtime_error {
- public:
-  FileError(const std::filesystem::path& path, const std::string& reason)
-      : std::runtime_error(path.string() + ": " + reason), path_(path), reason_(reason) {}
-  const std::filesystem::path& path() const { return path_; }
-  const std::string& reason() const { return reason_; }
-
- private:
-  std::filesystem::path path_;
-  std::string reason_;
-};
-
-// Test seam: lets a test make a chosen low-level step of replace_file fail.
-struct WriteFaultInjection {
-  enum class Step { none, open, write, rename };
-  Step step = Step::none;
-  int on_replace = 0;        // fails the n-th replace_file call (1-based) of the process
-  bool short_write = false;  // with Step::write: write half the bytes, then fail
-};
-void set_write_fault_injection(const WriteFaultInjection& injection);
 
 class FolderStore : public FileSink {
  public:
@@ -45,6 +26,13 @@ class FolderStore : public FileSink {
   // Temporary file + rename; throws FileError naming the file and the reason.
   void replace_file(const std::string& name, std::string_view bytes) override;
   void replace_file_from(const std::string& name, ByteSource& source) override;
+  // Between begin_set and commit_set every replacement is written and flushed to its
+  // temporary only; commit_set renames them in the order they were written, then flushes
+  // the folder. A failure before the renames removes every temporary and leaves each old
+  // file whole; a failed rename removes the temporaries not yet renamed.
+  void begin_set() override;
+  void commit_set() override;
+  void abandon_set() override;
   // The whole file, or nullopt when it does not exist; throws FileError on a read error.
   std::optional<std::string> read_file(const std::string& name) const;
   bool exists(const std::string& name) const;
@@ -52,7 +40,11 @@ class FolderStore : public FileSink {
   void remove_file(const std::string& name);
 
  private:
+  void place(std::unique_ptr<PendingFile> file);
+
   std::filesystem::path folder_;
+  bool in_set_ = false;
+  std::vector<std::unique_ptr<PendingFile>> held_;
 };
 
 // Writes bytes to a path by temporary file + rename.

@@ -1,0 +1,89 @@
+#pragma once
+// What differs by operating system, behind one header: the program's folder, whole-file
+// reads, deletes, the durable replace of a file (temporary beside it, flushed to disk,
+// renamed over the old one), the write-fault seam and the exit statuses. One
+// implementation per system, env_posix.cpp or env_win32.cpp, chosen by CMake.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace compactor {
+
+// Exit statuses of the program and of its companion tools, the same on every system.
+inline constexpr int kExitBuilt = 0;      // built (conflicts of the pass are only warnings)
+inline constexpr int kExitErrore = 1;     // errore: reserved place 1250 / 1251 taken
+inline constexpr int kExitFileError = 2;  // a file that cannot be read or written; usage errors of the tools
+inline constexpr int kExitCompilerFault = 3;  // a compiler fault
+inline constexpr int kExitUsage = 2;          // a wrong command line: nothing written
+
+// A file operation the program does not handle itself: names the file and the system's reason.
+class FileError : public std::runtime_error {
+ public:
+  FileError(const std::filesystem::path& path, const std::string& reason)
+      : std::runtime_error(display_path(path) + ": " + reason), path_(path), reason_(reason) {}
+  const std::filesystem::path& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
+  // The path as UTF-8 text, whatever the system's own encoding of paths.
+  static std::string display_path(const std::filesystem::path& path) {
+    const std::u8string u8 = path.u8string();
+    return std::string(u8.begin(), u8.end());
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::string reason_;
+};
+
+// Test seam: lets a test make a chosen low-level step of a file replacement fail.
+// Files are counted from 1 in the order their replacement starts, from the last call of
+// set_write_fault_injection; the step fails for the file numbered on_replace, whether
+// its rename comes at once or at the end of a set.
+struct WriteFaultInjection {
+  enum class Step { none, open, write, rename };
+  Step step = Step::none;
+  int on_replace = 0;
+  bool short_write = false;  // with Step::write: write half the bytes, then fail
+};
+void set_write_fault_injection(const WriteFaultInjection& injection);
+
+// The folder that holds the running program, and the program's own file name.
+std::filesystem::path program_folder();
+std::string program_name();
+
+// The whole file, or nullopt when it does not exist; throws FileError on any other failure.
+std::optional<std::string> read_whole_file(const std::filesystem::path& path);
+bool file_exists(const std::filesystem::path& path);
+// Deletes the file; a missing file is not an error. Throws FileError when it cannot.
+void delete_file(const std::filesystem::path& path);
+
+// A new version of one file, written to a temporary file in the same folder. commit()
+// flushes it to disk and renames it over the file, which keeps the old file's
+// permission bits; until then the old file is untouched. Destroying an uncommitted
+// replacement removes the temporary. Every failure throws FileError naming the file.
+class PendingFile {
+ public:
+  virtual ~PendingFile() = default;
+  virtual void write(std::string_view bytes) = 0;
+  // Flushes and closes the temporary; after this only commit() or destruction follow.
+  virtual void finish() = 0;
+  // Renames the finished temporary over the file.
+  virtual void commit() = 0;
+  virtual const std::filesystem::path& path() const = 0;
+};
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path);
+
+// Makes the renames done in the folder durable (fsync of the folder on POSIX; on Windows
+// the renames are written through already).
+void sync_folder(const std::filesystem::path& folder);
+
+// Whether a failure written to standard error reaches anyone. A Windows program started
+// from the desktop has no console; it shows the failure in a message box instead.
+bool has_console();
+// Shows a failure in a message box titled with the program's name (Windows), or does nothing.
+void show_failure_box(const std::string& text);
+
+}  // namespace compactor

@@ -1,0 +1,177 @@
+// The platform layer on Linux and other POSIX systems.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/env.h"
+#include "platform/fault_seam.h"
+
+namespace compactor {
+namespace {
+
+std::string reason_of(int err) { return std::strerror(err); }
+
+std::filesystem::path program_file() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) throw FileError("/proc/self/exe", "cannot find the program's folder: " + ec.message());
+  return exe;
+}
+
+class PosixPendingFile : public PendingFile {
+ public:
+  explicit PosixPendingFile(const std::filesystem::path& path)
+      : path_(path), number_(fault_seam::next_file()) {
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty()) dir = ".";
+    // Hidden temporary name in the same folder, so the rename stays on one file system.
+    std::string templ = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back('\0');
+    fd_ = fault_seam::fails(WriteFaultInjection::Step::open, number_) ? (errno = EACCES, -1)
+                                                                      : ::mkstemp(buf.data());
+    if (fd_ < 0) throw FileError(path, "cannot create a temporary file beside it: " + reason_of(errno));
+    temp_ = buf.data();
+    inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
+  }
+
+  ~PosixPendingFile() override {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+  }
+
+  void write(std::string_view piece) override {
+    if (inject_write_) {
+      // An injected failure writes half of the piece (or nothing) and fails.
+      write_all(fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
+      fail("cannot write", ENOSPC);
+    }
+    write_all(piece);
+  }
+
+  void finish() override {
+    // A replaced file keeps the old file's permission bits; a new one gets rw-rw-rw- less the umask.
+    struct stat old {};
+    mode_t mode;
+    if (::stat(path_.c_str(), &old) == 0) {
+      mode = old.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd_, mode) != 0) fail("cannot set the permissions of the temporary file", errno);
+    if (::fsync(fd_) != 0) fail("cannot write", errno);
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    if (rc != 0) fail("cannot write", errno);
+  }
+
+  void commit() override {
+    const int rc = fault_seam::fails(WriteFaultInjection::Step::rename, number_)
+                       ? (errno = EACCES, -1)
+                       : ::rename(temp_.c_str(), path_.c_str());
+    if (rc != 0) fail("cannot replace", errno);
+    temp_.clear();
+  }
+
+  const std::filesystem::path& path() const override { return path_; }
+
+ private:
+  void write_all(std::string_view piece) {
+    size_t done = 0;
+    while (done < piece.size()) {
+      const ssize_t n = ::write(fd_, piece.data() + done, piece.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        fail("cannot write", errno);
+      }
+      done += static_cast<size_t>(n);
+    }
+  }
+
+  // Removes the temporary and throws; the old file stays as it was.
+  [[noreturn]] void fail(const std::string& what, int err) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+    throw FileError(path_, what + ": " + reason_of(err));
+  }
+
+  std::filesystem::path path_;
+  int number_;
+  int fd_ = -1;
+  std::string temp_;
+  bool inject_write_ = false;
+};
+
+}  // namespace
+
+std::filesystem::path program_folder() { return program_file().parent_path(); }
+
+std::string program_name() {
+  try {
+    return program_file().filename().string();
+  } catch (const FileError&) {
+    return "compactor";
+  }
+}
+
+std::optional<std::string> read_whole_file(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throw FileError(path, "cannot open: " + reason_of(errno));
+  }
+  std::string out;
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      throw FileError(path, "cannot read: " + reason_of(err));
+    }
+    out.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return out;
+}
+
+bool file_exists(const std::filesystem::path& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+void delete_file(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+    throw FileError(path, "cannot delete: " + reason_of(errno));
+}
+
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path) {
+  return std::make_unique<PosixPendingFile>(path);
+}
+
+void sync_folder(const std::filesystem::path& folder) {
+  const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) throw FileError(dir, "cannot open the folder to flush it: " + reason_of(errno));
+  const int rc = ::fsync(fd);
+  const int err = errno;
+  ::close(fd);
+  // Some file systems cannot flush a folder at all; that is no failure of the replace.
+  if (rc != 0 && err != EINVAL && err != ENOTSUP)
+    throw FileError(dir, "cannot flush the folder: " + reason_of(err));
+}
+
+bool has_console() { return true; }
+void show_failure_box(const std::string&) {}
+
+}  // namespace compactor

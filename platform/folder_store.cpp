@@ -1,0 +1,79 @@
+#include "platform/folder_store.h"
+
+#include <utility>
+
+namespace compactor {
+namespace {
+
+std::unique_ptr<PendingFile> write_whole(const std::filesystem::path& path, ByteSource& source) {
+  auto file = begin_replace(path);
+  for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) file->write(piece);
+  file->finish();
+  return file;
+}
+
+// One piece: the whole of a buffer already in memory.
+class WholeBytes : public ByteSource {
+ public:
+  explicit WholeBytes(std::string_view bytes) : bytes_(bytes) {}
+  std::string_view next() override { return std::exchange(bytes_, std::string_view()); }
+
+ private:
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+void replace_file_atomically(const std::filesystem::path& path, std::string_view bytes) {
+  WholeBytes source(bytes);
+  replace_file_atomically(path, source);
+}
+
+void replace_file_atomically(const std::filesystem::path& path, ByteSource& source) {
+  write_whole(path, source)->commit();
+}
+
+void FolderStore::replace_file(const std::string& name, std::string_view bytes) {
+  WholeBytes source(bytes);
+  place(write_whole(path_of(name), source));
+}
+
+void FolderStore::replace_file_from(const std::string& name, ByteSource& source) {
+  place(write_whole(path_of(name), source));
+}
+
+void FolderStore::place(std::unique_ptr<PendingFile> file) {
+  if (in_set_)
+    held_.push_back(std::move(file));
+  else
+    file->commit();
+}
+
+void FolderStore::begin_set() {
+  abandon_set();
+  in_set_ = true;
+}
+
+void FolderStore::commit_set() {
+  in_set_ = false;
+  std::vector<std::unique_ptr<PendingFile>> files = std::move(held_);
+  held_.clear();
+  // A failed rename throws; the temporaries not yet renamed go with the vector.
+  for (auto& file : files) file->commit();
+  if (!files.empty()) sync_folder(folder_);
+}
+
+void FolderStore::abandon_set() {
+  in_set_ = false;
+  held_.clear();  // removes the temporaries
+}
+
+std::optional<std::string> FolderStore::read_file(const std::string& name) const {
+  return read_whole_file(path_of(name));
+}
+
+bool FolderStore::exists(const std::string& name) const { return file_exists(path_of(name)); }
+
+void FolderStore::remove_file(const std::string& name) { delete_file(path_of(name)); }
+
+}  // namespace compactor

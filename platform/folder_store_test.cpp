@@ -1,0 +1,133 @@
+#include "platform/folder_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "testing/temp_folder.h"
+
+namespace compactor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FolderStoreTest : public ::testing::Test {
+ protected:
+  void TearDown() override { set_write_fault_injection({}); }
+  size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+  std::unique_ptr<testing::TempFolder> folder_ = std::make_unique<testing::TempFolder>("store-test");
+  fs::path dir_ = folder_->path();
+};
+
+TEST_F(FolderStoreTest, ReplaceWritesExactBytesAndShortensLongerFiles) {
+  FolderStore store(dir_);
+  store.replace_file("a.dat", std::string("a much longer earlier content"));
+  store.replace_file("a.dat", std::string("\x00\x01\r\n", 4));
+  EXPECT_EQ(store.read_file("a.dat"), std::string("\x00\x01\r\n", 4));
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(FolderStoreTest, MissingFileReadsAsAbsentAndDeletesQuietly) {
+  FolderStore store(dir_);
+  EXPECT_FALSE(store.read_file("none.txt").has_value());
+  EXPECT_FALSE(store.exists("none.txt"));
+  EXPECT_NO_THROW(store.remove_file("none.txt"));
+  store.replace_file("x.txt", "x");
+  EXPECT_TRUE(store.exists("x.txt"));
+  store.remove_file("x.txt");
+  EXPECT_FALSE(store.exists("x.txt"));
+}
+
+TEST_F(FolderStoreTest, EveryInjectedFailureKeepsTheOldFileAndLeavesNoTemporary) {
+  struct Case {
+    WriteFaultInjection::Step step;
+    bool short_write;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {WriteFaultInjection::Step::open, false, "cannot create"},
+      {WriteFaultInjection::Step::write, false, "cannot write"},
+      {WriteFaultInjection::Step::write, true, "cannot write"},
+      {WriteFaultInjection::Step::rename, false, "cannot replace"},
+  };
+  for (const auto& c : cases) {
+    FolderStore store(dir_);
+    set_write_fault_injection({});
+    store.replace_file("old.sim", "old content");
+    set_write_fault_injection({c.step, 1, c.short_write});
+    try {
+      store.replace_file("old.sim", "new content that is longer");
+      ADD_FAILURE() << "no failure";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.path(), dir_ / "old.sim");
+      EXPECT_NE(e.reason().find(c.reason), std::string::npos) << e.reason();
+    }
+    EXPECT_EQ(store.read_file("old.sim"), "old content");
+    EXPECT_EQ(entries(), 1u) << "a temporary file was left behind";
+  }
+}
+
+TEST_F(FolderStoreTest, InjectionCountsReplaceCalls) {
+  FolderStore store(dir_);
+  set_write_fault_injection({WriteFaultInjection::Step::rename, 2, false});
+  EXPECT_NO_THROW(store.replace_file("1", "a"));
+  EXPECT_THROW(store.replace_file("2", "b"), FileError);
+  EXPECT_NO_THROW(store.replace_file("3", "c"));
+  EXPECT_FALSE(store.exists("2"));
+}
+
+// Three files that change together, with a failure injected at each write and each rename
+// in turn: before the renames nothing changes; at a rename the files before it are new.
+TEST_F(FolderStoreTest, ASetChangesTogetherOrNotAtAll) {
+  const char* const names[] = {"p_linea.dat", "p.sim", "p.dat"};
+  struct Case {
+    WriteFaultInjection::Step step;
+    int file;
+    int new_files;  // how many of the set are new afterwards
+  };
+  const Case cases[] = {
+      {WriteFaultInjection::Step::open, 1, 0},   {WriteFaultInjection::Step::open, 3, 0},
+      {WriteFaultInjection::Step::write, 1, 0},  {WriteFaultInjection::Step::write, 2, 0},
+      {WriteFaultInjection::Step::write, 3, 0},  {WriteFaultInjection::Step::rename, 1, 0},
+      {WriteFaultInjection::Step::rename, 2, 1}, {WriteFaultInjection::Step::rename, 3, 2},
+      {WriteFaultInjection::Step::none, 0, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "step " << static_cast<int>(c.step) << " at file " << c.file);
+    FolderStore store(dir_);
+    set_write_fault_injection({});
+    for (const char* name : names) store.replace_file(name, std::string("old ") + name);
+    set_write_fault_injection({c.step, c.file, false});
+    store.begin_set();
+    try {
+      for (const char* name : names) store.replace_file(name, std::string("new ") + name);
+      // Nothing is in place before the set is committed.
+      for (const char* name : names) EXPECT_EQ(store.read_file(name), std::string("old ") + name);
+      store.commit_set();
+      EXPECT_EQ(c.step, WriteFaultInjection::Step::none) << "no failure";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.path(), dir_ / names[c.file - 1]);
+      store.abandon_set();
+    }
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(store.read_file(names[i]), std::string(i < c.new_files ? "new " : "old ") + names[i]);
+    EXPECT_EQ(entries(), 3u) << "a temporary file was left behind";
+  }
+}
+
+TEST_F(FolderStoreTest, AbandonedSetRemovesItsTemporaries) {
+  FolderStore store(dir_);
+  store.replace_file("a", "old");
+  store.begin_set();
+  store.replace_file("a", "new");
+  store.replace_file("b", "new");
+  EXPECT_EQ(entries(), 3u);  // "a" and two temporaries
+  store.abandon_set();
+  EXPECT_EQ(entries(), 1u);
+  EXPECT_EQ(store.read_file("a"), "old");
+  EXPECT_FALSE(store.exists("b"));
+}
+
+}  // namespace
+}  // namespace compactor
