@@ -20,9 +20,6 @@ namespace compactor {
 
 namespace {
 
-constexpr int kLengthSlot = 84;  // value2: the line length as read
-constexpr int kSceneSlot = 85;   // scenery selectors; text: the line name
-constexpr int kCabSlot = 86;     // cab signalling; text: the train number
 constexpr int32_t kPlotIndexLimit = 1000000;
 constexpr int kGeneralCommentRun = 10;
 constexpr int kBodyCommentRun = 2;
@@ -126,7 +123,7 @@ class LineCompiler {
   bool length_record() {
     const int32_t length = reader_.read_i32();
     const Field length_field = reader_.last();
-    m_.slot(kLengthSlot).value2 = length;
+    m_.slot(kTrainSlot).value2 = length;
     ctx_.found.length_place = ctx_.place_of(length_field);
     ctx_.found.length = length;
     if (length > kMaxLineLength) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/header_slots.h"
 #include "compiler/route_plot.h"
 
 namespace compactor {
@@ -17,7 +18,6 @@ inline constexpr int kMountainCapacity = 80;  // mountain records 1 to 80
 inline constexpr int32_t kMetresPerSection = 50;
 inline constexpr int32_t kMaxLineLength = 1000000;
 inline constexpr int32_t kSpareMetres = 7000;  // the arrays reach this far past the line's end
-inline constexpr int kFirstSignSlot = 80;      // sign texts fill slots 80 downward
 
 // Section kinds.
 enum SectionKind : uint8_t {

@@ -20,10 +20,6 @@ constexpr int32_t kStationGap = 350;     // least distance from one station's en
 constexpr int32_t kMarkedLength = 600;   // shorter stations drop their byte4
 constexpr int kMarkedStationKinds = 25;  // kinds below this get a station end in the sections
 constexpr int kStationMarkBase = 80;     // approach marks 81 to 84 before a station end
-constexpr int kHeaderSlotTrain = 84;
-constexpr int kHeaderSlotClock = 86;
-constexpr int kFirstReferenceSlot = 81;
-constexpr int kLastReferenceSlot = 83;
 
 // What a record handler leaves the reading to do.
 enum class Flow {
@@ -150,17 +146,17 @@ class TrainCompiler {
   }
 
   Flow braked_mass() {
-    model_.slot(kHeaderSlotTrain).value1 = reader_.read_i32();
+    model_.slot(kTrainSlot).value1 = reader_.read_i32();
     return Flow::go_on;
   }
 
   Flow vehicles() {
-    model_.slot(kHeaderSlotTrain).value3 = reader_.read_i32();
+    model_.slot(kTrainSlot).value3 = reader_.read_i32();
     return Flow::go_on;
   }
 
   Flow clock() {
-    SlotRecord& header = model_.slot(kHeaderSlotClock);
+    SlotRecord& header = model_.slot(kCabSlot);
     header.short3 = reader_.read_i16();
     header.short4 = reader_.read_i16();
     header.short5 = reader_.read_i16();
@@ -168,7 +164,7 @@ class TrainCompiler {
   }
 
   Flow sand() {
-    model_.slot(kHeaderSlotClock).short1 = reader_.read_i16();
+    model_.slot(kCabSlot).short1 = reader_.read_i16();
     return Flow::go_on;
   }
 
@@ -357,7 +353,7 @@ class TrainCompiler {
     const int32_t last = model_.cell_limit;
     fill(speed_cursor_, last - 2, last, &TrackCell::speed_code, speed_step());
     fill(adhesion_cursor_, last - 2, last, &TrackCell::adhesion, low8(adhesion_));
-    for (int i = kFirstReferenceSlot; i <= kLastReferenceSlot; ++i) {
+    for (int i = kFirstChainageSlot; i <= kLastChainageSlot; ++i) {
       const SlotRecord& reference = model_.slot(i);
       if (reference.value1 % kMetresPerSection != 0 || reference.value2 % kMetresPerSection != 0) {
         model_.error_code = kFaultReference;

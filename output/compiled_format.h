@@ -67,7 +67,7 @@ inline constexpr uint16_t kTagInt16 = 2;
 inline constexpr uint16_t kTagDouble = 5;
 
 // The reserved places and their markers.
-inline constexpr int kMarkerSlot = 85;
+inline constexpr int kMarkerSlot = kSceneSlot;
 inline constexpr int16_t kSlotMarker = 610;
 inline constexpr int16_t kSectionMarker = 5121;
 

@@ -7,8 +7,6 @@
 namespace compactor::inspect {
 namespace {
 
-constexpr int kLineNameSlot = 85;
-constexpr int kTrainNumberSlot = 86;
 
 std::string read_whole(const std::filesystem::path& path) {
   try {
@@ -71,8 +69,8 @@ TrackModel decode_scenario(const std::string& sections_bytes, const std::string&
   m.sections_created = true;
   m.cell_limit = m.section_count() - 1;
   m.slots = decode_named(slots_name, slots_bytes, Format::slots, [&] { return decode_slots(slots_bytes); });
-  m.line_name = cp1252_to_utf8(m.slots[kLineNameSlot].text);
-  m.train_number = cp1252_to_utf8(m.slots[kTrainNumberSlot].text);
+  m.line_name = cp1252_to_utf8(m.slots[kSceneSlot].text);
+  m.train_number = cp1252_to_utf8(m.slots[kCabSlot].text);
   if (plot_bytes) {
     m.route_plot = RoutePlot::from_values(
         decode_named(plot_name, *plot_bytes, Format::plot, [&] { return decode_route_plot(*plot_bytes); }));

@@ -11,10 +11,7 @@
 
 namespace compactor::inspect {
 
-inline constexpr int kChainageSlotFirst = 81;  // 81 to 83: the three chainage triples
-inline constexpr int kTrainSlot = 84;          // braked mass, line length, vehicles
-inline constexpr int kSceneSlot = 85;          // scenery, line name, marker, weighted code
-inline constexpr int kCabSlot = 86;            // cab signalling, train number, sand, clock
+inline constexpr int kChainageSlotFirst = kFirstChainageSlot;
 
 // "signal", "speed board", ...; "-" for 0 and "kind N" for a number without a meaning.
 std::string kind_name(uint8_t kind);
