@@ -6,13 +6,12 @@
 #include <string>
 
 #include "compiler/compile_context.h"
+#include "compiler/header_slots.h"
 #include "sources/conversion.h"
 #include "compiler/warnings.h"
 
 namespace compactor {
 namespace {
-
-constexpr int kLengthSlot = 84;  // value2: the line length as read
 
 constexpr std::string_view kGeneralKeywords[] = {"lunghezza percorso",
                                                  "progressiva chilometrica uno",
@@ -161,7 +160,7 @@ void CompileContext::check_rounding(const Field& field, int64_t position, std::s
 }
 
 void CompileContext::check_beyond(const Field& field, int64_t position, const Field& record) {
-  const int32_t length = model.slot(kLengthSlot).value2;
+  const int32_t length = model.slot(kTrainSlot).value2;
   if (position <= length) return;
   std::vector<Diagnostic> notes;
   if (found.length_place)
