@@ -15,7 +15,7 @@
 
 #include "bench/long_scenario.h"
 #include "output/memorizza_percorso.h"
-#include "output/test_support.h"
+#include "testing/memory_scenario_io.h"
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"

@@ -13,7 +13,7 @@
 #include <cctype>
 #include <string>
 
-#include "compiler/test_support.h"
+#include "testing/compile_texts.h"
 
 namespace compactor {
 namespace {

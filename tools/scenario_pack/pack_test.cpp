@@ -64,6 +64,11 @@ TEST_F(PackCheckTest, CompilerFaultFailsWithItsRecord) {
                                ":81:1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
                                "cartello_indicatore,  450,   (DOPPIO)\n"
                                "^~~~~~~~~~~~~~~~~~~\n"
+                               "note: section 10 is already taken, by the record here: " +
+                               at("line.txt") +
+                               ":80:1\n"
+                               "cartello_indicatore,  450,   (CAVALCAVIA)\n"
+                               "^~~~~~~~~~~~~~~~~~~\n"
                                "1 error; nothing written\n" +
                                last_line() + "1 problem; the program is not built\n");
 }
@@ -78,11 +83,16 @@ TEST_F(PackCheckTest, WarningFailsUnlessTheManifestAcceptsIt) {
        "[rallentamenti]\nrallentamento,  10000,  30,  500,  1,  0,  0\n");
   PackCheck c = check();
   EXPECT_EQ(c.problems, 1);
-  EXPECT_EQ(c.diagnostics,
-            "warning: conflict 12: no free section in a window before a slow-down start (at 10050 m)\n"
-            "compiled, 1 warning: 3 files written\n" +
-                at("scenario.json") + ": note: the warning \"conflict\" is not in \"accepted_warnings\"\n" +
-                last_line() + "1 problem; the program is not built\n");
+  EXPECT_EQ(
+      c.diagnostics,
+      at("train.txt") +
+          ":22:1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 m) "
+          "[-Wconflict]\n"
+          "rallentamento,  10000,  30,  500,  1,  0,  0\n"
+          "^~~~~~~~~~~~~\n"
+          "compiled, 1 warning: 3 files written\n" +
+          at("scenario.json") + ": note: the warning \"conflict\" is not in \"accepted_warnings\"\n" +
+          last_line() + "1 problem; the program is not built\n");
 
   edit(pack_ / "scenario.json", "\"accepted_warnings\": []", "\"accepted_warnings\": [\"conflict\"]");
   c = check();
