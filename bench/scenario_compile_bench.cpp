@@ -3,6 +3,7 @@
 //
 //   scenario_compile_bench [benchmark options]
 //   scenario_compile_bench --write-scenario DIR   writes long_linea.txt and long_treno.txt into DIR
+//   scenario_compile_bench --write-embedded DIR   writes the embedded scenario's two descriptions
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -123,6 +124,16 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(argv[2]);
     compactor::bench::write_lines(std::filesystem::path(argv[2]) / "long_linea.txt", s.line);
     compactor::bench::write_lines(std::filesystem::path(argv[2]) / "long_treno.txt", s.train);
+    return 0;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--write-embedded") == 0) {
+    // The two descriptions the program writes and deletes again, as it writes them.
+    std::filesystem::create_directories(argv[2]);
+    const std::filesystem::path dir = argv[2];
+    compactor::replace_file_atomically(dir / "Rovella_Tirsa_linea.txt",
+                            compactor::render_line_table(compactor::fill_line_table(compactor::line_content())));
+    compactor::replace_file_atomically(dir / "Rovella_Tirsa_7162-.txt",
+                            compactor::render_line_table(compactor::fill_line_table(compactor::train_content())));
     return 0;
   }
   benchmark::Initialize(&argc, argv);

@@ -2,16 +2,26 @@
 // State shared by the two halves of memorizza_dati while one compile runs.
 
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "compiler/description_files.h"
+#include "compiler/diagnostics.h"
 #include "compiler/track_model.h"
 #include "sources/field_reader.h"
 
 namespace compactor {
 
-struct CompileContext {
+// Where a keyword is read, for the unknown-keyword and unknown-section warnings.
+enum class KeywordPlace { before_header, line_general, line_body, train };
+
+struct CompileContext : FieldObserver {
+  CompileContext(TrackModel& m, DescriptionFiles& f, CompileDiagnostics& d) : model(m), files(f), found(d) {}
+
   TrackModel& model;
   DescriptionFiles& files;
+  CompileDiagnostics& found;
   bool line_deleted = false;
   bool train_deleted = false;
   Description current = Description::line;  // the description being read
@@ -35,6 +45,36 @@ struct CompileContext {
     if (position) model.error_position = *position;
     mark_fault_site();
   }
+
+  // --- Warnings (they never change the model) ---
+
+  // Starts a description: warnings of the reader are wanted once its header is found.
+  void begin_description(Description which, FieldReader& reader);
+  SourcePlace place_of(const Field& f) const { return SourcePlace{current, f.line, f.column}; }
+  void warn(std::string_view name, const SourcePlace& place, std::string message,
+            std::vector<Diagnostic> notes = {});
+
+  // FieldObserver: text in a number field, a tab in a field.
+  void not_a_number(const Field& field) override;
+  void tab_in_field(const Field& field, int column) override;
+
+  // A keyword field that matched no record: unknown-keyword or unknown-section, unless it
+  // is a comment, a known header, a leftover of a line already warned about, or no word.
+  void unmatched_keyword(const Field& field, KeywordPlace where);
+  // After a record's fields: run-on-record or extra-fields.
+  void check_record_layout(FieldReader& reader, const Field& keyword);
+  // A position that the record rounds to its section; what names the position's role.
+  void check_rounding(const Field& field, int64_t position, std::string_view what = "position");
+  // A record beyond the line's length.
+  void check_beyond(const Field& field, int64_t position, const Field& keyword);
+  // The record of the current keyword put its feature in this section.
+  void placed(int64_t section);
+  // After a record: remember the first record that wrote a reserved place of section 1.
+  void watch_reserved();
+
+  bool watching = false;  // the header of the description has been found
+  int quiet_line = 0;     // a line whose remaining fields have been warned about
+  int tab_line = 0;       // a line whose tab has been warned about
 };
 
 // The line half: reads the line description into the model. Returns true when the

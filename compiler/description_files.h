@@ -18,6 +18,9 @@ class DescriptionFiles {
   virtual void delete_description(Description which) = 0;
   // The file name shown in diagnostics.
   virtual std::string description_name(Description which) const = 0;
+  // True for a front that shows warnings: when a fault stops the line description, the
+  // train description is still read for its warnings, into a copy of the model.
+  virtual bool wants_train_warnings() const { return false; }
 };
 
 }  // namespace compactor

@@ -1,5 +1,6 @@
 // The line half of memorizza_dati: reads the line description into the model.
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/line_features.h"
+#include "compiler/warnings.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 
@@ -18,9 +20,6 @@ namespace compactor {
 
 namespace {
 
-constexpr int kLengthSlot = 84;  // value2: the line length as read
-constexpr int kSceneSlot = 85;   // scenery selectors; text: the line name
-constexpr int kCabSlot = 86;     // cab signalling; text: the train number
 constexpr int32_t kPlotIndexLimit = 1000000;
 constexpr int kGeneralCommentRun = 10;
 constexpr int kBodyCommentRun = 2;
@@ -28,19 +27,14 @@ constexpr int kBodyCommentRun = 2;
 // Turn per metre of the curve classes "1" to "6".
 constexpr std::array<double, 6> kCurvature{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 
-// A plot entry as a number: points 0 and 1 are 16-bit integers, the rest doubles.
-double plot_number(const PlotValue& v) {
-  if (const auto* i = std::get_if<int16_t>(&v)) return *i;
-  if (const auto* d = std::get_if<double>(&v)) return *d;
-  return 0.0;  // an empty entry counts as 0
-}
-
 // What a body record leaves the reader to do.
 enum class Step { next, leave_body, stopped };
 
 class LineCompiler {
  public:
-  LineCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), m_(ctx.model), reader_(text) {}
+  LineCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), m_(ctx.model), reader_(text) {
+    ctx_.begin_description(Description::line, reader_);
+  }
 
   // False when a fault stopped the compile; true when the train half follows.
   bool run() {
@@ -68,7 +62,11 @@ class LineCompiler {
     while (!reader_.at_end()) {
       const Field f = read_keyword();
       if (reader_.at_end()) break;
-      if (contains_nocase(f.text, "[generale]")) return true;
+      if (contains_nocase(f.text, "[generale]")) {
+        ctx_.watching = true;
+        return true;
+      }
+      ctx_.unmatched_keyword(f, KeywordPlace::before_header);
     }
     ctx_.stop(kFaultNoGeneral);
     return false;
@@ -80,10 +78,21 @@ class LineCompiler {
       if (reader_.at_end()) return true;
       // Comments are passed over without looking for the end: running off it is a reading failure.
       for (int k = 0; k < kGeneralCommentRun && contains(f.text, "-"); ++k) f = read_keyword();
+      reader_.mark_record(f.line);
       if (!general_record(f.text)) return false;
+      ctx_.check_record_layout(reader_, f);
+      if (!general_rule_matches(f.text)) ctx_.unmatched_keyword(f, KeywordPlace::line_general);
       if (is_section_header(f.text)) return true;
     }
     return true;
+  }
+
+  // True when a rule of the general section matches the field (the same tests as below).
+  static bool general_rule_matches(const std::string& f) {
+    return (contains_nocase(f, "percorso") && contains_nocase(f, "lunghezza")) ||
+           (contains(f, "progressiva") && (contains(f, "tre") || contains(f, "due") || contains(f, "uno"))) ||
+           (contains(f, "sfondo") && (contains(f, "uno") || contains(f, "due") || contains(f, "tre"))) ||
+           (contains(f, "segnali") && contains(f, "ripetizione"));
   }
 
   // Every rule is tried on the field; one that matches two rules is read as both records.
@@ -97,6 +106,9 @@ class LineCompiler {
       s.value1 = reader_.read_i32();
       s.value2 = reader_.read_i32();
       s.value3 = reader_.read_i32();
+      if ((s.value1 % kMetresPerSection != 0 || s.value2 % kMetresPerSection != 0) &&
+          !ctx_.found.chainage_place)
+        ctx_.found.chainage_place = ctx_.place_of(ctx_.keyword);
     }
     // The selectors are not stored in the order of their words: "tre" goes to value2.
     const std::pair<std::string_view, int32_t SlotRecord::*> sceneries[] = {
@@ -110,7 +122,10 @@ class LineCompiler {
 
   bool length_record() {
     const int32_t length = reader_.read_i32();
-    m_.slot(kLengthSlot).value2 = length;
+    const Field length_field = reader_.last();
+    m_.slot(kTrainSlot).value2 = length;
+    ctx_.found.length_place = ctx_.place_of(length_field);
+    ctx_.found.length = length;
     if (length > kMaxLineLength) {
       ctx_.stop(kFaultLengthTooLarge);
       return false;
@@ -118,6 +133,11 @@ class LineCompiler {
     if (length < -kSpareMetres)
       throw IndexFault("a line length of " + std::to_string(length) + " leaves no sections");
     m_.create_sections_and_plot(length);
+    if (length % kMetresPerSection != 0)
+      ctx_.warn(kWarnLineLength, ctx_.place_of(length_field),
+                "line length " + std::to_string(length) +
+                    " m is not a multiple of 50: the sections are laid out as for " +
+                    std::to_string(int64_t{m_.cell_limit} * kMetresPerSection - kSpareMetres) + " m");
     return true;
   }
 
@@ -150,13 +170,7 @@ class LineCompiler {
     m_.next_sign_slot = kFirstSignSlot;
     gradient_index_ = 0;
     current_gradient_ = 0;
-    plot_index_ = 2;
-    if (m_.plot_created) {
-      m_.plot(0, 0) = int16_t{0};
-      m_.plot(0, 1) = int16_t{0};
-      m_.plot(1, 0) = int16_t{0};
-      m_.plot(1, 1) = int16_t{1};
-    }
+    if (m_.plot_created) m_.route_plot.set_origin();
   }
 
   // False when a fault stopped the compile. The last field of the text is never interpreted.
@@ -168,10 +182,21 @@ class LineCompiler {
         f = read_keyword();
         if (reader_.at_end()) return true;
       }
+      reader_.mark_record(f.line);
       const Step step = body_record(f.text);
+      ctx_.watch_reserved();
       if (step != Step::next) return step == Step::leave_body;
+      ctx_.check_record_layout(reader_, f);
+      if (!body_rule_matches(f.text)) ctx_.unmatched_keyword(f, KeywordPlace::line_body);
     }
     return true;
+  }
+
+  // True when a body rule matches the field; a curve keyword counts even without a plot.
+  static bool body_rule_matches(const std::string& f) {
+    return contains_nocase(f, "pendenza") || contains_nocase(f, "curva") || contains_nocase(f, "montagna") ||
+           contains_nocase(f, "indicatori_v") ||
+           (contains_nocase(f, "indicat") && contains_nocase(f, "cartello"));
   }
 
   Step body_record(const std::string& f) {
@@ -191,6 +216,8 @@ class LineCompiler {
     m_.error_code = kFaultOutOfRange;
     m_.error_position = position;
     ctx_.mark_fault_site();
+    ctx_.found.line_fault_place = ctx_.place_of(ctx_.keyword);
+    ctx_.found.line_fault_position = position;
     return true;
   }
 
@@ -205,40 +232,22 @@ class LineCompiler {
 
   Step gradient() {
     const int32_t p = reader_.read_i32();
+    const Field pf = reader_.last();
     const int32_t g = reader_.read_i32();
     if (out_of_range(p)) return Step::leave_body;
+    check_position(pf, p);
     const int32_t n = div_round(p, kMetresPerSection);
     if (n > 0) fill_gradient(n);
     current_gradient_ = g;
     return Step::next;
   }
 
-  // The next point continues the last step unchanged.
-  void extend_straight() {
-    const int64_t c = plot_index_;
-    for (int axis = 0; axis < 2; ++axis) {
-      const double last = plot_number(m_.plot(c - 1, axis));
-      m_.plot(c, axis) = last + (last - plot_number(m_.plot(c - 2, axis)));
-    }
-    ++plot_index_;
-  }
-
-  // The next point turns the last step by the curvature (positive: clockwise).
-  void extend_curved(double curvature) {
-    const int64_t c = plot_index_;
-    const double x1 = plot_number(m_.plot(c - 1, 0));
-    const double y1 = plot_number(m_.plot(c - 1, 1));
-    const double dx = x1 - plot_number(m_.plot(c - 2, 0));
-    const double dy = y1 - plot_number(m_.plot(c - 2, 1));
-    m_.plot(c, 0) = x1 + (dx + curvature * dy);
-    m_.plot(c, 1) = y1 + (dy - curvature * dx);
-    ++plot_index_;
-  }
-
   Step curve(const std::string& f) {
     const int32_t s = reader_.read_i32();
+    const Field sf = reader_.last();
     const int32_t l = reader_.read_i32();
     if (out_of_range(s)) return Step::leave_body;
+    ctx_.check_beyond(sf, s, ctx_.keyword);
     std::optional<double> curvature;
     for (size_t k = 0; k < kCurvature.size() && !curvature; ++k) {
       if (contains(f, std::string(1, static_cast<char>('1' + k)))) curvature = kCurvature[k];
@@ -253,13 +262,16 @@ class LineCompiler {
       ctx_.stop(kFaultCurvePastPlot, s);
       return Step::stopped;
     }
-    while (plot_index_ <= s) {
-      extend_straight();
-      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    // A straight run up to s, then the curved run up to s + l; the plot stops
+    // with 103 once its index passes 1000000.
+    RoutePlot& plot = m_.route_plot;
+    if (plot.next() <= s) {
+      plot.extend_straight(std::min<int64_t>(static_cast<int64_t>(s) + 1, kPlotIndexLimit + 1));
+      if (plot.next() > kPlotIndexLimit) return stop_plot_too_long();
     }
-    while (plot_index_ <= end) {
-      extend_curved(*curvature);
-      if (plot_index_ > kPlotIndexLimit) return stop_plot_too_long();
+    if (plot.next() <= end) {
+      plot.extend_curved(std::min<int64_t>(end + 1, kPlotIndexLimit + 1), *curvature);
+      if (plot.next() > kPlotIndexLimit) return stop_plot_too_long();
     }
     return Step::next;
   }
@@ -271,9 +283,14 @@ class LineCompiler {
 
   Step mountain() {
     const int32_t inizio = reader_.read_i32();
+    const Field inizio_field = reader_.last();
     const int32_t fine = reader_.read_i32();
+    const Field fine_field = reader_.last();
     const int32_t tipo = reader_.read_i32();
     if (out_of_range(inizio)) return Step::leave_body;
+    check_position(inizio_field, inizio);
+    ctx_.check_rounding(fine_field, fine, "end");
+    ctx_.check_beyond(fine_field, fine, ctx_.keyword);
     memo_montagna(m_, inizio, fine, tipo);
     if (m_.error_code > 0) {
       ctx_.stop(m_.error_code, inizio);
@@ -284,21 +301,27 @@ class LineCompiler {
 
   Step speed_board() {
     std::array<int32_t, 9> v{};
-    for (auto& n : v) n = reader_.read_i32();
+    v[0] = reader_.read_i32();
+    const Field position_field = reader_.last();
+    for (size_t k = 1; k < v.size(); ++k) v[k] = reader_.read_i32();
     const auto [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = v;
     if (out_of_range(posizione)) return Step::leave_body;
+    check_position(position_field, posizione);
     memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, low16(strisces), vad, vbd, vcd, low16(strisced));
     if (m_.error_code > 0) {
       ctx_.stop(m_.error_code, posizione);
       return Step::stopped;
     }
+    ctx_.placed(point_section(posizione));
     return Step::next;
   }
 
   Step sign_board() {
     const int32_t p = reader_.read_i32();
+    const Field pf = reader_.last();
     m_.current_field = reader_.read_text().text;
     if (out_of_range(p)) return Step::leave_body;
+    check_position(pf, p);
     TrackCell& cell = m_.section(point_section(p));
     if (!is_free(cell)) {
       ctx_.stop(kFaultSignTaken, p);
@@ -312,16 +335,21 @@ class LineCompiler {
     cell.data1 = low16(m_.next_sign_slot);
     m_.slot(m_.next_sign_slot).text = m_.current_field;
     --m_.next_sign_slot;
+    ctx_.placed(point_section(p));
     return Step::next;
+  }
+
+  // A record's position: rounded to its section, or beyond the line's end.
+  void check_position(const Field& field, int32_t position) {
+    ctx_.check_rounding(field, position);
+    ctx_.check_beyond(field, position, ctx_.keyword);
   }
 
   // The end of the line description, after a normal end or fault 15.
   void finish() {
     ctx_.delete_description(Description::line);
     fill_gradient(m_.cell_limit - 2);
-    if (m_.plot_wanted != 0) {
-      while (plot_index_ <= m_.plot_limit - 2) extend_straight();
-    }
+    if (m_.plot_wanted != 0) m_.route_plot.extend_straight(static_cast<int64_t>(m_.plot_limit) - 1);
   }
 
   CompileContext& ctx_;
@@ -329,7 +357,6 @@ class LineCompiler {
   FieldReader reader_;
   int32_t gradient_index_ = 0;
   int32_t current_gradient_ = 0;
-  int32_t plot_index_ = 2;
 };
 
 }  // namespace

@@ -8,12 +8,6 @@
 
 namespace compactor {
 
-// The chainage triples (start, chainage, flag) in value1..value3, as read from the
-// "tre", "due" and "uno" records; after progressive_ordina, the greatest start first.
-inline constexpr int kChainageSlotTre = 81;
-inline constexpr int kChainageSlotDue = 82;
-inline constexpr int kChainageSlotUno = 83;
-
 // Lays the mountain stretch inizio..fine of type tipo (above 10: lit, with a tunnel marker
 // on every fourth section) over sections inizio / 50 to fine / 50 - 1. A stretch starting
 // 150 m or less after the previous record's end becomes type 3. Sets error_code to

@@ -17,20 +17,70 @@ void trap(CompileContext& ctx, const FaultSite& site) {
   ctx.model.fault_site = site;
 }
 
+// Reads only what a copy of the train description holds, never deleting it.
+class KeepingFiles : public DescriptionFiles {
+ public:
+  explicit KeepingFiles(DescriptionFiles& files) : files_(files) {}
+  std::optional<std::string> read_description(Description which) override {
+    return files_.read_description(which);
+  }
+  void delete_description(Description) override {}
+  std::string description_name(Description which) const override { return files_.description_name(which); }
+
+ private:
+  DescriptionFiles& files_;
+};
+
+// After a fault of the line half: the train description's warnings, from a throwaway
+// copy of the model. Its own faults are not kept.
+void train_warnings_only(const TrackModel& model, DescriptionFiles& files, CompileDiagnostics& found) {
+  if (!model.sections_created) return;
+  TrackModel copy = model;
+  copy.error_code = 0;
+  KeepingFiles keeping(files);
+  CompileDiagnostics scratch;
+  scratch.length_place = found.length_place;
+  scratch.length = found.length;
+  CompileContext ctx(copy, keeping, scratch);
+  try {
+    compile_train_description(ctx);
+  } catch (const ReadingFailure&) {
+  } catch (const ConversionFault&) {
+  } catch (const IndexFault&) {
+  }
+  found.warnings_before_fault = found.warnings.size();
+  for (Diagnostic& d : scratch.warnings) found.add_warning(std::move(d));
+  found.warnings_dropped += scratch.warnings_dropped;
+}
+
 }  // namespace
 
-void memorizza_dati(TrackModel& model, DescriptionFiles& files) {
-  CompileContext ctx{model, files, false, false, Description::line, Field{}};
+void memorizza_dati(TrackModel& model, DescriptionFiles& files, CompileDiagnostics* found) {
+  CompileDiagnostics unused;
+  CompileDiagnostics& diagnostics = found ? *found : unused;
+  CompileContext ctx(model, files, diagnostics);
   try {
-    if (!compile_line_description(ctx)) return;
-    compile_train_description(ctx);
+    if (compile_line_description(ctx)) compile_train_description(ctx);
   } catch (const ReadingFailure& f) {
     trap(ctx, FaultSite{true, ctx.current, f.line(), f.column()});
+    if (f.line() == 0)
+      diagnostics.fault_detail = "no train description file";
+    else if (!f.number().empty())
+      diagnostics.fault_detail = "reading failure: the number " + quote_field(f.number()) + " does not fit " +
+                                 (f.width().front() == '8' ? "an " : "a ") + f.width() + " field";
+    else
+      diagnostics.fault_detail = "reading failure: the text ends where the record " +
+                                 quote_field(ctx.keyword.text) + " expects another field";
   } catch (const ConversionFault&) {
     trap(ctx, FaultSite{true, ctx.current, ctx.keyword.line, ctx.keyword.column});
-  } catch (const IndexFault&) {
+    diagnostics.fault_detail = "a value computed from this record does not fit its field";
+  } catch (const IndexFault& e) {
     trap(ctx, FaultSite{true, ctx.current, ctx.keyword.line, ctx.keyword.column});
+    diagnostics.fault_detail = std::string("this record reaches outside the model's tables: ") + e.what();
   }
+  // A fault stopped the line half before the train description was read.
+  if (ctx.current == Description::line && found && files.wants_train_warnings())
+    train_warnings_only(model, files, diagnostics);
 }
 
 }  // namespace compactor

@@ -14,7 +14,7 @@ void TrackModel::create_sections_and_plot(int32_t length) {
   sections.assign(static_cast<size_t>(cell_limit) + 1, TrackCell{});
   sections_created = true;
   if (plot_wanted != 0) {
-    route_plot.assign(2 * (static_cast<size_t>(plot_limit) + 1), PlotValue{});
+    route_plot = RoutePlot(plot_limit + 1);
     plot_created = true;
   }
 }
@@ -36,17 +36,6 @@ SlotRecord& TrackModel::slot(int64_t index) {
 }
 
 const SlotRecord& TrackModel::slot(int64_t index) const { return const_cast<TrackModel*>(this)->slot(index); }
-
-PlotValue& TrackModel::plot(int64_t metre, int axis) {
-  const int64_t points = static_cast<int64_t>(route_plot.size()) / 2;
-  if (metre < 0 || metre >= points || axis < 0 || axis > 1)
-    throw IndexFault("plot point " + std::to_string(metre) + " outside 0.." + std::to_string(points - 1));
-  return route_plot[static_cast<size_t>(metre + axis * points)];
-}
-
-const PlotValue& TrackModel::plot(int64_t metre, int axis) const {
-  return const_cast<TrackModel*>(this)->plot(metre, axis);
-}
 
 int32_t cell_limit_for(int32_t length) {
   return div_round(static_cast<int64_t>(length) + kSpareMetres, kMetresPerSection);

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <variant>
 #include <vector>
+
+#include "compiler/header_slots.h"
+#include "compiler/route_plot.h"
 
 namespace compactor {
 
@@ -16,7 +18,6 @@ inline constexpr int kMountainCapacity = 80;  // mountain records 1 to 80
 inline constexpr int32_t kMetresPerSection = 50;
 inline constexpr int32_t kMaxLineLength = 1000000;
 inline constexpr int32_t kSpareMetres = 7000;  // the arrays reach this far past the line's end
-inline constexpr int kFirstSignSlot = 80;      // sign texts fill slots 80 downward
 
 // Section kinds.
 enum SectionKind : uint8_t {
@@ -69,16 +70,6 @@ struct SlotRecord {
   bool operator==(const SlotRecord&) const = default;
 };
 
-// One entry of the route plot: never assigned, a 16-bit integer or a double.
-using PlotValue = std::variant<std::monostate, int16_t, double>;
-
-// Thrown by the checked accessors when an index falls outside its table.
-// Inside the compiler it becomes fault 25; nothing is ever written outside a table.
-class IndexFault : public std::out_of_range {
- public:
-  explicit IndexFault(const std::string& what) : std::out_of_range(what) {}
-};
-
 // Which description a fault's record came from, and where in it.
 enum class Description { line, train };
 
@@ -106,7 +97,7 @@ struct TrackModel {
   std::array<SlotRecord, kSlotCount> slots{};
   std::vector<TrackCell> sections;  // 0 to cell_limit once created
   bool sections_created = false;
-  std::vector<PlotValue> route_plot;  // x for metres 0..plot_limit, then y; empty when not built
+  RoutePlot route_plot;  // metres 0..plot_limit; no points when not built
   bool plot_created = false;
 
   std::array<int32_t, kMountainCapacity + 1> mountain_starts{};
@@ -127,8 +118,7 @@ struct TrackModel {
   const TrackCell& section(int64_t index) const;
   SlotRecord& slot(int64_t index);
   const SlotRecord& slot(int64_t index) const;
-  PlotValue& plot(int64_t metre, int axis);
-  const PlotValue& plot(int64_t metre, int axis) const;
+  PlotValue plot(int64_t metre, int axis) const { return route_plot.at(metre, axis); }
   int32_t section_count() const { return static_cast<int32_t>(sections.size()); }
 };
 

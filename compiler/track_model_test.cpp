@@ -21,7 +21,7 @@ TEST(TrackModel, CellLimitRoundsHalvesToEven) {
     EXPECT_EQ(m.cell_limit, c.cell_limit);
     EXPECT_EQ(m.plot_limit, c.length + 7000);
     EXPECT_EQ(m.section_count(), c.cell_limit + 1);
-    EXPECT_EQ(m.route_plot.size(), 2u * static_cast<size_t>(c.length + 7001));
+    EXPECT_EQ(m.route_plot.points(), c.length + 7001);
   }
 }
 
@@ -31,7 +31,7 @@ TEST(TrackModel, PlotIsNotCreatedWhenNotWanted) {
   m.create_sections_and_plot(34000);
   EXPECT_TRUE(m.sections_created);
   EXPECT_FALSE(m.plot_created);
-  EXPECT_TRUE(m.route_plot.empty());
+  EXPECT_EQ(m.route_plot.points(), 0);
 }
 
 TEST(TrackModel, SecondCreationStartsEmpty) {
@@ -39,20 +39,11 @@ TEST(TrackModel, SecondCreationStartsEmpty) {
   m.plot_wanted = 1;
   m.create_sections_and_plot(1000);
   m.section(3).kind = 14;
-  m.plot(5, 1) = 2.5;
+  m.route_plot.set_origin();
+  m.route_plot.extend_straight(6);
   m.create_sections_and_plot(1000);
   EXPECT_EQ(m.section(3), TrackCell{});
   EXPECT_TRUE(std::holds_alternative<std::monostate>(m.plot(5, 1)));
-}
-
-TEST(TrackModel, PlotStoresXThenY) {
-  TrackModel m;
-  m.plot_wanted = 1;
-  m.create_sections_and_plot(0);  // plot_limit 7000: 7001 points per axis
-  m.plot(0, 1) = int16_t{7};
-  EXPECT_EQ(std::get<int16_t>(m.route_plot[7001]), 7);
-  m.plot(7000, 0) = 1.5;
-  EXPECT_EQ(std::get<double>(m.route_plot[7000]), 1.5);
 }
 
 TEST(TrackModel, PointSection) {

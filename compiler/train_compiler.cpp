@@ -8,6 +8,7 @@
 #include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/train_features.h"
+#include "compiler/warnings.h"
 #include "sources/field_reader.h"
 
 namespace compactor {
@@ -19,10 +20,6 @@ constexpr int32_t kStationGap = 350;     // least distance from one station's en
 constexpr int32_t kMarkedLength = 600;   // shorter stations drop their byte4
 constexpr int kMarkedStationKinds = 25;  // kinds below this get a station end in the sections
 constexpr int kStationMarkBase = 80;     // approach marks 81 to 84 before a station end
-constexpr int kHeaderSlotTrain = 84;
-constexpr int kHeaderSlotClock = 86;
-constexpr int kFirstReferenceSlot = 81;
-constexpr int kLastReferenceSlot = 83;
 
 // What a record handler leaves the reading to do.
 enum class Flow {
@@ -33,16 +30,30 @@ enum class Flow {
 
 class TrainCompiler {
  public:
-  TrainCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), model_(ctx.model), reader_(text) {}
+  TrainCompiler(CompileContext& ctx, std::string_view text) : ctx_(ctx), model_(ctx.model), reader_(text) {
+    ctx_.begin_description(Description::train, reader_);
+  }
 
   void run() {
     while (!reader_.at_end()) {
-      if (contains_nocase(reader_.read_text().text, "[generale]")) break;
+      const Field f = reader_.read_text();
+      if (contains_nocase(f.text, "[generale]")) {
+        ctx_.watching = true;
+        break;
+      }
+      ctx_.unmatched_keyword(f, KeywordPlace::before_header);
     }
+    if (!ctx_.watching)
+      ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0},
+                "no [generale] header: nothing of the train description is read");
     while (next_keyword()) {
+      reader_.mark_record(ctx_.keyword.line);
       const Flow flow = handle_keyword();
+      ctx_.watch_reserved();
       if (flow == Flow::stopped) return;
       if (flow == Flow::end_reading) break;
+      ctx_.check_record_layout(reader_, ctx_.keyword);
+      if (!matched_) ctx_.unmatched_keyword(ctx_.keyword, KeywordPlace::train);
     }
     normal_end();
   }
@@ -88,13 +99,38 @@ class TrainCompiler {
         {"stazione", "", &TrainCompiler::station},
     };
     const std::string_view field = ctx_.keyword.text;
+    matched_ = false;
     for (const RecordKind& kind : kRecords) {
       if (!contains_nocase(field, kind.word) || (!kind.also.empty() && !contains_nocase(field, kind.also)))
         continue;
+      matched_ = true;
       const Flow flow = (this->*kind.handle)();
       if (flow != Flow::go_on) return flow;
     }
     return Flow::go_on;
+  }
+
+  // A record's position: rounded to its section, or beyond the line's end.
+  void check_position(const Field& field, int64_t position) {
+    ctx_.check_rounding(field, position);
+    ctx_.check_beyond(field, position, ctx_.keyword);
+  }
+
+  // A fault 15 of the line half is still in error_code: the first signal or slow-down
+  // ends the compile with it. The fault stays blamed on the line's record.
+  Flow inherited_fault_end(int32_t position) {
+    const FaultSite line_site = model_.fault_site;
+    const Field keyword = ctx_.keyword;
+    fault_end(model_.error_code, position);
+    model_.fault_site = line_site;
+    ctx_.found.fault_position = ctx_.found.line_fault_position;
+    ctx_.found.fault_notes.push_back(
+        Diagnostic{Severity::note,
+                   ctx_.place_of(keyword),
+                   "the train description was read up to its first signal or slow-down, here",
+                   "",
+                   {}});
+    return Flow::stopped;
   }
 
   Flow out_of_range(int32_t position) {
@@ -110,17 +146,17 @@ class TrainCompiler {
   }
 
   Flow braked_mass() {
-    model_.slot(kHeaderSlotTrain).value1 = reader_.read_i32();
+    model_.slot(kTrainSlot).value1 = reader_.read_i32();
     return Flow::go_on;
   }
 
   Flow vehicles() {
-    model_.slot(kHeaderSlotTrain).value3 = reader_.read_i32();
+    model_.slot(kTrainSlot).value3 = reader_.read_i32();
     return Flow::go_on;
   }
 
   Flow clock() {
-    SlotRecord& header = model_.slot(kHeaderSlotClock);
+    SlotRecord& header = model_.slot(kCabSlot);
     header.short3 = reader_.read_i16();
     header.short4 = reader_.read_i16();
     header.short5 = reader_.read_i16();
@@ -128,7 +164,7 @@ class TrainCompiler {
   }
 
   Flow sand() {
-    model_.slot(kHeaderSlotClock).short1 = reader_.read_i16();
+    model_.slot(kCabSlot).short1 = reader_.read_i16();
     return Flow::go_on;
   }
 
@@ -149,8 +185,10 @@ class TrainCompiler {
   // A speed-limit record stops short of the last section, an adhesion record at it.
   Flow speed_limit() {
     const int32_t position = reader_.read_i32();
+    const Field position_field = reader_.last();
     const int32_t speed = reader_.read_i32();
     if (!range_check(model_, position)) return out_of_range(position);
+    check_position(position_field, position);
     const int32_t n = div_round(position, kMetresPerSection);
     if (n > 0) fill(speed_cursor_, n, model_.cell_limit - 1, &TrackCell::speed_code, speed_step());
     speed_ = speed;
@@ -159,8 +197,10 @@ class TrainCompiler {
 
   Flow adhesion_record() {
     const int32_t position = reader_.read_i32();
+    const Field position_field = reader_.last();
     const int32_t adhesion = reader_.read_i32();
     if (!range_check(model_, position)) return out_of_range(position);
+    check_position(position_field, position);
     const int32_t n = div_round(position, kMetresPerSection);
     if (n > 0) fill(adhesion_cursor_, n, model_.cell_limit, &TrackCell::adhesion, low8(adhesion_));
     adhesion_ = adhesion;
@@ -169,29 +209,48 @@ class TrainCompiler {
 
   Flow signal() {
     int32_t f[11];
-    for (int32_t& value : f) value = reader_.read_i32();
+    f[0] = reader_.read_i32();
+    const Field position_field = reader_.last();
+    for (int k = 1; k < 11; ++k) f[k] = reader_.read_i32();
     const int32_t posizione = f[0];
     if (!range_check(model_, posizione)) return out_of_range(posizione);
+    check_position(position_field, posizione);
+    const int32_t before = model_.error_code;
     memo_segnale(model_, posizione, f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10]);
+    if (model_.error_code > 0 && model_.error_code == before) return inherited_fault_end(posizione);
     if (model_.error_code > 0) return fault_end(model_.error_code, posizione);
+    ctx_.placed(point_section(posizione));
     return Flow::go_on;
   }
 
   Flow slow_down() {
     int32_t f[6];
-    for (int32_t& value : f) value = reader_.read_i32();
+    Field fields[3];  // of x, v and l
+    for (int k = 0; k < 6; ++k) {
+      f[k] = reader_.read_i32();
+      if (k < 3) fields[k] = reader_.last();
+    }
     const int32_t x = f[0];
     if (!range_check(model_, x)) return out_of_range(x);
+    check_position(fields[0], x);
+    const int64_t end = int64_t{x} + f[2];
+    ctx_.check_rounding(fields[2], end, "the slow-down's end (start + length)");
+    if (x <= model_.slot(84).value2) ctx_.check_beyond(fields[2], end, ctx_.keyword);
+    const int32_t before = model_.error_code;
     memo_rallentamento(model_, x, f[1], f[2], f[3], f[4], f[5]);
+    if (model_.error_code > 0 && model_.error_code == before) return inherited_fault_end(x);
     if (model_.error_code > 0) return fault_end(model_.error_code, x);
+    place_slow_down(x, end, f[4]);
     return Flow::go_on;
   }
 
   // An abbattimento record takes section P / 50, without the + 1 of the point features.
   Flow abbattimento() {
     const int32_t position = reader_.read_i32();
+    const Field position_field = reader_.last();
     const int32_t value = reader_.read_i32();
     if (!range_check(model_, position)) return out_of_range(position);
+    check_position(position_field, position);
     TrackCell& cell = model_.section(div_round(position, kMetresPerSection));
     if (!is_free(cell)) return fault_end(kFaultAbbattimentoTaken, position);
     if (value >= 1) {
@@ -200,6 +259,7 @@ class TrainCompiler {
     } else {
       cell.kind = kKindBareAbbattimento;
     }
+    ctx_.placed(div_round(position, kMetresPerSection));
     return Flow::go_on;
   }
 
@@ -207,8 +267,10 @@ class TrainCompiler {
     const int32_t s = station_;
     SlotRecord& slot = model_.slot(s);
     const int32_t p = reader_.read_i32();
+    const Field position_field = reader_.last();
     slot.value3 = p;
     if (!range_check(model_, p, kStationMargin)) return out_of_range(p);
+    ctx_.check_beyond(position_field, p, ctx_.keyword);
     if (p % kMetresPerSection != 0) return fault_end(kFaultStationPosition, p);
     slot.kind = reader_.read_u8();
     const int32_t length = reader_.read_i32();
@@ -261,6 +323,7 @@ class TrainCompiler {
       TrackCell& end = model_.section(end_section);
       end.kind = kKindStationEnd;
       end.data1 = low16(s);
+      ctx_.placed(end_section);
     }
 
     if (s > 1 && int64_t{slot.value1} - kStationGap < model_.slot(s - 1).value2)
@@ -270,6 +333,19 @@ class TrainCompiler {
     return Flow::go_on;
   }
 
+  // The sections a placed slow-down took: warning board, approach marks, start and end.
+  void place_slow_down(int32_t x, int64_t end, int32_t f_ta) {
+    ctx_.placed(point_section(x));
+    ctx_.placed(point_section(static_cast<int32_t>(end)));
+    if (x > 1500) {
+      ctx_.placed(point_section(x - 1200));
+      if (f_ta != 0) {
+        const int32_t h = div_round(x - 1200, kMetresPerSection);
+        for (int j = 0; j < 4; ++j) ctx_.placed(h - j);
+      }
+    }
+  }
+
   // The end of the text, or fault 15: delete the text, fill the speed limit and the
   // adhesion up to the last sections, and check the chainage references.
   void normal_end() {
@@ -277,7 +353,7 @@ class TrainCompiler {
     const int32_t last = model_.cell_limit;
     fill(speed_cursor_, last - 2, last, &TrackCell::speed_code, speed_step());
     fill(adhesion_cursor_, last - 2, last, &TrackCell::adhesion, low8(adhesion_));
-    for (int i = kFirstReferenceSlot; i <= kLastReferenceSlot; ++i) {
+    for (int i = kFirstChainageSlot; i <= kLastChainageSlot; ++i) {
       const SlotRecord& reference = model_.slot(i);
       if (reference.value1 % kMetresPerSection != 0 || reference.value2 % kMetresPerSection != 0) {
         model_.error_code = kFaultReference;
@@ -294,12 +370,14 @@ class TrainCompiler {
   int32_t adhesion_cursor_ = 0;
   int32_t speed_ = 0;     // speed limit in force, km/h
   int32_t adhesion_ = 0;  // adhesion in force
+  bool matched_ = false;  // the last keyword field matched a record kind
 };
 
 }  // namespace
 
 void compile_train_description(CompileContext& ctx) {
   ctx.current = Description::train;
+  ctx.watching = false;
   ctx.keyword = Field{};
   const std::optional<std::string> text = ctx.files.read_description(Description::train);
   // A train description that cannot be opened is a failure of the compile: the trap

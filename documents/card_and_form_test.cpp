@@ -29,7 +29,9 @@ struct BoxedDocument {
 
 const BoxedDocument kDocuments[] = {
     {"card",
-     dati_scheda,
+     [](FileSink& sink, const std::string& line, const std::string& train) {
+       dati_scheda(sink, line, train);
+     },
      "Rovella_Tirsa_7162_scheda_treno.txt",
      2711,
      36,
@@ -45,7 +47,9 @@ const BoxedDocument kDocuments[] = {
      36,
      83},
     {"form",
-     dati_rallentamenti,
+     [](FileSink& sink, const std::string& line, const std::string& train) {
+       dati_rallentamenti(sink, line, train);
+     },
      "Rovella_Tirsa_7162_rallentamenti.txt",
      1698,
      32,

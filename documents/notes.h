@@ -1,5 +1,5 @@
 #pragma once
-// The notes document for the driver.
+// The notes document for the driver: the built-in scenario's, and the writer of any.
 
 #include <span>
 #include <string>
@@ -9,10 +9,11 @@
 
 namespace compactor {
 
-// The lines of the notes document, UTF-8.
+// The 162 lines of the built-in notes document, UTF-8.
 std::span<const std::string_view> notes_lines();
 
 // Writes the notes document through the fixed-text writer.
-void dati_note(FileSink& sink, const std::string& line_name, const std::string& train_number);
+void dati_note(FileSink& sink, const std::string& line_name, const std::string& train_number,
+               std::span<const std::string_view> content = notes_lines());
 
 }  // namespace compactor

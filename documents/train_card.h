@@ -1,5 +1,5 @@
 #pragma once
-// The train card for the driver.
+// The train card for the driver: the built-in scenario's, and the writer of any.
 
 #include <span>
 #include <string>
@@ -9,10 +9,11 @@
 
 namespace compactor {
 
-// The lines of the train card, UTF-8.
+// The 36 lines of the built-in train card, UTF-8 (plain ASCII).
 std::span<const std::string_view> card_lines();
 
 // Writes the train card through the fixed-text writer.
-void dati_scheda(FileSink& sink, const std::string& line_name, const std::string& train_number);
+void dati_scheda(FileSink& sink, const std::string& line_name, const std::string& train_number,
+                 std::span<const std::string_view> content = card_lines());
 
 }  // namespace compactor

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "compiler/faults.h"
+#include "compiler/diagnostics.h"
 #include "documents/notes.h"
 #include "documents/slowdown_form.h"
 #include "documents/train_card.h"
@@ -49,13 +49,16 @@ class FolderScenarioIo : public ScenarioIo {
   ProgressWindow& window_;
 };
 
-void report_fault(const PercorsoOutcome& outcome) {
-  std::string line =
-      "fault " + std::to_string(outcome.fault_code) + ": " + std::string(fault_meaning(outcome.fault_code));
-  if (fault_has_position(outcome.fault_code))
-    line += " (at " + std::to_string(outcome.fault_position) + " m)";
-  if (!outcome.sections_created) line += "; no compiled file written";
-  std::fprintf(stderr, "%s\n", line.c_str());
+// One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
+// The descriptions are gone by now, so no source line follows; the program prints no warning.
+void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
+  const DiagnosticPrinter printer(io.description_name(Description::line), std::nullopt,
+                                  io.description_name(Description::train), std::nullopt);
+  Diagnostic fault =
+      fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, outcome.diagnostics);
+  fault.notes.clear();
+  if (!outcome.sections_created) fault.message += "; no compiled file written";
+  std::fputs(printer.format(fault).c_str(), stderr);
 }
 
 // One line on standard error: the file and the system's reason. A program with no console
@@ -69,8 +72,6 @@ void report_file_error(const FileError& e) {
 
 }  // namespace
 
-Scenario embedded_scenario() { return Scenario{"Rovella_Tirsa", "7162", line_content(), train_content()}; }
-
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   TrackModel model;
   model.line_name = scenario.line_name;
@@ -80,15 +81,15 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   FolderStore store(folder);
   dati_linea(store, model.line_name, scenario.line_content);
   dati_treno(store, model.line_name, model.train_number, scenario.train_content);
-  dati_note(store, model.line_name, model.train_number);
-  dati_rallentamenti(store, model.line_name, model.train_number);
-  dati_scheda(store, model.line_name, model.train_number);
+  dati_note(store, model.line_name, model.train_number, scenario.notes);
+  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
+  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
 
   FolderScenarioIo io(store, scenario, window);
   int32_t j = 1;
   const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
   if (outcome.fault_code != 0 || !outcome.sections_created) {
-    report_fault(outcome);
+    report_fault(outcome, io);
     return kExitCompilerFault;
   }
   return kExitBuilt;

@@ -7,19 +7,27 @@
 #include <string>
 #include <string_view>
 
+#include "documents/notes.h"
+#include "documents/slowdown_form.h"
+#include "documents/train_card.h"
 #include "driver/progress_window.h"
 
 namespace compactor {
 
-// The scenario a build carries: its identity and its two descriptions.
+// The scenario a build carries: its identity, its two descriptions and its three
+// documents (by default the built-in scenario's documents).
 struct Scenario {
   std::string line_name;
   std::string train_number;
   std::span<const std::string_view> line_content;
   std::span<const std::string_view> train_content;
+  std::span<const std::string_view> notes = notes_lines();
+  std::span<const std::string_view> slowdown_form = form_lines();
+  std::span<const std::string_view> train_card = card_lines();
 };
 
-// Rovella_Tirsa, train 7162, with the contents this program carries.
+// The scenario this program carries, from the pack it was built with
+// (driver/program_scenario.cpp and the source the build generates from the pack).
 Scenario embedded_scenario();
 
 // Runs the whole build in folder and returns the exit status. errore (a reserved

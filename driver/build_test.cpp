@@ -44,7 +44,10 @@ TEST(BuildWithFault, TrainFaultIsReportedAfterTheFilesAreWritten) {
   train.insert(train.end() - 1, "stazione, 30020, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, NUOVA");
   const Outcome out = build_in_temp(line_content(), train);
   EXPECT_EQ(out.status, kExitCompilerFault);
-  EXPECT_EQ(out.stderr_text, "fault 8: station position is not a multiple of 50 (at 30020 m)\n");
+  // One line, at the record; the description is gone, so no source line follows it.
+  EXPECT_EQ(out.stderr_text,
+            "Rovella_Tirsa_7162-.txt:" + std::to_string(train.size() - 1) +
+                ":1: error: fault 8: station position is not a multiple of 50 (at 30020 m)\n");
   const std::vector<std::string> files = {"Rovella_Tirsa_7162.dat",
                                           "Rovella_Tirsa_7162.sim",
                                           "Rovella_Tirsa_7162_note.txt",
@@ -58,7 +61,10 @@ TEST(BuildWithFault, NoSectionArrayWritesNoCompiledFile) {
   const std::string_view line[] = {"[generale]", "[curve]", "pendenza, 0, 0", "[fine]"};
   const Outcome out = build_in_temp(line, train_content());
   EXPECT_EQ(out.status, kExitCompilerFault);
-  EXPECT_EQ(out.stderr_text, "fault 104: no line length record before the body; no compiled file written\n");
+  EXPECT_EQ(
+      out.stderr_text,
+      "Rovella_Tirsa_linea.txt:2:1: error: fault 104: no line length record before the body; no compiled "
+      "file written\n");
   // A fault of the line half ends the compile before the train description is read, so
   // that description is still there; the line description is gone.
   const std::vector<std::string> files = {"Rovella_Tirsa_7162-.txt", "Rovella_Tirsa_7162_note.txt",

@@ -1,4 +1,7 @@
-// rovella_tirsa_7162: builds the scenario Rovella_Tirsa / 7162 in the program's folder.
+// The program of one scenario: builds the scenario of the pack it was made from in the program's folder.
 #include "driver/build.h"
+#include "driver/command_line.h"
 
-int main() { return compactor::run_program(compactor::embedded_scenario()); }
+int main(int argc, char** argv) {
+  return compactor::run_program_with_args(argc, argv, compactor::embedded_scenario());
+}

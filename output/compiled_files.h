@@ -2,6 +2,7 @@
 // The three compiled files, encoded in memory (and decoded back for inspection).
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,19 +19,29 @@ std::string encode_sections(const std::vector<TrackCell>& sections);
 // bytes (Windows-1252) already; a text longer than 65535 bytes cannot be stored.
 std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots);
 // <line>_linea.dat: the x values for metres 0..plot_limit, then the y values, each tagged.
-std::string encode_route_plot(const std::vector<PlotValue>& plot);
+std::string encode_route_plot(const RoutePlot& plot);
 
-// The same bytes handed out piece by piece: the route plot of a long line is tens of
-// megabytes, and need not be held twice.
+// The same bytes handed out piece by piece through one buffer: the values are
+// regenerated from the plot's runs as they go out, all the x values, then all the y
+// values, so the plot of a long line is never held whole in any form.
 class RoutePlotSource : public ByteSource {
  public:
-  explicit RoutePlotSource(const std::vector<PlotValue>& plot) : plot_(plot) {}
+  static constexpr size_t kBufferBytes = size_t{256} << 10;
+
+  // buffer_bytes: at least the 10 bytes of the largest value.
+  explicit RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes = kBufferBytes);
   std::string_view next() override;
 
  private:
-  const std::vector<PlotValue>& plot_;
-  size_t index_ = 0;
-  std::string piece_;
+  char* put_values(char* out, char* limit);
+
+  const RoutePlot& plot_;
+  size_t buffer_bytes_;
+  std::unique_ptr<char[]> buffer_;
+  int axis_ = 0;
+  int32_t metre_ = 0;  // next metre of the axis to go out
+  size_t run_ = 0;     // the run holding metre_, once past the origin
+  PlotState state_;    // the points before metre_ within that run
 };
 
 // A compiled file that does not hold what its format says; names the offset.

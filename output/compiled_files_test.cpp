@@ -83,7 +83,7 @@ TEST(CompiledFiles, EmptySlotTableIs2958Bytes) {
 
 TEST(CompiledFiles, PlotValuesCarryTheirTags) {
   const std::vector<PlotValue> plot{std::monostate{}, int16_t{-2}, 1.5, std::monostate{}};
-  const std::string bytes = encode_route_plot(plot);
+  const std::string bytes = encode_route_plot(RoutePlot::from_values(plot));
   std::string expected = hex_bytes({0x00, 0x00, 0x02, 0x00, 0xFE, 0xFF, 0x05, 0x00});
   const auto bits = std::bit_cast<uint64_t>(1.5);
   for (int k = 0; k < 8; ++k) expected += static_cast<char>((bits >> (8 * k)) & 0xFF);
@@ -101,8 +101,8 @@ TEST(CompiledFiles, DecodingGivesBackWhatWasEncoded) {
                                     int16_t{32767},
                                     std::numeric_limits<double>::quiet_NaN(),
                                     std::monostate{}};
-  const std::string bytes = encode_route_plot(plot);
-  EXPECT_EQ(encode_route_plot(decode_route_plot(bytes)), bytes);  // NaN is not equal to itself: compare bytes
+  const std::string bytes = encode_route_plot(RoutePlot::from_values(plot));
+  EXPECT_EQ(encode_route_plot(RoutePlot::from_values(decode_route_plot(bytes))), bytes);  // NaN is not equal to itself: compare bytes
 }
 
 TEST(CompiledFiles, EveryTruncatedSlotTableIsRefused) {
@@ -131,7 +131,7 @@ TEST(CompiledFiles, SectionArrayCutInsideARecordIsRefusedAtThatRecord) {
 
 TEST(CompiledFiles, EveryTruncatedRoutePlotIsRefusedOrShorter) {
   const std::vector<PlotValue> plot{int16_t{0}, int16_t{1}, 2.0, std::monostate{}, 3.5, std::monostate{}};
-  const std::string bytes = encode_route_plot(plot);
+  const std::string bytes = encode_route_plot(RoutePlot::from_values(plot));
   for (size_t n = 0; n < bytes.size(); ++n) {
     try {
       const auto values = decode_route_plot(std::string_view(bytes).substr(0, n));
@@ -154,13 +154,13 @@ TEST(CompiledFiles, DamagedBytesNameTheirOffset) {
   std::string long_text = slots;
   long_text[format::kSlotTextLength] = '\xFF';  // slot 0: 65280 + 0 bytes of text
   long_text[format::kSlotTextLength + 1] = '\xFF';
-  std::string plot = encode_route_plot({int16_t{0}, 1.0});
+  std::string plot = encode_route_plot(RoutePlot::from_values({int16_t{0}, 1.0}));
   plot[4] = 7;  // the second tag
   const Case cases[] = {
       {"a text running past the end", long_text, format::kSlotTextLength, true},
       {"bytes after the 87th slot", slots + "x", slots.size(), true},
       {"an unknown plot tag", plot, 4, false},
-      {"an odd number of plot values", encode_route_plot({int16_t{0}}), 4, false},
+      {"an odd number of plot values", encode_route_plot(RoutePlot::from_values({int16_t{0}, 1.0})).substr(0, 4), 4, false},
   };
   for (const Case& c : cases) {
     try {
@@ -174,6 +174,29 @@ TEST(CompiledFiles, DamagedBytesNameTheirOffset) {
       EXPECT_NE(std::string(e.what()).find("offset " + std::to_string(c.offset)), std::string::npos)
           << e.what();
     }
+  }
+}
+
+// The plot is regenerated from its runs while it streams: the bytes are those of its
+// values, whatever the buffer size and wherever a piece ends (inside a run, at the
+// change from x to y, in the empty tail).
+TEST(CompiledFiles, StreamedPlotGivesTheBytesOfItsValuesWithAnyBuffer) {
+  RoutePlot plot(700);
+  plot.set_origin();
+  plot.extend_straight(50);
+  plot.extend_curved(300, -0.0002);
+  plot.extend_curved(420, 0.003);
+  plot.extend_straight(698);
+  const std::string expected = encode_route_plot(RoutePlot::from_values(plot.values()));
+  EXPECT_EQ(expected.size(), 2u * (2 * 4 + 696 * 10 + 2 * 2));
+  for (const size_t buffer : {size_t{10}, size_t{11}, size_t{4090}, RoutePlotSource::kBufferBytes}) {
+    RoutePlotSource source(plot, buffer);
+    std::string streamed;
+    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) {
+      EXPECT_LE(piece.size(), buffer);
+      streamed += piece;
+    }
+    EXPECT_EQ(streamed, expected) << "buffer " << buffer;
   }
 }
 

@@ -14,7 +14,7 @@ PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io)
   model.error_code = 0;
   model.clear_slots();
 
-  memorizza_dati(model, io);
+  memorizza_dati(model, io, &out.diagnostics);
   out.fault_code = model.error_code;
   out.fault_position = model.error_position;
   out.fault_site = model.fault_site;

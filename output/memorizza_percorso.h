@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compiler/description_files.h"
+#include "compiler/diagnostics.h"
 #include "compiler/track_model.h"
 #include "output/abbattimento.h"
 #include "sources/file_sink.h"
@@ -33,6 +34,7 @@ struct PercorsoOutcome {
   std::optional<int32_t> plain_code;
   std::optional<int32_t> weighted_code;
   std::vector<std::string> files;  // names replaced, in order
+  CompileDiagnostics diagnostics;  // warnings of the compile and what blames the fault's record
 };
 
 PercorsoOutcome memorizza_percorso(TrackModel& model, int32_t j, ScenarioIo& io);

@@ -7,7 +7,7 @@ namespace {
 
 // Slot 86's text (train number) and slot 85's (line name), lower case, then the filler.
 std::string code_text(const TrackModel& m) {
-  std::string t = m.slots[86].text + m.slots[85].text;
+  std::string t = m.slots[kCabSlot].text + m.slots[kSceneSlot].text;
   for (char& c : t)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return t + kCodeFiller;

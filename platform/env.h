@@ -18,6 +18,7 @@ inline constexpr int kExitBuilt = 0;      // built (conflicts of the pass are on
 inline constexpr int kExitErrore = 1;     // errore: reserved place 1250 / 1251 taken
 inline constexpr int kExitFileError = 2;  // a file that cannot be read or written; usage errors of the tools
 inline constexpr int kExitCompilerFault = 3;  // a compiler fault
+inline constexpr int kExitUsage = 2;          // a wrong command line: nothing written
 
 // A file operation the program does not handle itself: names the file and the system's reason.
 class FileError : public std::runtime_error {

@@ -88,6 +88,40 @@ std::string utf8_to_cp1252(std::string_view utf8) {
   return out;
 }
 
+bool is_valid_utf8(std::string_view bytes) {
+  size_t i = 0;
+  try {
+    while (i < bytes.size()) (void)next_code_point(bytes, i);
+  } catch (const EncodingError&) {
+    return false;
+  }
+  return true;
+}
+
+std::string utf8_to_cp1252_listing(std::string_view utf8, std::vector<Cp1252Problem>& problems,
+                                   size_t max_problems) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const size_t at = i;
+    int b = -1;
+    bool malformed = false;
+    try {
+      b = byte_of(next_code_point(utf8, i));
+    } catch (const EncodingError&) {
+      malformed = true;
+      i = at + 1;
+    }
+    if (b < 0) {
+      if (problems.size() < max_problems) problems.push_back(Cp1252Problem{at, i - at, malformed});
+      b = '?';
+    }
+    out += static_cast<char>(b);
+  }
+  return out;
+}
+
 bool is_cp1252_encodable(std::string_view utf8) {
   try {
     (void)utf8_to_cp1252(utf8);

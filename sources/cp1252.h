@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace compactor {
 
@@ -19,6 +20,22 @@ std::string utf8_to_cp1252(std::string_view utf8);
 
 // True when utf8_to_cp1252 would succeed.
 bool is_cp1252_encodable(std::string_view utf8);
+
+// True when the bytes are well-formed UTF-8.
+bool is_valid_utf8(std::string_view bytes);
+
+// A character of a UTF-8 text that cannot be converted: malformed, or without a
+// Windows-1252 byte. offset and length are in bytes of the UTF-8 text.
+struct Cp1252Problem {
+  size_t offset;
+  size_t length;
+  bool malformed;
+};
+
+// UTF-8 to Windows-1252 as far as it goes: every character that cannot be converted is
+// listed in problems (at most max_problems of them) and stands as '?' in the result.
+std::string utf8_to_cp1252_listing(std::string_view utf8, std::vector<Cp1252Problem>& problems,
+                                   size_t max_problems);
 
 // Windows-1252 bytes to UTF-8 (the five unassigned bytes map to U+0081 etc.).
 std::string cp1252_to_utf8(std::string_view bytes);

@@ -55,11 +55,25 @@ Field FieldReader::take_field(bool ends_at_space) {
   f.text = std::string(text_.substr(begin, pos_ - begin));
   // A number passes over the spaces after it; the comma or line end that follows is consumed.
   if (ends_at_space) skip_spaces();
+  f.ends_line = pos_ >= text_.size();
   if (pos_ < text_.size()) {
-    if (text_[pos_] == ',')
+    if (text_[pos_] == ',') {
       ++pos_;
-    else if (at_line_end())
+    } else if (at_line_end()) {
       consume_line_end();
+      f.ends_line = true;
+    }
+  }
+  if (observer_) {
+    const size_t tab = f.text.find('\t');
+    if (tab != std::string::npos) observer_->tab_in_field(f, f.column + static_cast<int>(tab));
+  }
+  ++record_fields_;
+  if (f.line == record_line_) {
+    ++record_fields_on_line_;
+  } else if (!record_later_) {
+    record_later_ = true;
+    record_later_field_ = f;
   }
   last_ = f;
   return f;
@@ -96,12 +110,32 @@ bool parse_number(std::string_view token, double& value) {
 int64_t FieldReader::read_number(int64_t min, int64_t max, const char* width) {
   const Field f = take_field(true);
   double value = 0;
-  if (!parse_number(f.text, value)) return 0;
+  if (!parse_number(f.text, value)) {
+    // A tab in the field has been reported already.
+    if (observer_ && !f.text.empty() && f.text.find('\t') == std::string::npos) observer_->not_a_number(f);
+    return 0;
+  }
   // The bounds of every width are exact in binary64, so the comparison is exact.
   const double r = round_half_even(value);
   if (r < static_cast<double>(min) || r > static_cast<double>(max))
-    throw ReadingFailure("the number " + f.text + " does not fit a " + width + " field", f.line, f.column);
+    throw ReadingFailure("the number " + f.text + " does not fit a " + width + " field", f.line, f.column,
+                         f.text, width);
   return static_cast<int64_t>(r);
+}
+
+void FieldReader::mark_record(int keyword_line) {
+  record_line_ = keyword_line;
+  record_fields_ = 0;
+  record_fields_on_line_ = 0;
+  record_later_ = false;
+}
+
+int FieldReader::rest_of_line_column() const {
+  if (last_.ends_line) return 0;
+  for (size_t i = pos_; i < text_.size() && text_[i] != '\r' && text_[i] != '\n'; ++i) {
+    if (text_[i] != ' ') return static_cast<int>(i - line_start_) + 1;
+  }
+  return 0;
 }
 
 std::string_view FieldReader::line_text(int line) const {

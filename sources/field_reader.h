@@ -7,28 +7,50 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace compactor {
 
 struct Field {
-  std::string text;  // Windows-1252 bytes as they stand in the description
-  int line = 0;      // 1-based
-  int column = 0;    // 1-based, of the first character after the skipped spaces
+  std::string text;        // Windows-1252 bytes as they stand in the description
+  int line = 0;            // 1-based
+  int column = 0;          // 1-based, of the first character after the skipped spaces
+  bool ends_line = false;  // the field ended its line (a line end or the end of the text)
 };
 
 // A number out of range for its width, or the end of the text reached while a
 // record still expects a field. The compiler turns it into fault 25.
 class ReadingFailure : public std::runtime_error {
  public:
-  ReadingFailure(const std::string& what, int line, int column)
-      : std::runtime_error(what), line_(line), column_(column) {}
+  ReadingFailure(const std::string& what, int line, int column, std::string number = {},
+                 std::string width = {})
+      : std::runtime_error(what),
+        line_(line),
+        column_(column),
+        number_(std::move(number)),
+        width_(std::move(width)) {}
   int line() const { return line_; }
   int column() const { return column_; }
+  // For a number out of range: its text (as it stands) and the width ("8-bit"); empty otherwise.
+  const std::string& number() const { return number_; }
+  const std::string& width() const { return width_; }
 
  private:
   int line_;
   int column_;
+  std::string number_;
+  std::string width_;
+};
+
+// Told about fields that read differently from what their author probably meant.
+class FieldObserver {
+ public:
+  virtual ~FieldObserver() = default;
+  // A number field that holds text: it reads as 0.
+  virtual void not_a_number(const Field& field) = 0;
+  // A field with a tab in it (the tab is part of the field); column is the tab's.
+  virtual void tab_in_field(const Field& field, int column) = 0;
 };
 
 class FieldReader {
@@ -56,6 +78,18 @@ class FieldReader {
   // The text of a source line (1-based), without its line end; empty when out of range.
   std::string_view line_text(int line) const;
 
+  void set_observer(FieldObserver* observer) { observer_ = observer; }
+
+  // Watching one record: the fields read since mark_record, and the first of them that
+  // stands on a later line than the record's keyword.
+  void mark_record(int keyword_line);
+  int record_fields() const { return record_fields_; }
+  int record_fields_on_keyword_line() const { return record_fields_on_line_; }
+  const Field* record_later_field() const { return record_later_ ? &record_later_field_ : nullptr; }
+  // The column of the first character that is not a space after the last field on its
+  // line, or 0 when that field ended its line.
+  int rest_of_line_column() const;
+
  private:
   int64_t read_number(int64_t min, int64_t max, const char* width);
   // Reads one field up to a comma or a line end (numbers also end at a space) and consumes them.
@@ -71,6 +105,12 @@ class FieldReader {
   size_t line_start_ = 0;
   Field last_;
   std::vector<size_t> line_starts_;
+  FieldObserver* observer_ = nullptr;
+  int record_line_ = 0;
+  int record_fields_ = 0;
+  int record_fields_on_line_ = 0;
+  bool record_later_ = false;
+  Field record_later_field_;
 };
 
 // Keyword tests: substring tests, never equality.

@@ -1,5 +1,5 @@
 #pragma once
-// The line description this build carries, and its writer.
+// The line description: the built-in scenario's, and the writer of any.
 
 #include <span>
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace compactor {
 
-// The 112 lines of the line description, UTF-8.
+// The 112 lines of the built-in line description, UTF-8.
 std::span<const std::string_view> line_content();
 
 // Writes <line>_linea.txt through the fixed-text writer.

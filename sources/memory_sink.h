@@ -17,6 +17,13 @@ class MemorySink : public FileSink {
     files[name] = std::string(bytes);
     order.push_back(name);
   }
+  // Joined once and moved in: no second copy of a large file.
+  void replace_file_from(const std::string& name, ByteSource& source) override {
+    std::string all;
+    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) all += piece;
+    files[name] = std::move(all);
+    order.push_back(name);
+  }
   std::map<std::string, std::string> files;
   std::vector<std::string> order;  // names in the order they were written
 };

@@ -1,5 +1,5 @@
 #pragma once
-// The train description this build carries, and its writer.
+// The train description: the built-in scenario's, and the writer of any.
 
 #include <span>
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace compactor {
 
-// The 34 lines of the train description, UTF-8 (plain ASCII).
+// The 34 lines of the built-in train description, UTF-8 (plain ASCII).
 std::span<const std::string_view> train_content();
 
 // Writes <line>_<train>-.txt through the fixed-text writer.

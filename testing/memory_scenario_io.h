@@ -23,6 +23,9 @@ class MemoryScenarioIo : public ScenarioIo {
   void replace_file(const std::string& name, std::string_view bytes) override {
     sink.replace_file(name, bytes);
   }
+  void replace_file_from(const std::string& name, ByteSource& source) override {
+    sink.replace_file_from(name, source);
+  }
   void errore(const std::string& a) override { errors.push_back(a); }
 
   InMemoryDescriptions descriptions;

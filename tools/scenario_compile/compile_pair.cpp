@@ -1,9 +1,12 @@
 #include "tools/scenario_compile/compile_pair.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 #include "compiler/faults.h"
+#include "compiler/warnings.h"
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "sources/cp1252.h"
@@ -40,18 +43,19 @@ class ToolIo : public ScenarioIo {
   std::string description_name(Description which) const override {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
+  bool wants_train_warnings() const override { return true; }
   // Files come only after both reserved-place checks have passed. error_code still 0
   // then means no compiler fault and no conflict of the pass (the pass never clears it):
-  // the file is wanted whatever the options, and goes out at once without a copy (the
+  // without --werror the file is wanted whatever the options, and goes out at once without a copy (the
   // route plot of a long line is tens of megabytes).
   void replace_file(const std::string& name, std::string_view bytes) override {
-    if (model_.error_code == 0)
+    if (model_.error_code == 0 && !request_.werror)
       write(name, [&] { out_.replace_file(name, bytes); });
     else
       pending_.replace_file(name, bytes);
   }
   void replace_file_from(const std::string& name, ByteSource& source) override {
-    if (model_.error_code == 0)
+    if (model_.error_code == 0 && !request_.werror)
       write(name, [&] { out_.replace_file_from(name, source); });
     else
       pending_.replace_file_from(name, source);
@@ -92,25 +96,54 @@ class ToolIo : public ScenarioIo {
   MemorySink pending_;
 };
 
-// The caret line under a field starting at column: tabs kept so that it lines up,
-// then "^" and "~" up to the end of the field (a comma or the line end, less trailing spaces).
-std::string caret_line(std::string_view line, int column) {
-  const size_t start = static_cast<size_t>(column - 1);
-  std::string out;
-  for (size_t i = 0; i < start && i < line.size(); ++i) out += line[i] == '\t' ? '\t' : ' ';
-  for (size_t i = line.size(); i < start; ++i) out += ' ';
-  out += '^';
-  if (start < line.size()) {
-    size_t end = line.find(',', start);
-    if (end == std::string_view::npos) end = line.size();
-    while (end > start + 1 && line[end - 1] == ' ') --end;
-    if (end > start + 1) out.append(end - start - 1, '~');
+// Where a byte offset of a UTF-8 text stands: its line, and its column in characters.
+SourcePlace utf8_place(Description which, std::string_view text, size_t offset) {
+  int line = 1;
+  int column = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b == '\n' || (b == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+      ++line;
+      column = 1;
+    } else if (b != '\r' && (b & 0xC0) != 0x80) {
+      ++column;
+    }
   }
-  return out;
+  return SourcePlace{which, line, column};
 }
 
-const char* reserved_place_of(const std::string& errore) {
-  return errore == "1250" ? "slot 85 short1 or section 1 data1" : "slot 85 value4 or section 1 data2";
+// A description written in UTF-8, converted to Windows-1252 on reading. Every character
+// that cannot be converted is an error (at most a few of them per file).
+std::string from_utf8(Description which, std::string_view text, std::vector<Diagnostic>& errors) {
+  constexpr size_t kShown = 20;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
+  std::vector<Cp1252Problem> problems;
+  std::string converted = utf8_to_cp1252_listing(text, problems, kShown + 1);
+  for (size_t k = 0; k < problems.size() && k < kShown; ++k) {
+    const Cp1252Problem& p = problems[k];
+    const std::string_view bytes = text.substr(p.offset, p.length);
+    std::string hex;
+    for (char ch : bytes) {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(ch));
+      hex += (hex.empty() ? "" : " ") + std::string(buf);
+    }
+    errors.push_back(Diagnostic{
+        Severity::error,
+        utf8_place(which, text, p.offset),
+        p.malformed ? "malformed UTF-8 (byte " + hex + "); the file is read as UTF-8 (--input-encoding utf-8)"
+                    : "the character '" + std::string(bytes) + "' (" + hex +
+                          ") has no Windows-1252 byte; the compiled files hold Windows-1252 only",
+        "",
+        {}});
+  }
+  if (problems.size() > kShown)
+    errors.push_back(Diagnostic{Severity::note,
+                                SourcePlace{which, 0, 0},
+                                "further characters that cannot be converted are not shown",
+                                "",
+                                {}});
+  return converted;
 }
 
 }  // namespace
@@ -132,30 +165,6 @@ std::optional<std::string> identity_problem(std::string_view name) {
   return windows_name_problem(name);
 }
 
-std::string format_fault(int32_t code, int32_t position, const std::string& file, int line, int column,
-                         std::string_view source) {
-  std::string out;
-  if (!file.empty()) {
-    out += file;
-    if (line > 0) out += ":" + std::to_string(line) + ":" + std::to_string(column);
-    out += ": ";
-  }
-  out += "error: fault " + std::to_string(code) + ": " + std::string(fault_meaning(code));
-  if (fault_has_position(code)) out += " (at " + std::to_string(position) + " m)";
-  out += "\n";
-  if (line > 0 && column > 0 && !source.empty()) {
-    // The caret is lined up on the Windows-1252 text, one byte a character.
-    const std::string_view text = FieldReader(source).line_text(line);
-    if (!text.empty()) out += cp1252_to_utf8(text) + "\n" + caret_line(text, column) + "\n";
-  }
-  return out;
-}
-
-std::string format_conflict(const Conflict& conflict) {
-  return "warning: conflict " + std::to_string(conflict.code) + ": " +
-         std::string(fault_meaning(conflict.code)) + " (at " + std::to_string(conflict.position) + " m)\n";
-}
-
 std::string format_summary(int errors, int warnings, size_t files_written) {
   std::string out = errors == 0 ? "compiled" : plural(static_cast<size_t>(errors), "error");
   if (warnings > 0) out += ", " + plural(static_cast<size_t>(warnings), "warning");
@@ -166,19 +175,21 @@ std::string format_summary(int errors, int warnings, size_t files_written) {
 
 CompileReport compile_pair(const CompileRequest& request) {
   CompileReport report;
+  report.line_file = request.line_description.string();
+  report.train_file = request.train_description.string();
   int errors = 0;
   auto file_problem = [&](const std::string& file, const std::string& reason) {
     report.file_problem = FileProblem{file, reason};
     report.exit_status = kExitFileError;
-    report.diagnostics += file + ": error: " + reason + "\n";
+    report.diagnostics += printable(file) + ": error: " + reason + "\n";
     ++errors;
   };
 
   std::optional<std::string> line_text;
   std::optional<std::string> train_text;
   try {
-    line_text = read_input(request.line_description);
-    train_text = read_input(request.train_description);
+    line_text = request.line_text ? request.line_text : read_input(request.line_description);
+    train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
     file_problem(e.path().string(), e.reason());
     report.diagnostics += format_summary(errors, 0, 0);
@@ -200,53 +211,110 @@ CompileReport compile_pair(const CompileRequest& request) {
     }
   }
 
+  auto shown = [&](const Diagnostic& d) { return !request.disabled_warnings.contains(d.warning); };
+  auto add_warning = [&](Diagnostic d) {
+    if (shown(d)) report.warnings.push_back(std::move(d));
+  };
+
+  // The encoding: UTF-8 is converted on reading; Windows-1252 that looks like UTF-8 is a warning.
+  std::vector<Diagnostic> encoding_errors;
+  for (auto [which, text] :
+       {std::pair{Description::line, &line_text}, std::pair{Description::train, &train_text}}) {
+    if (!*text) continue;
+    if (request.utf8_input)
+      **text = from_utf8(which, **text, encoding_errors);
+    else if (auto w = utf8_input_warning(which, **text))
+      add_warning(std::move(*w));
+  }
+  const DiagnosticPrinter printer(request.line_description.string(),
+                                  line_text ? std::optional<std::string_view>(*line_text) : std::nullopt,
+                                  request.train_description.string(),
+                                  train_text ? std::optional<std::string_view>(*train_text) : std::nullopt);
+  if (!encoding_errors.empty()) {
+    for (const Diagnostic& d : encoding_errors) {
+      report.diagnostics += printer.format(d);
+      if (d.severity == Severity::error) ++errors;
+    }
+    report.exit_status = kExitFileError;
+    const Diagnostic& first = encoding_errors.front();
+    report.file_problem = FileProblem{printer.name(first.place->description), first.message};
+    report.diagnostics += format_summary(errors, 0, 0);
+    return report;
+  }
+
   TrackModel model;
   model.line_name = request.line_name;
   model.train_number = request.train_number;
   ToolIo io(request, model, line_text, train_text);
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
   const PercorsoOutcome& outcome = report.outcome;
+  const CompileDiagnostics& found = outcome.diagnostics;
+  // The compile's warnings, split where the fault stopped the line description (the train
+  // description's warnings are then found after it).
+  size_t before_fault = report.warnings.size();  // the encoding's warnings come first
+  for (size_t i = 0; i < found.warnings.size(); ++i) {
+    if (!shown(found.warnings[i])) continue;
+    report.warnings.push_back(found.warnings[i]);
+    if (i < found.warnings_before_fault) before_fault = report.warnings.size();
+  }
 
-  // The compiler's fault, tied to its record when the compiler knows it. Without a
-  // site, 101 is the missing line description and 2 its chainage references.
+  // The warnings in the order they were found, then the fault, the conflicts of the pass
+  // and a reserved place taken.
+  std::string faults;
+  // A description that does not exist: the fault the system records (101 for the line,
+  // 25 for the train) says so, and the exit status is that of a file that cannot be read.
+  const std::string no_such_file = std::generic_category().message(ENOENT);
+  const bool missing_input = !line_text || !train_text;
+  const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
+                                                    outcome.fault_site.known && outcome.fault_site.line == 0);
+  if (missing_input)
+    report.file_problem = FileProblem{
+        (line_text ? request.train_description : request.line_description).string(), no_such_file};
   if (outcome.fault_code != 0) {
-    const FaultSite& site = outcome.fault_site;
-    std::optional<Description> blamed;
-    if (site.known)
-      blamed = site.description;
-    else if (outcome.fault_code == 101 || outcome.fault_code == 2)
-      blamed = Description::line;
-    const std::optional<std::string>* source = nullptr;
-    if (blamed) {
-      report.fault_file = io.description_name(*blamed);
-      source = *blamed == Description::line ? &line_text : &train_text;
-    }
-    const int line = site.known ? site.line : 0;
-    report.diagnostics += format_fault(outcome.fault_code, outcome.fault_position, report.fault_file, line,
-                                       site.column, source && *source ? std::string_view(**source) : "");
-    if (source && !*source)
-      report.diagnostics += report.fault_file + ": note: " + std::generic_category().message(ENOENT) + "\n";
+    Diagnostic fault =
+        fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found);
+    if (fault_is_missing_file) fault.message += ": " + no_such_file;
+    if (fault.place) report.fault_file = printer.name(fault.place->description);
+    report.fault_message = fault.message;
+    faults += printer.format(fault);
     ++errors;
   } else if (!outcome.sections_created) {
-    report.diagnostics += request.line_description.string() +
-                          ": error: nothing compiled: the line description gave no section array\n";
+    faults += printable(request.line_description.string()) +
+              ": error: nothing compiled: the line description gave no section array\n";
     ++errors;
   }
-  for (const Conflict& c : outcome.conflicts) report.diagnostics += format_conflict(c);
-  if (!outcome.errore.empty()) {
-    report.diagnostics += "error: Errore n. " + outcome.errore + ": a reserved place is taken (" +
-                          reserved_place_of(outcome.errore) + ")\n";
+  if (missing_input && !fault_is_missing_file) {
+    faults += printable(report.file_problem->file) + ": error: cannot read: " + no_such_file + "\n";
     ++errors;
   }
+  for (const Conflict& c : outcome.conflicts) add_warning(conflict_diagnostic(c.code, c.position, found));
+  if (!outcome.errore.empty()) ++errors;
 
-  const bool faulty = outcome.fault_code != 0 || !outcome.sections_created;
-  report.exit_status = !outcome.errore.empty() ? kExitErrore : faulty ? kExitCompilerFault : kExitBuilt;
+  const int warnings = static_cast<int>(report.warnings.size());
+  const bool failing_warnings = request.werror && warnings > 0;
+  std::string text;
+  // Warnings found before the fault come before it; the rest and the conflicts of the pass after it.
+  for (size_t i = 0; i < report.warnings.size(); ++i) {
+    if (i == before_fault) text += faults;
+    text += printer.format(report.warnings[i], request.werror);
+  }
+  if (before_fault >= report.warnings.size()) text += faults;
+  if (found.warnings_dropped > 0)
+    text += "note: " + std::to_string(found.warnings_dropped) + " more warnings not shown\n";
+  if (!outcome.errore.empty()) text += printer.format(errore_diagnostic(outcome.errore, model, found));
+  report.diagnostics += text;
+
+  const bool faulty = outcome.fault_code != 0 || !outcome.sections_created || failing_warnings;
+  report.exit_status = !outcome.errore.empty() ? kExitErrore
+                       : missing_input         ? kExitFileError
+                       : faulty                ? kExitCompilerFault
+                                               : kExitBuilt;
 
   if (outcome.errore.empty() && (!faulty || request.keep_partial)) io.write_pending();
   report.written = io.written;
   if (io.problem) file_problem(io.problem->file, io.problem->reason);
-  report.diagnostics +=
-      format_summary(errors, static_cast<int>(outcome.conflicts.size()), report.written.size());
+  report.diagnostics += request.werror ? format_summary(errors + warnings, 0, report.written.size())
+                                       : format_summary(errors, warnings, report.written.size());
   return report;
 }
 
@@ -259,7 +327,8 @@ nlohmann::json report_json(const CompileReport& report) {
   if (outcome.fault_code != 0) {
     json fault{{"code", outcome.fault_code},
                {"position", outcome.fault_position},
-               {"meaning", std::string(fault_meaning(outcome.fault_code))}};
+               {"meaning", std::string(fault_meaning(outcome.fault_code))},
+               {"message", report.fault_message}};
     if (!report.fault_file.empty()) fault["file"] = report.fault_file;
     if (outcome.fault_site.known && outcome.fault_site.line > 0) {
       fault["line"] = outcome.fault_site.line;
@@ -273,6 +342,18 @@ nlohmann::json report_json(const CompileReport& report) {
   for (const Conflict& c : outcome.conflicts)
     j["conflicts"].push_back(
         {{"code", c.code}, {"position", c.position}, {"meaning", std::string(fault_meaning(c.code))}});
+  j["warnings"] = json::array();
+  for (const Diagnostic& w : report.warnings) {
+    json one{{"name", w.warning}, {"message", w.message}};
+    if (w.place) {
+      one["file"] = w.place->description == Description::line ? report.line_file : report.train_file;
+      if (w.place->line > 0) {
+        one["line"] = w.place->line;
+        one["column"] = w.place->column;
+      }
+    }
+    j["warnings"].push_back(one);
+  }
   j["error"] = outcome.errore.empty() ? json(nullptr) : json(outcome.errore);
   j["files"] = report.written;
   if (outcome.plain_code && outcome.weighted_code)

@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "compiler/diagnostics.h"
 #include "output/memorizza_percorso.h"
 
 namespace compactor {
@@ -22,6 +24,13 @@ struct CompileRequest {
   std::filesystem::path out_dir = ".";
   bool plot = true;           // build and write <line>_linea.dat (j = 1)
   bool keep_partial = false;  // on a compiler fault, still write what was compiled
+  bool utf8_input = false;    // the descriptions are UTF-8: converted to Windows-1252 on reading
+  std::set<std::string> disabled_warnings;  // names given as -Wno-<name>
+  bool werror = false;                      // warnings fail the compile (exit 3, nothing written)
+  // The descriptions' bytes when they are in memory already (a scenario pack); the two
+  // paths then only name them in the diagnostics.
+  std::optional<std::string> line_text;
+  std::optional<std::string> train_text;
 };
 
 // A file that could not be read or written, with the system's reason.
@@ -36,6 +45,10 @@ struct CompileReport {
   std::string fault_file;            // the description a compiler fault is blamed on; empty when none
   std::vector<std::string> written;  // names written into out_dir, in order
   std::optional<FileProblem> file_problem;
+  std::vector<Diagnostic> warnings;  // the warnings shown (turned-off ones left out), conflicts included
+  std::string fault_message;         // the fault's diagnostic text (first line), empty when none
+  std::string line_file;             // the two descriptions' names as given
+  std::string train_file;
   std::string diagnostics;  // for standard error, one problem a line (plus source and caret)
 };
 
@@ -49,15 +62,6 @@ CompileReport compile_pair(const CompileRequest& request);
 
 // The outcome as one JSON object.
 nlohmann::json report_json(const CompileReport& report);
-
-// The diagnostic of a compiler fault: "FILE:LINE:COLUMN: error: fault N: meaning (at M m)",
-// then the source line and a caret under the field when source is given. file may be
-// empty when no description is to blame; line 0 leaves out line and column.
-std::string format_fault(int32_t code, int32_t position, const std::string& file, int line, int column,
-                         std::string_view source);
-
-// "warning: conflict N: meaning (at M m)".
-std::string format_conflict(const Conflict& conflict);
 
 // The last line: "compiled: 3 files written", "1 error, 2 warnings; nothing written", ...
 std::string format_summary(int errors, int warnings, size_t files_written);

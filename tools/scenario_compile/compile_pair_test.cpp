@@ -32,39 +32,6 @@ TEST(IdentityProblem, NamesThatCannotNameFilesSafelyAreRefused) {
     EXPECT_EQ(identity_problem(c.name).has_value(), c.refused) << "name: " << c.name;
 }
 
-TEST(FormatFault, CaretSitsUnderAFieldInsideTheLineAndSpansItUpToTheComma) {
-  const std::string source = "stazione,   6800, 300,  500\r\n";
-  EXPECT_EQ(format_fault(25, 0, "t.txt", 1, 19, source),
-            "t.txt:1:19: error: fault 25: reading failure: a number does not fit its field, or the text ends "
-            "inside a record\n"
-            "stazione,   6800, 300,  500\n"
-            "                  ^~~\n");
-}
-
-TEST(FormatFault, TabsAreKeptInTheCaretLineAndWindows1252IsShownAsUtf8) {
-  const std::string source = "\t\xB0 x,\t  9\r\n";  // 0xB0 is the degree sign
-  EXPECT_EQ(format_fault(15, 9, "l.txt", 1, 9, source),
-            "l.txt:1:9: error: fault 15: position out of range for the line (at 9 m)\n"
-            "\t\xC2\xB0 x,\t  9\n"
-            "\t    \t  ^\n");
-}
-
-TEST(FormatFault, FaultsWithoutPositionOrSiteLeaveThemOut) {
-  EXPECT_EQ(format_fault(2, 1234, "", 0, 0, ""),
-            "error: fault 2: a chainage reference start or chainage is not a multiple of 50\n");
-  EXPECT_EQ(format_fault(101, 0, "dir/line.txt", 0, 0, ""),
-            "dir/line.txt: error: fault 101: no line description file\n");
-  // A line past the end of the text (the text ended inside a record) has no source to show.
-  EXPECT_EQ(format_fault(25, 0, "t.txt", 4, 1, "a,\r\nb\r\n"),
-            "t.txt:4:1: error: fault 25: reading failure: a number does not fit its field, or the text ends "
-            "inside a record\n");
-}
-
-TEST(FormatConflict, ConflictIsAWarningWithItsPosition) {
-  EXPECT_EQ(format_conflict(Conflict{12, 10050}),
-            "warning: conflict 12: no free section in a window before a slow-down start (at 10050 m)\n");
-}
-
 TEST(FormatSummary, CountsErrorsWarningsAndFiles) {
   EXPECT_EQ(format_summary(0, 0, 3), "compiled: 3 files written\n");
   EXPECT_EQ(format_summary(0, 1, 2), "compiled, 1 warning: 2 files written\n");

@@ -1,11 +1,16 @@
 // scenario-compile: compiles a line description and a train description with the
 // program's own engine and says what is wrong and where.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <string_view>
 
+#include "compiler/diagnostics.h"
+#include "compiler/warnings.h"
 #include "platform/env.h"
 #include "tools/scenario_compile/compile_pair.h"
+#include "tools/scenario_pack/pack.h"
 
 int main(int argc, char** argv) {
   using namespace compactor;
@@ -21,15 +26,30 @@ int main(int argc, char** argv) {
       "Compiles a line description and a train description into the scenario's compiled files,\n"
       "with the same engine as the program, and reports every fault with its file, line and column.",
       "scenario-compile"};
-  app.footer(
-      "Exit status: 0 compiled (conflicts of the abbattimento pass are warnings); 1 a reserved place is\n"
-      "taken (1250, 1251); 2 wrong use, or a file that cannot be read or written; 3 a compiler fault.");
+  std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
+  for (const WarningKind& w : all_warnings())
+    footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
+              std::string(w.meaning) + "\n";
+  footer +=
+      "\nExit status: 0 compiled (warnings do not change it unless --werror); 1 a reserved place is\n"
+      "taken (1250, 1251); 2 wrong use, or a description or output that cannot be read or written\n"
+      "(a missing description included); 3 a compiler fault, or a warning under --werror.";
+  app.footer(footer);
   app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
+  // With --pack the identity and the descriptions come from the pack.
+  std::string pack_dir;
+  const bool packed = std::any_of(
+      argv + 1, argv + argc, [](std::string_view a) { return a == "--pack" || a.starts_with("--pack="); });
+  auto* pack_option = app.add_option(
+      "--pack", pack_dir,
+      "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json");
   app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
-      ->required();
+      ->required(!packed)
+      ->excludes(pack_option);
   app.add_option("--train-number", request.train_number,
                  "train number used in file names, slot 86 and the codes")
-      ->required();
+      ->required(!packed)
+      ->excludes(pack_option);
   // Given twice, the last one counts, as with a compiler's -o.
   app.add_option("--out", out_dir, "folder for the compiled files (created if missing)")
       ->default_str(".")
@@ -38,14 +58,43 @@ int main(int argc, char** argv) {
   app.add_flag("--keep-partial", request.keep_partial,
                "on a compiler fault, still write the compiled files as far as compiling got");
   app.add_flag("--json", json, "print the outcome as one JSON object on standard output");
-  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")->required();
-  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")->required();
+  std::vector<std::string> w_options;
+  app.add_option("-W", w_options, "-Wno-<name> turns the warning <name> off (names below)")
+      ->type_name("no-NAME")
+      ->allow_extra_args(false);
+  app.add_flag("--werror", request.werror, "warnings are errors: exit status 3 and nothing written");
+  std::string encoding = "windows-1252";
+  app.add_option("--input-encoding", encoding,
+                 "encoding of the descriptions: windows-1252 (the format's own) or utf-8 (converted on "
+                 "reading; a character without a Windows-1252 byte is an error)")
+      ->check(CLI::IsMember({"windows-1252", "utf-8"}))
+      ->default_str("windows-1252");
+  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")
+      ->required(!packed)
+      ->excludes(pack_option);
+  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")
+      ->required(!packed)
+      ->excludes(pack_option);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitBuilt : kExitFileError;
   }
 
+  if (packed) {
+    std::string diagnostics;
+    if (!pack_request(pack_dir, request, diagnostics)) {
+      std::fputs(diagnostics.c_str(), stderr);
+      std::fputs(
+          format_summary(static_cast<int>(std::count(diagnostics.begin(), diagnostics.end(), '\n')), 0, 0)
+              .c_str(),
+          stderr);
+      return kExitFileError;
+    }
+  } else {
+    request.line_description = line_path;
+    request.train_description = train_path;
+  }
   for (const auto& [option, value] :
        {std::pair{"--line-name", &request.line_name}, std::pair{"--train-number", &request.train_number}}) {
     if (const auto problem = identity_problem(*value)) {
@@ -57,8 +106,24 @@ int main(int argc, char** argv) {
       return kExitFileError;
     }
   }
-  request.line_description = line_path;
-  request.train_description = train_path;
+  for (const std::string& w : w_options) {
+    const std::string name = w.rfind("no-", 0) == 0 ? w.substr(3) : w;
+    if (w == "error") {
+      request.werror = true;
+    } else if (!is_warning_name(name)) {
+      std::string names;
+      for (const WarningKind& k : all_warnings()) names += (names.empty() ? "" : ", ") + std::string(k.name);
+      std::fprintf(stderr, "scenario-compile: error: unknown warning -W%s; the warnings are: %s\n",
+                   printable(w).c_str(), names.c_str());
+      return kExitFileError;
+    } else if (name != w) {
+      request.disabled_warnings.insert(name);
+    } else {
+      request.disabled_warnings.erase(name);
+    }
+  }
+  // A pack's descriptions are already in Windows-1252, as its program writes them.
+  request.utf8_input = !packed && encoding == "utf-8";
   request.out_dir = out_dir;
   request.plot = !no_plot;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +114,7 @@ TEST_F(ScenarioCompile, CleanPairGivesTheProgramsFilesByteForByte) {
 
   const json j = json_of(r);
   EXPECT_TRUE(j["fault"].is_null());
+  EXPECT_EQ(j["warnings"], json::array());  // the embedded descriptions compile without a warning
   EXPECT_EQ(j["conflicts"], json::array());
   EXPECT_TRUE(j["error"].is_null());
   EXPECT_EQ(j["files"], (json{kPlot, kSlots, kSections}));
@@ -133,6 +135,11 @@ TEST_F(ScenarioCompile, LineFaultIsShownAtItsRecordAndNothingIsWritten) {
   EXPECT_EQ(r.err, "line.txt:" + n +
                        ":1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
                        "cartello_indicatore,  450,   (DOPPIO)\n"
+                       "^~~~~~~~~~~~~~~~~~~\n"
+                       "note: section 10 is already taken, by the record here: line.txt:" +
+                       std::to_string(at) +
+                       ":1\n"
+                       "cartello_indicatore,  450,   (CAVALCAVIA)\n"
                        "^~~~~~~~~~~~~~~~~~~\n"
                        "1 error; nothing written\n");
   const json j = json_of(r);
@@ -163,18 +170,20 @@ TEST_F(ScenarioCompile, TrainFaultIsShownAtItsRecord) {
   EXPECT_FALSE(fs::exists(out()));
 }
 
-TEST_F(ScenarioCompile, ChainageFaultIsBlamedOnTheLineDescriptionAsAWhole) {
+TEST_F(ScenarioCompile, ChainageFaultIsBlamedOnTheChainageRecord) {
   // Found only after the train description: the chainage references are off the 50 m grid.
-  line[index_of(line, "progressiva chilometrica uno")] = "progressiva chilometrica uno,    0,    50525,    0";
+  const size_t at = index_of(line, "progressiva chilometrica uno");
+  line[at] = "progressiva chilometrica uno,    0,    50525,    0";
   const ProcessResult r = compile({"--json"});
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err,
-            "line.txt: error: fault 2: a chainage reference start or chainage is not a multiple of 50\n"
-            "1 error; nothing written\n");
+  EXPECT_EQ(r.err, "line.txt:" + std::to_string(at + 1) +
+                       ":1: error: fault 2: a chainage reference start or chainage is not a multiple of 50\n"
+                       "progressiva chilometrica uno,    0,    50525,    0\n"
+                       "^~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
+                       "1 error; nothing written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["fault"]["code"], 2);
   EXPECT_EQ(j["fault"]["file"], "line.txt");
-  EXPECT_FALSE(j["fault"].contains("line"));
 }
 
 TEST_F(ScenarioCompile, NumberTooWideForItsFieldIsReadingFailure25AtThatField) {
@@ -185,15 +194,14 @@ TEST_F(ScenarioCompile, NumberTooWideForItsFieldIsReadingFailure25AtThatField) {
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err,
             "train.txt:" + std::to_string(at + 1) +
-                ":20: error: fault 25: reading failure: a number does not fit its field, or the text ends "
-                "inside a record\n" +
+                ":20: error: fault 25: reading failure: the number '300' does not fit an 8-bit field\n" +
                 train[at] + "\n" + std::string(19, ' ') + "^~~\n1 error; nothing written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["fault"]["code"], 25);
   EXPECT_EQ(j["fault"]["column"], 20);
 }
 
-TEST_F(ScenarioCompile, MissingDescriptionsAreFault101ForTheLineAnd25ForTheTrain) {
+TEST_F(ScenarioCompile, MissingDescriptionsAreFault101ForTheLineAnd25ForTheTrainAndExitTwo) {
   write_description(work / "line.txt", line);
   write_description(work / "train.txt", train);
   const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number", "7162", "--json"};
@@ -201,21 +209,21 @@ TEST_F(ScenarioCompile, MissingDescriptionsAreFault101ForTheLineAnd25ForTheTrain
   auto args = names;
   args.insert(args.end(), {"nope.txt", "train.txt"});
   ProcessResult r = run_tool(work.path(), args);
-  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err,
-            "nope.txt: error: fault 101: no line description file\n"
-            "nope.txt: note: No such file or directory\n"
+            "nope.txt: error: fault 101: no line description file: No such file or directory\n"
             "1 error; nothing written\n");
+  EXPECT_EQ(json_of(r)["file_error"]["file"], "nope.txt");
   EXPECT_EQ(json_of(r)["fault"]["code"], 101);
   EXPECT_EQ(json_of(r)["fault"]["file"], "nope.txt");
 
   args = names;
   args.insert(args.end(), {"line.txt", "nope.txt"});
   r = run_tool(work.path(), args);
-  EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err.substr(0, r.err.find(':')), "nope.txt") << r.err;
-  EXPECT_NE(r.err.find("error: fault 25: "), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("nope.txt: note: No such file or directory\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "nope.txt: error: fault 25: no train description file: No such file or directory\n"
+            "1 error; nothing written\n");
   EXPECT_EQ(json_of(r)["fault"]["code"], 25);
   EXPECT_EQ(names_in(work.path()), (std::vector<std::string>{"line.txt", "train.txt"}));
 }
@@ -282,13 +290,17 @@ TEST_F(ScenarioCompile, KeepPartialWritesWhatWasCompiledWhereTheDefaultWritesNot
 
 TEST_F(ScenarioCompile, ReservedPlaceTakenIsErrore1250AndNothingIsWrittenEvenWhenKeepingPartial) {
   // A sign board at 0 lands in section 1, whose data1 is reserved for the marker.
-  line.insert(line.begin() + static_cast<long>(index_of(line, "cartello_indicatore,  400,")),
-              "cartello_indicatore,  0,   (ZERO)");
+  const size_t at = index_of(line, "cartello_indicatore,  400,");
+  line.insert(line.begin() + static_cast<long>(at), "cartello_indicatore,  0,   (ZERO)");
   const ProcessResult r = compile({"--keep-partial", "--json"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err,
-            "error: Errore n. 1250: a reserved place is taken (slot 85 short1 or section 1 data1)\n"
-            "1 error; nothing written\n");
+            "line.txt:" + std::to_string(at + 1) +
+                ":1: error: Errore n. 1250: this record takes section 1 (0 to 50 m), whose data1 is reserved "
+                "for the marker 5121\n"
+                "cartello_indicatore,  0,   (ZERO)\n"
+                "^~~~~~~~~~~~~~~~~~~\n"
+                "1 error; nothing written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["error"], "1250");
   EXPECT_TRUE(j["fault"].is_null());
@@ -299,17 +311,21 @@ TEST_F(ScenarioCompile, ReservedPlaceTakenIsErrore1250AndNothingIsWrittenEvenWhe
 TEST_F(ScenarioCompile, ConflictOfThePassIsAWarningAndTheFilesAreWritten) {
   // A slow-down starting in section 201 whose first window (196 to 194) holds three signals.
   const size_t at = index_of(train, "[segnali]") + 1;
+  const std::string slow_down = "rallentamento,  10000,  30,  500,  1,  0,  0";
   train.insert(train.begin() + static_cast<long>(at),
                {"segnale,    9650,   1, 4, 1,  0, 0,    0,  0,0,0, 0",
                 "segnale,    9700,   1, 4, 1,  0, 0,    0,  0,0,0, 0",
                 "segnale,    9750,   1, 4, 1,  0, 0,    0,  0,0,0, 0"});
-  train.insert(train.begin() + static_cast<long>(index_of(train, "[rallentamenti]") + 1),
-               "rallentamento,  10000,  30,  500,  1,  0,  0");
+  const size_t slow_at = index_of(train, "[rallentamenti]") + 1;
+  train.insert(train.begin() + static_cast<long>(slow_at), slow_down);
   const ProcessResult r = compile({"--json"});
   ASSERT_EQ(r.status, 0) << r.err;
+  // Blamed on the slow-down whose window it is.
   EXPECT_EQ(r.err,
-            "warning: conflict 12: no free section in a window before a slow-down start (at 10050 m)\n"
-            "compiled, 1 warning: 3 files written\n");
+            "train.txt:" + std::to_string(slow_at + 1) +
+                ":1: warning: conflict 12: no free section in a window before a slow-down start (at 10050 "
+                "m) [-Wconflict]\n" +
+                slow_down + "\n^~~~~~~~~~~~~\ncompiled, 1 warning: 3 files written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["conflicts"],
             (json::array({{{"code", 12},
@@ -356,12 +372,87 @@ TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
   EXPECT_FALSE(fs::exists(out() / kSections));
 }
 
+TEST_F(ScenarioCompile, WarningOptionsOnTheCommandLine) {
+  const size_t at = index_of(train, "segnale,    4650");
+  train[at] = "segnale,    4640,   1, 5, 6,  0, 0,    0,  0,0,0, 0";
+  const std::string warning = "train.txt:" + std::to_string(at + 1) +
+                              ":13: %s: position 4640 m is not a multiple of 50: rounded to 4650 m [%s]\n" +
+                              train[at] + "\n            ^~~~\n";
+  auto with = [&](const char* severity, const char* tag) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, warning.c_str(), severity, tag);
+    return std::string(buf);
+  };
+
+  ProcessResult r = compile({"--json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, with("warning", "-Wrounded-position") + "compiled, 1 warning: 3 files written\n");
+  const json w = json_of(r)["warnings"];
+  ASSERT_EQ(w.size(), 1u);
+  EXPECT_EQ(w[0]["name"], "rounded-position");
+  EXPECT_EQ(w[0]["file"], "train.txt");
+  EXPECT_EQ(w[0]["line"], at + 1);
+  EXPECT_EQ(w[0]["column"], 13);
+
+  fs::remove_all(out());
+  r = compile({"--werror"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, with("error", "-Werror,-Wrounded-position") + "1 error; nothing written\n");
+  EXPECT_FALSE(fs::exists(out()));
+
+  r = compile({"--werror", "-Wno-rounded-position", "--json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "compiled: 3 files written\n");
+  EXPECT_EQ(json_of(r)["warnings"], json::array());
+
+  r = compile({"-Wno-rounded-positon"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.rfind("scenario-compile: error: unknown warning -Wno-rounded-positon; the warnings are: "
+                        "unknown-keyword, ",
+                        0),
+            0u)
+      << r.err;
+}
+
+TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
+  const size_t at = index_of(train, "stazione,   25050");
+  train[at] = "stazione,   25050, 12,  500,  1, 0, 0,  1,1,0,  2,1,1,    0,  18,45, 0, CITT\xC3\x80";
+  // Written raw: the descriptions hold UTF-8 bytes (the line's degree signs too).
+  for (const auto& [name, lines] : {std::pair{"line.txt", &line}, std::pair{"train.txt", &train}}) {
+    std::ofstream raw(work / name, std::ios::binary);
+    for (const std::string& l : *lines) raw << l << "\r\n";
+  }
+  const std::vector<std::string> names{"--line-name", "Rovella_Tirsa", "--train-number",
+                                       "7162",        "--out",         "out"};
+  auto args = names;
+  args.insert(args.end(), {"line.txt", "train.txt"});
+  ProcessResult r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("[-Wutf8-input]\n"), std::string::npos) << r.err;
+
+  args = names;
+  args.insert(args.end(), {"--input-encoding", "utf-8", "line.txt", "train.txt"});
+  r = run_tool(work.path(), args);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "compiled: 3 files written\n");
+  EXPECT_NE(slurp(out() / kSlots)
+                .find(std::string("\x05\x00"
+                                  "CITT\xC0",
+                                  7)),
+            std::string::npos);
+
+  args = names;
+  args.insert(args.end(), {"--input-encoding", "latin-9", "line.txt", "train.txt"});
+  EXPECT_EQ(run_tool(work.path(), args).status, 2);
+}
+
 TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
   TempDir dir;
   ProcessResult r = run_tool(dir.path(), {"--help"});
   EXPECT_EQ(r.status, 0);
   for (const char* option :
-       {"--line-name", "--train-number", "--out", "--no-plot", "--keep-partial", "--json"})
+       {"--line-name", "--train-number", "--out", "--no-plot", "--keep-partial", "--json", "-W", "--werror",
+        "--input-encoding", "unknown-keyword", "utf8-input", "conflict"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
   r = run_tool(dir.path(), {"--version"});
   EXPECT_EQ(r.status, 0);

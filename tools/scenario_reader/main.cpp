@@ -1,6 +1,7 @@
 // scenario-inspect: shows what the simulator will load from a compiled scenario.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,11 +20,25 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitCheckFailed = 1;
 
-// "--sections" takes an optional range; a following argument that is not one is a file.
+// An argument after "--sections" that names a file or an option rather than a range: one
+// that is an option, names a file that exists, or ends in .dat or .sim.
+bool names_a_file(const std::string& a) {
+  if (a.empty() || a[0] == '-') return true;
+  std::error_code ec;
+  if (std::filesystem::exists(a, ec)) return true;
+  const auto ends_with = [&](std::string_view suffix) {
+    return a.size() >= suffix.size() && a.compare(a.size() - suffix.size(), suffix.size(), suffix) == 0;
+  };
+  return ends_with(".dat") || ends_with(".sim");
+}
+
+// "--sections" takes an optional range: a following range is its value, a following file
+// is not, and anything else is taken as a range, so that its error names it as one.
 std::vector<std::string> arguments(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--sections" && (i + 1 == args.size() || !parse_section_range(args[i + 1])))
+    if (args[i] != "--sections") continue;
+    if (i + 1 == args.size() || (!parse_section_range(args[i + 1]) && names_a_file(args[i + 1])))
       args[i] = "--sections=:";
   }
   std::reverse(args.begin(), args.end());  // CLI11 takes them last first
@@ -68,7 +83,7 @@ int run(int argc, char** argv) {
       ->required()
       ->type_name("FILE");
   auto* sections = app.add_option("--sections", range_text,
-                                  "table of sections, all or FROM:TO (indexes, either end may be left out)")
+                                  "table of sections, all, FROM:TO or one index (either end may be left out)")
                        ->expected(0, 1)
                        ->type_name("[FROM:TO]");
   app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
@@ -76,7 +91,8 @@ int run(int argc, char** argv) {
   app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
       ->type_name("FILE");
   app.add_flag("--check", check,
-               "verify sizes, markers 610 and 5121 and the scenario codes; exit 1 when something is off");
+               "verify sizes, markers 610 and 5121, the scenario codes and the sign and station references; "
+               "say what was skipped; exit 1 when something is off");
   app.add_option("--from-json", json_in,
                  "write the files named on the command line from FILE, the JSON of --json (no other option)")
       ->type_name("FILE");
@@ -97,12 +113,18 @@ int run(int argc, char** argv) {
     return from_json(json_in, paths_of(files));
   }
 
+  const std::optional<SectionRange> range = parse_section_range(range_text.empty() ? ":" : range_text);
+  if (sections->count() > 0 && !range) {
+    std::cerr << "scenario-inspect: --sections: \"" << range_text
+              << "\" is not a range of section indexes; write FROM:TO, FROM:, :TO or one index, as in "
+                 "--sections 100:140\n";
+    return kExitFileError;
+  }
   const TrackModel model = load_scenario(paths_of(files));
   std::ostringstream out;
   if (sections->count() > 0) {
-    const auto range = parse_section_range(range_text.empty() ? ":" : range_text);
-    if (!range) {
-      std::cerr << "scenario-inspect: --sections wants FROM:TO, not \"" << range_text << "\"\n";
+    if (const auto problem = section_range_problem(*range, model.section_count())) {
+      std::cerr << "scenario-inspect: --sections " << range_text << " shows no section: " << *problem << '\n';
       return kExitFileError;
     }
     write_sections_table(out, model, *range);
@@ -123,8 +145,7 @@ int run(int argc, char** argv) {
   if (check) {
     const auto items = check_scenario(model);
     if (out.tellp() > 0) out << '\n';
-    for (const CheckItem& i : items) out << (i.ok ? "ok     " : "WRONG  ") << i.text << '\n';
-    out << (all_ok(items) ? "check passed\n" : "check failed\n");
+    out << check_report(items);
     if (!all_ok(items)) status = kExitCheckFailed;
   }
   std::cout << out.str();

@@ -2,6 +2,7 @@
 
 #include "output/compiled_format.h"
 #include "output/scenario_codes.h"
+#include "sources/cp1252.h"
 #include "tools/scenario_reader/reader_view.h"
 
 namespace compactor::inspect {
@@ -27,6 +28,17 @@ void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
       wrong.push_back("section " + num(i) + " (" + kind_name(c.kind) + ") refers to slot " + num(c.data1) +
                       ", which holds no text");
   }
+  // A sign text that no board refers to: its board was written over, by a station end.
+  std::vector<bool> referred(kSlotCount, false);
+  for (const TrackCell& c : m.sections)
+    if (c.kind == kKindSignBoard && c.data1 >= 0 && c.data1 < kSlotCount)
+      referred[static_cast<size_t>(c.data1)] = true;
+  for (int s = 1; s <= kFirstSignSlot; ++s) {
+    const SlotRecord& slot = m.slots[static_cast<size_t>(s)];
+    if (is_text_only_slot(slot) && !referred[static_cast<size_t>(s)])
+      wrong.push_back("slot " + num(s) + " holds the sign text " + cp1252_to_utf8(slot.text) +
+                      ", which no sign board refers to (a station end may have been written over its board)");
+  }
   if (wrong.empty()) {
     items.push_back(
         {true, num(signs) + " sign boards and " + num(ends) + " station ends refer to slots with a text"});
@@ -37,15 +49,31 @@ void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
 
 }  // namespace
 
+std::string check_report(const std::vector<CheckItem>& items) {
+  std::string out;
+  int skipped = 0;
+  for (const CheckItem& i : items) {
+    out += (i.skipped ? "skip   " : i.ok ? "ok     " : "WRONG  ") + i.text + "\n";
+    skipped += i.skipped ? 1 : 0;
+  }
+  out += all_ok(items) ? "check passed" : "check failed";
+  if (skipped > 0) out += ", " + num(skipped) + (skipped == 1 ? " check" : " checks") + " skipped";
+  return out + "\n";
+}
+
 std::vector<CheckItem> check_scenario(const TrackModel& m) {
   std::vector<CheckItem> items;
   const int64_t length = line_length(m);
   const int64_t cell_limit = cell_limit_for(line_length(m));
   items.push_back(equal("the number of sections", m.section_count(), cell_limit + 1,
                         " for a line of " + num(length) + " m (slot 84 value2)"));
-  if (m.plot_created)
-    items.push_back(equal("the number of route plot points", static_cast<int64_t>(m.route_plot.size() / 2),
+  if (m.plot_created) {
+    items.push_back(equal("the number of route plot points", int64_t{m.route_plot.points()},
                           length + kSpareMetres + 1, " for a line of " + num(length) + " m"));
+  } else {
+    items.push_back(
+        {true, "the number of route plot points: no route plot file given (ROUTE_linea.dat)", true});
+  }
   const SlotRecord& scene = m.slots[kSceneSlot];
   items.push_back(equal("the marker in slot 85 short1", scene.short1, format::kSlotMarker, ""));
   if (m.section_count() > 1) {

@@ -104,8 +104,12 @@ TEST_F(OwnOutput, SectionTableHoldsTheTenSignals) {
   const std::regex signal("^ +[0-9]+ +[0-9]+  signal ", std::regex::multiline);
   EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), signal), std::sregex_iterator()),
             10);
-  EXPECT_TRUE(has_line(r.out, "^ +94 +4700  signal +50 +60 +0 +3 .*at 4650 m: sx 1: 5,6,0")) << r.out;
-  EXPECT_TRUE(has_line(r.out, "^ +488 +24400  signal +22 +31 +11 +8 .*at 24350 m: sx 2: 2,3,1  dx 2: 2,1,1"))
+  EXPECT_TRUE(
+      has_line(r.out, "^ +94 +4700  signal +50 +60 +0 +3 .*at 4650 m: sx 1, s1 5, s2 6, s3 0, rapp 0, dx 0,"))
+      << r.out;
+  EXPECT_TRUE(has_line(r.out,
+                       "^ +488 +24400  signal +22 +31 +11 +8 .*at 24350 m: sx 2, s1 2, s2 3, s3 1, rapp 0, "
+                       "dx 2, d1 2, d2 1, d3 1, tempo 0$"))
       << r.out;
   EXPECT_TRUE(has_line(r.out, "^ +820 +41000 ")) << "all 821 sections";
 }
@@ -176,6 +180,67 @@ TEST_F(SmallScenario, SectionsTakeARangeOrAFileAfterThem) {
   const Outcome all = inspect(dir_, "--sections L_1.dat L_1.sim");
   EXPECT_EQ(all.status, 0) << all.err;
   EXPECT_TRUE(has_line(all.out, "^ +160 ")) << all.out;
+}
+
+TEST_F(SmallScenario, ABadSectionRangeIsNamedAsOne) {
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"--sections abc L_1.dat L_1.sim",
+       "scenario-inspect: --sections: \"abc\" is not a range of section indexes; write FROM:TO, FROM:, :TO or "
+       "one index, as in --sections 100:140\n"},
+      {"--sections=3-4 missing.dat missing.sim",
+       "scenario-inspect: --sections: \"3-4\" is not a range of section indexes; write FROM:TO, FROM:, :TO or "
+       "one index, as in --sections 100:140\n"},
+      {"--sections 10:5 L_1.dat L_1.sim",
+       "scenario-inspect: --sections 10:5 shows no section: 10 is after 5\n"},
+      {"--sections 300: L_1.dat L_1.sim",
+       "scenario-inspect: --sections 300: shows no section: the scenario has sections 0 to 160\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = inspect(dir_, c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_EQ(r.err, c.message) << c.args;
+    EXPECT_EQ(r.out, "") << c.args;
+  }
+  const Outcome one = inspect(dir_, "--sections 7 L_1.dat L_1.sim");
+  EXPECT_EQ(one.status, 0) << one.err;
+  EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 3) << one.out;
+}
+
+TEST_F(SmallScenario, SwappedFilesGetAHint) {
+  const char* hint =
+      ": are the files swapped? Give them in the order SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]\n";
+  const size_t sim_size = fs::file_size(dir_ / "L_1.sim");
+  const Outcome r = inspect(dir_, "L_1.sim L_1.dat");
+  EXPECT_EQ(r.status, 2);
+  if (sim_size % 15 != 0) {
+    EXPECT_EQ(r.err, "scenario-inspect: L_1.sim: section array size " + std::to_string(sim_size) +
+                         " is not a multiple of 15 at offset " + std::to_string(sim_size / 15 * 15) +
+                         "; it reads as a slot table (.sim)" + hint);
+  } else {
+    EXPECT_NE(r.err.find("L_1.dat: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; it reads as a section array (.dat)"), std::string::npos) << r.err;
+  }
+  const Outcome plot_first = inspect(dir_, "L_1.dat L_linea.dat L_1.sim");
+  EXPECT_EQ(plot_first.status, 2);
+  EXPECT_NE(plot_first.err.find("scenario-inspect: L_linea.dat: "), std::string::npos) << plot_first.err;
+  EXPECT_NE(plot_first.err.find("; it reads as a route plot (_linea.dat)" + std::string(hint)),
+            std::string::npos)
+      << plot_first.err;
+  const Outcome damaged = inspect(dir_, "L_1.dat missing.sim");
+  EXPECT_EQ(damaged.err.find("swapped"), std::string::npos) << damaged.err;
+}
+
+TEST_F(SmallScenario, CheckSaysWhatItSkipped) {
+  const Outcome r = inspect(dir_, "--check L_1.dat L_1.sim");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(has_line(
+      r.out, "^skip   the number of route plot points: no route plot file given \\(ROUTE_linea.dat\\)$"))
+      << r.out;
+  EXPECT_TRUE(has_line(r.out, "^check passed, 1 check skipped$")) << r.out;
 }
 
 TEST_F(SmallScenario, DamagedFilesAreNamedWithTheirOffset) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "output/compiled_format.h"
 #include "sources/cp1252.h"
 #include "tools/scenario_reader/reader_files.h"
 #include "tools/scenario_reader/reader_view.h"
@@ -16,43 +17,21 @@ namespace {
 constexpr int kFormatVersion = 1;
 constexpr char kFormatName[] = "compiled scenario";
 
-// The members of a section and of a slot, in file order, for both directions.
+// The members of a section and of a slot, in file order, for both directions: the
+// compiled format's own field lists, called with each field's name and member.
 template <typename F>
 void cell_fields(F&& f) {
-  f("kind", &TrackCell::kind);
-  f("data1", &TrackCell::data1);
-  f("data2", &TrackCell::data2);
-  f("data3", &TrackCell::data3);
-  f("data4", &TrackCell::data4);
-  f("signal_time", &TrackCell::signal_time);
-  f("approach_mark", &TrackCell::approach_mark);
-  f("mountain_type", &TrackCell::mountain_type);
-  f("speed_code", &TrackCell::speed_code);
-  f("gradient_code", &TrackCell::gradient_code);
-  f("adhesion", &TrackCell::adhesion);
+  format::for_each_field(format::kCellFields, [&](const auto& field) { f(field.name, field.member); });
 }
 
 template <typename F>
 void slot_numbers_before_text(F&& f) {
-  f("kind", &SlotRecord::kind);
-  f("value1", &SlotRecord::value1);
-  f("value2", &SlotRecord::value2);
-  f("value3", &SlotRecord::value3);
-  f("mode", &SlotRecord::mode);
+  format::for_each_field(format::kSlotFieldsBeforeText, [&](const auto& field) { f(field.name, field.member); });
 }
 
 template <typename F>
 void slot_numbers_after_text(F&& f) {
-  f("short1", &SlotRecord::short1);
-  f("short2", &SlotRecord::short2);
-  f("short3", &SlotRecord::short3);
-  f("short4", &SlotRecord::short4);
-  f("short5", &SlotRecord::short5);
-  f("byte1", &SlotRecord::byte1);
-  f("byte2", &SlotRecord::byte2);
-  f("byte3", &SlotRecord::byte3);
-  f("byte4", &SlotRecord::byte4);
-  f("value4", &SlotRecord::value4);
+  format::for_each_field(format::kSlotFieldsAfterText, [&](const auto& field) { f(field.name, field.member); });
 }
 
 std::string slot_role(const TrackModel& m, int i, int first_sign) {
@@ -162,12 +141,13 @@ Json model_to_json(const TrackModel& m) {
     j["route_plot"] = nullptr;
     return j;
   }
-  const size_t points = m.route_plot.size() / 2;
+  const std::vector<PlotValue> values = m.route_plot.values();
+  const size_t points = values.size() / 2;
   Json x = Json::array();
   Json y = Json::array();
   for (size_t k = 0; k < points; ++k) {
-    x.push_back(plot_entry(m.route_plot[k]));
-    y.push_back(plot_entry(m.route_plot[points + k]));
+    x.push_back(plot_entry(values[k]));
+    y.push_back(plot_entry(values[points + k]));
   }
   j["route_plot"] = Json{{"x", std::move(x)}, {"y", std::move(y)}};
   return j;
@@ -214,11 +194,12 @@ TrackModel model_from_json(const Json& j) {
   const Json& x = array_member(plot, "x", "route_plot");
   const Json& y = array_member(plot, "y", "route_plot");
   if (x.size() != y.size()) refuse("route_plot", "x and y must have as many entries");
-  m.route_plot.resize(2 * x.size());
+  std::vector<PlotValue> values(2 * x.size());
   for (size_t k = 0; k < x.size(); ++k) {
-    m.route_plot[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");
-    m.route_plot[x.size() + k] = plot_value(y[k], "route_plot.y[" + std::to_string(k) + "]");
+    values[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");
+    values[x.size() + k] = plot_value(y[k], "route_plot.y[" + std::to_string(k) + "]");
   }
+  m.route_plot = RoutePlot::from_values(std::move(values));
   m.plot_created = true;
   m.plot_wanted = 1;
   m.plot_limit = static_cast<int32_t>(x.size()) - 1;

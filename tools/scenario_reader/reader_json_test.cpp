@@ -57,14 +57,15 @@ TEST(InspectJson, PlotValuesKeepTheirStateAndBits) {
                                       std::numeric_limits<double>::quiet_NaN(),
                                       -std::numeric_limits<double>::infinity(),
                                       std::monostate{}};
-  m.route_plot = values;
-  m.route_plot.insert(m.route_plot.end(), values.begin(), values.end());
+  std::vector<PlotValue> both = values;
+  both.insert(both.end(), values.begin(), values.end());
+  m.route_plot = RoutePlot::from_values(both);
   m.plot_created = true;
   const TrackModel back = through_json(m);
-  ASSERT_EQ(back.route_plot.size(), m.route_plot.size());
+  ASSERT_EQ(back.route_plot.points(), m.route_plot.points());
   for (size_t k = 0; k < values.size(); ++k) {
-    const PlotValue& a = m.route_plot[k];
-    const PlotValue& b = back.route_plot[k];
+    const PlotValue& a = m.route_plot.stored()[k];
+    const PlotValue b = back.route_plot.at(static_cast<int64_t>(k), 0);
     ASSERT_EQ(a.index(), b.index()) << k;
     if (const auto* d = std::get_if<double>(&a))
       EXPECT_EQ(std::bit_cast<uint64_t>(*d), std::bit_cast<uint64_t>(std::get<double>(b))) << k;

@@ -50,12 +50,15 @@ TEST(InspectSvg, TextsAreEscaped) {
 // holds no points at all.
 TEST(InspectSvg, DegenerateLinesStayOnThePage) {
   TrackModel straight = testing::small_scenario();
+  std::vector<PlotValue> v = straight.route_plot.values();
+  const size_t n = static_cast<size_t>(straight.route_plot.points());
   for (int32_t k = 2; k <= straight.plot_limit - 2; ++k) {
-    straight.plot(k, 0) = 0.0;
-    straight.plot(k, 1) = static_cast<double>(k);
+    v[static_cast<size_t>(k)] = 0.0;
+    v[n + static_cast<size_t>(k)] = static_cast<double>(k);
   }
+  straight.route_plot = RoutePlot::from_values(std::move(v));
   TrackModel empty = testing::small_scenario();
-  for (auto& v : empty.route_plot) v = std::monostate{};
+  empty.route_plot = RoutePlot::from_values(std::vector<PlotValue>(2 * n));
   for (const TrackModel* m : {&straight, &empty}) {
     const std::string svg = scenario_svg(*m);
     const std::regex number("-?[0-9]+\\.[0-9]+");  // every coordinate is written with one decimal

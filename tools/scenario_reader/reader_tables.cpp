@@ -97,16 +97,18 @@ void write_header(std::ostream& out, const TrackModel& m) {
       "weighted " + num(scene.value4) + " (slot 85 value4), plain " + plain_code + " (section 1 data2)");
 }
 
+std::string group(int a, int b, int c) { return num(a) + "," + num(b) + "," + num(c); }
+
+// The station record's fields under the names of the train description's documentation.
 void write_stations(std::ostream& out, const TrackModel& m) {
-  TextTable t({"slot", "name", "kind", "position", "from", "to", "time", "mode", "short1", "short2", "byte1",
-               "short3", "short4", "short5", "byte2", "byte3", "byte4"},
-              {true, false, true, true, true, true, false, true, true, true, true, true, true, true, true,
-               true, true});
+  TextTable t({"slot", "name", "kind", "position", "from", "to", "time", "mode", "param5", "short_platform",
+               "group1", "group2", "param13"},
+              {true, false, true, true, true, true, false, true, true, true, false, false, true});
   for (const StationView& v : stations(m)) {
     const SlotRecord& s = m.slots[static_cast<size_t>(v.slot)];
     t.add({num(v.slot), v.name, num(v.kind), num(v.position), num(v.from), num(v.to),
-           v.time == 0 ? "-" : clock_text(v.time), num(s.mode), num(s.short1), num(s.short2), num(s.byte1),
-           num(s.short3), num(s.short4), num(s.short5), num(s.byte2), num(s.byte3), num(s.byte4)});
+           v.time == 0 ? "-" : clock_text(v.time), num(s.mode), num(s.byte4), num(s.byte3),
+           group(s.short1, s.short2, s.byte1), group(s.short3, s.short4, s.short5), num(s.byte2)});
   }
   out << "\nStations (positions and extents in metres)\n";
   t.print(out);
@@ -138,7 +140,7 @@ void write_other_slots(std::ostream& out, const TrackModel& m) {
            num(s.byte1), num(s.byte2), num(s.byte3), num(s.byte4), num(s.value4)});
   }
   if (!any) return;
-  out << "\nOther slots (not a station, not a sign text, or header fields without a meaning)\n";
+  out << "\nOther slots (not a station, not the text of a sign board, or header fields without a meaning)\n";
   t.print(out);
 }
 
@@ -155,12 +157,24 @@ bool parse_index(std::string_view text, std::optional<int32_t>& out) {
 
 std::optional<SectionRange> parse_section_range(const std::string& text) {
   const size_t colon = text.find(':');
-  if (colon == std::string::npos) return std::nullopt;
   SectionRange r;
+  if (colon == std::string::npos) {  // one section
+    if (text.empty() || !parse_index(text, r.from)) return std::nullopt;
+    r.to = r.from;
+    return r;
+  }
   const std::string_view all(text);
   if (!parse_index(all.substr(0, colon), r.from) || !parse_index(all.substr(colon + 1), r.to))
     return std::nullopt;
   return r;
+}
+
+std::optional<std::string> section_range_problem(const SectionRange& range, int32_t section_count) {
+  if (range.from && range.to && *range.from > *range.to)
+    return num(*range.from) + " is after " + num(*range.to);
+  if (range.from && *range.from >= section_count)
+    return "the scenario has sections 0 to " + num(section_count - 1);
+  return std::nullopt;
 }
 
 void write_sections_table(std::ostream& out, const TrackModel& m, const SectionRange& range) {

@@ -16,8 +16,14 @@ struct SectionRange {
   std::optional<int32_t> to;
 };
 
-// Parses "FROM:TO", ":TO", "FROM:" or ":"; nullopt when the text is not such a range.
+// Parses "FROM:TO", ":TO", "FROM:", ":" or a single index "N" (N:N); nullopt when the text
+// is not such a range.
 std::optional<SectionRange> parse_section_range(const std::string& text);
+
+// Why a parsed range shows no section of a scenario with section_count sections (FROM after
+// TO, or FROM beyond the last section), or nullopt when it shows some. A TO beyond the last
+// section is cut to it.
+std::optional<std::string> section_range_problem(const SectionRange& range, int32_t section_count);
 
 // One row per section: index, start metre, kind, data1..4, signal_time, approach_mark,
 // mountain_type, speed (km/h), gradient (per mille; "-" where it was never filled),

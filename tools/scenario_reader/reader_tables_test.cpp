@@ -42,6 +42,11 @@ TEST(InspectTables, SlotTableShowsHeaderValuesByMeaning) {
 
 TEST(InspectTables, StationsShowExtentsAndTimes) {
   const std::string t = slots_text(testing::small_scenario());
+  EXPECT_TRUE(
+      has_line(t,
+               "^slot  name  kind  position  from   to  time      mode  param5  short_platform  group1  "
+               "group2  param13$"))
+      << t;
   EXPECT_TRUE(has_line(t, "^ +1  ALFA +12 +0 +-250 +250  18:21:00 ")) << t;
   EXPECT_TRUE(has_line(t, "^ +2  BETA +12 +700 +450 +950  - ")) << t;
   EXPECT_TRUE(has_line(t, "^ +80 +9 +400  \\(CAVALCAVIA\\)$")) << t;
@@ -67,12 +72,30 @@ TEST(InspectTables, SectionRowsGiveValuesInUnitsAndMeaning) {
   const TrackModel m = testing::small_scenario();
   const std::string t = sections_text(m, "7:7");
   EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 3) << t;  // title, header, one row
-  EXPECT_TRUE(has_line(t, "^ +7 +350  signal +50 +60 +0 +3 +0 +0 +0 +75 +0 +100  at 300 m: sx 1: 5,6,0"))
+  EXPECT_TRUE(
+      has_line(t, "^ +7 +350  signal +50 +60 +0 +3 +0 +0 +0 +75 +0 +100  at 300 m: sx 1, s1 5, s2 6, s3 0, "))
       << t;
   const std::string end = sections_text(m, "158:");
   EXPECT_TRUE(has_line(end, "^ +158 +7900  - +0 +0 +0 +0 +0 +0 +0 +0 +- +0$")) << end;
   EXPECT_TRUE(has_line(end, "^ +160 ")) << end;
   EXPECT_TRUE(has_line(sections_text(m, "20:20"), " 1 +135 +4 +100$"));  // mountain 1, speed, gradient
+}
+
+TEST(InspectTables, RangesThatShowNoSectionAreNamed) {
+  struct Case {
+    const char* text;
+    const char* problem;  // "" for none
+  };
+  const Case cases[] = {{"10:5", "10 is after 5"},
+                        {"161:", "the scenario has sections 0 to 160"},
+                        {"161", "the scenario has sections 0 to 160"},
+                        {"150:900", ""},
+                        {"5:5", ""},
+                        {":", ""}};
+  for (const Case& c : cases) {
+    const auto problem = section_range_problem(parse_section_range(c.text).value(), 161);
+    EXPECT_EQ(problem.value_or(""), c.problem) << c.text;
+  }
 }
 
 TEST(InspectTables, SectionRangesAreParsed) {
@@ -82,7 +105,7 @@ TEST(InspectTables, SectionRangesAreParsed) {
     std::optional<int32_t> from, to;
   };
   const Case cases[] = {{":", true, {}, {}},     {"5:9", true, 5, 9},    {"5:", true, 5, {}},
-                        {":9", true, {}, 9},     {"59", false, {}, {}},  {"a:9", false, {}, {}},
+                        {":9", true, {}, 9},     {"59", true, 59, 59},   {"a:9", false, {}, {}},
                         {"-1:9", false, {}, {}}, {"5:9x", false, {}, {}}};
   for (const Case& c : cases) {
     const auto r = parse_section_range(c.text);

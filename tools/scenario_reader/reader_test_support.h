@@ -106,16 +106,19 @@ inline TrackModel small_scenario(bool with_plot = true) {
   c[1].data2 = static_cast<int16_t>(codice_gara_og(m));
 
   if (with_plot) {
-    m.plot(0, 0) = int16_t{0};
-    m.plot(0, 1) = int16_t{0};
-    m.plot(1, 0) = int16_t{0};
-    m.plot(1, 1) = int16_t{1};
+    std::vector<PlotValue> v = m.route_plot.values();
+    const size_t n = static_cast<size_t>(m.route_plot.points());
+    v[0] = int16_t{0};
+    v[n] = int16_t{0};
+    v[1] = int16_t{0};
+    v[n + 1] = int16_t{1};
     // A gentle right-hand curve from 2000 m on; the last two points stay empty.
     for (int32_t k = 2; k <= m.plot_limit - 2; ++k) {
       const double turn = k < 2000 ? 0.0 : 0.0002 * (k - 2000);
-      m.plot(k, 0) = k < 2000 ? 0.0 : (1.0 - std::cos(turn)) / 0.0002;
-      m.plot(k, 1) = k < 2000 ? static_cast<double>(k) : 2000.0 + std::sin(turn) / 0.0002;
+      v[static_cast<size_t>(k)] = k < 2000 ? 0.0 : (1.0 - std::cos(turn)) / 0.0002;
+      v[n + static_cast<size_t>(k)] = k < 2000 ? static_cast<double>(k) : 2000.0 + std::sin(turn) / 0.0002;
     }
+    m.route_plot = RoutePlot::from_values(std::move(v));
   }
   return m;
 }

@@ -56,6 +56,12 @@ int32_t line_length(const TrackModel& model) { return model.slots[kTrainSlot].va
 
 bool is_empty_slot(const SlotRecord& slot) { return slot == SlotRecord{}; }
 
+bool is_text_only_slot(const SlotRecord& slot) {
+  SlotRecord without_text = slot;
+  without_text.text.clear();
+  return !slot.text.empty() && is_empty_slot(without_text);
+}
+
 std::string clock_text(int64_t seconds) {
   const char* sign = seconds < 0 ? "-" : "";
   const int64_t s = seconds < 0 ? -seconds : seconds;
@@ -88,7 +94,7 @@ std::vector<StationView> stations(const TrackModel& model) {
   const int end = first_sign_slot(model);
   for (int i = 1; i < end; ++i) {
     const SlotRecord& s = model.slots[static_cast<size_t>(i)];
-    if (is_empty_slot(s)) continue;
+    if (is_empty_slot(s) || is_text_only_slot(s)) continue;
     out.push_back(StationView{i, cp1252_to_utf8(s.text), s.kind, s.value3, s.value1, s.value2, s.value4});
   }
   return out;
@@ -117,20 +123,79 @@ BoardSpeeds unpack_board_speed(int16_t packed) { return BoardSpeeds{packed / 20,
 
 namespace {
 
-std::string board_side(int left, int right) {
-  return std::to_string(left) + "/" + (right == 0 ? std::string("-") : std::to_string(right));
-}
+std::string num(int64_t v) { return std::to_string(v); }
 
 std::string slot_text(const TrackModel& model, int slot) {
   if (slot < 0 || slot >= kSlotCount) return "(no such slot)";
   return cp1252_to_utf8(model.slots[static_cast<size_t>(slot)].text);
 }
 
-std::string slow_down_values(const TrackCell& c, bool with_f_tt) {
-  std::string s = "v " + std::to_string(c.data1);
-  if (with_f_tt) s += ", f_tt " + std::to_string(c.data3);
-  if (c.data2 != 0) s += ", d_v " + std::to_string(c.data2);
+std::string signal_note(const TrackCell& c) {
+  const SignalView s = unpack_signal(c);
+  std::string note = "sx " + num(s.sx) + ", s1 " + num(s.s1) + ", s2 " + num(s.s2) + ", s3 " + num(s.s3) +
+                     ", rapp " + num(s.rapp) + ", dx " + num(s.dx) + ", d1 " + num(s.d1) + ", d2 " +
+                     num(s.d2) + ", d3 " + num(s.d3);
+  if (s.sx == 2) note += ", tempo " + num(c.signal_time);
+  return note;
+}
+
+// One side of a speed board: "left vas 100, vbs 110, vcs 110, strisces 0"; "right none"
+// when the side has no speed and no stripe.
+std::string board_side(const TrackCell& c, bool left) {
+  const int16_t packed[] = {c.data1, c.data2, c.data3};
+  const char* names[] = {left ? "vas " : "vad ", left ? "vbs " : "vbd ", left ? "vcs " : "vcd "};
+  const int stripes = left ? c.data4 / 10 : c.data4 % 10;
+  std::string side = left ? "left " : "right ";
+  bool any = stripes != 0;
+  for (int k = 0; k < 3; ++k) {
+    const BoardSpeeds b = unpack_board_speed(packed[k]);
+    const int speed = left ? b.left : b.right;
+    any = any || speed != 0;
+    side += names[k] + num(speed) + ", ";
+  }
+  if (!any) return left ? "left none" : "right none";
+  return side + (left ? "strisces " : "strisced ") + num(stripes);
+}
+
+// The first section from `from` on, in steps of `step`, whose kind is `wanted`; a section of
+// kind `stop` (another slow-down) ends the search. -1 when none is found.
+int32_t find_kind(const TrackModel& m, int32_t from, int step, uint8_t wanted, uint8_t stop) {
+  for (int32_t i = from; i >= 0 && i < m.section_count(); i += step) {
+    const uint8_t k = m.sections[static_cast<size_t>(i)].kind;
+    if (k == wanted) return i;
+    if (k == stop) return -1;
+  }
+  return -1;
+}
+
+std::string speeds(const TrackCell& c) {
+  std::string s = "v " + num(c.data1);
+  if (c.data2 != 0) s += ", d_v " + num(c.data2);
   return s;
+}
+
+std::string slow_start_note(const TrackModel& m, int32_t i) {
+  const TrackCell& c = m.section(i);
+  const int64_t x = feature_position(i, c.kind);
+  std::string note = "v " + num(c.data1);
+  const int32_t end = find_kind(m, i + 1, 1, kKindSlowEnd, kKindSlowStart);
+  if (end >= 0) note += ", l " + num(feature_position(end, kKindSlowEnd) - x);
+  note += ", f_tt " + num(c.data3);
+  // The warning board stands 24 sections before the start when x is above 1500; f_ta 1
+  // marks the section before it.
+  const int32_t board = i - 1200 / kMetresPerSection;
+  if (x > 1500 && board >= 1 && m.section(board).kind == kKindSlowWarning)
+    note += ", f_ta " + num(m.section(board - 1).kind == kKindSlowApproach ? 1 : 0);
+  if (c.data2 != 0) note += ", d_v " + num(c.data2);
+  return note;
+}
+
+std::string slow_end_note(const TrackModel& m, int32_t i) {
+  const TrackCell& c = m.section(i);
+  const int32_t start = find_kind(m, i - 1, -1, kKindSlowStart, kKindSlowEnd);
+  std::string note = "end of the slow-down";
+  if (start >= 0) note += " from " + num(feature_position(start, kKindSlowStart)) + " m";
+  return note + ", " + speeds(c) + ", f_tt " + num(c.data3);
 }
 
 }  // namespace
@@ -139,53 +204,43 @@ std::string feature_note(const TrackModel& model, int32_t index) {
   const TrackCell& c = model.section(index);
   std::string note;
   switch (c.kind) {
-    case kKindSignal: {
-      const SignalView s = unpack_signal(c);
-      char buf[96];
-      std::snprintf(buf, sizeof buf, "sx %d: %d,%d,%d  dx %d: %d,%d,%d  rapp %d", s.sx, s.s1, s.s2, s.s3,
-                    s.dx, s.d1, s.d2, s.d3, s.rapp);
-      note = buf;
-      if (c.signal_time != 0) note += "  tempo " + std::to_string(c.signal_time);
+    case kKindSignal:
+      note = signal_note(c);
       break;
-    }
-    case kKindSlowEnd:
     case kKindSlowStart:
-      note = slow_down_values(c, true);
+      note = slow_start_note(model, index);
+      break;
+    case kKindSlowEnd:
+      note = slow_end_note(model, index);
       break;
     case kKindSlowWarning:
-      note = slow_down_values(c, false);
+      note = "warning board of the slow-down at " + num(feature_position(index, c.kind) + 1200) + " m, " +
+             speeds(c);
       break;
     case kKindSlowApproach:
-      note = "order " + std::to_string(c.data1);
+      note = "approach mark " + num(c.data1) + " before a slow-down warning board";
       break;
-    case kKindSpeedBoard: {
-      const char* names[] = {"A ", " B ", " C "};
-      const int16_t packed[] = {c.data1, c.data2, c.data3};
-      for (int k = 0; k < 3; ++k) {
-        const BoardSpeeds b = unpack_board_speed(packed[k]);
-        note += names[k] + board_side(b.left, b.right);
-      }
-      note += ", stripes " + std::to_string(c.data4 / 10) + "/" + std::to_string(c.data4 % 10);
+    case kKindSpeedBoard:
+      note = board_side(c, true) + "; " + board_side(c, false);
       break;
-    }
     case kKindStationEnd:
-      note = "end of " + slot_text(model, c.data1) + " (slot " + std::to_string(c.data1) + ")";
+      note = "end of " + slot_text(model, c.data1) + " (slot " + num(c.data1) + ")";
       break;
     case kKindAbbattimento:
-      note = "value " + std::to_string(c.data1);
+      note = "value " + num(c.data1);
       break;
     case kKindSignBoard:
-      note = "slot " + std::to_string(c.data1) + ": " + slot_text(model, c.data1);
+      note = "slot " + num(c.data1) + ": " + slot_text(model, c.data1);
       break;
     default:
       break;
   }
   if (feature_position(index, c.kind) != index * kMetresPerSection) {
-    note = "at " + std::to_string(feature_position(index, c.kind)) + " m: " + note;
+    note = "at " + num(feature_position(index, c.kind)) + " m: " + note;
   }
   if (index == 1) {
     if (!note.empty()) note += "; ";
-    note += "marker " + std::to_string(c.data1) + ", plain code " + std::to_string(c.data2);
+    note += "marker " + num(c.data1) + ", plain code " + num(c.data2);
   }
   return note;
 }

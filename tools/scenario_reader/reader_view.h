@@ -11,10 +11,7 @@
 
 namespace compactor::inspect {
 
-inline constexpr int kChainageSlotFirst = 81;  // 81 to 83: the three chainage triples
-inline constexpr int kTrainSlot = 84;          // braked mass, line length, vehicles
-inline constexpr int kSceneSlot = 85;          // scenery, line name, marker, weighted code
-inline constexpr int kCabSlot = 86;            // cab signalling, train number, sand, clock
+inline constexpr int kChainageSlotFirst = kFirstChainageSlot;
 
 // "signal", "speed board", ...; "-" for 0 and "kind N" for a number without a meaning.
 std::string kind_name(uint8_t kind);
@@ -28,6 +25,9 @@ int32_t line_length(const TrackModel& model);
 
 // A slot in its cleared state.
 bool is_empty_slot(const SlotRecord& slot);
+// A slot that holds a text and nothing else: a sign-board text. A station always has a
+// position or an extent, so such a slot is never a station.
+bool is_text_only_slot(const SlotRecord& slot);
 
 // Seconds since midnight as hh:mm:ss.
 std::string clock_text(int64_t seconds);
@@ -54,7 +54,7 @@ struct SignView {
 // The lowest slot that a sign board refers to (81 when there is none): slots below it
 // hold stations, slots from it to 80 sign texts.
 int first_sign_slot(const TrackModel& model);
-// The non-empty slots below the first sign slot, in slot order.
+// The non-empty slots below the first sign slot that are not text-only, in slot order.
 std::vector<StationView> stations(const TrackModel& model);
 // Every sign-board section, in section order, with the text of its slot.
 std::vector<SignView> sign_boards(const TrackModel& model);
@@ -72,9 +72,10 @@ struct BoardSpeeds {
 };
 BoardSpeeds unpack_board_speed(int16_t packed);
 
-// What section i holds, in words ("" for nothing): where a point feature was placed from,
-// the unpacked values of its feature, the station or sign text it refers to, and the
-// markers of section 1.
+// What section i holds, in words ("" for nothing), under the names of the description's
+// fields: where a point feature was placed from, the unpacked values of its feature (a
+// signal's sx, s1 ... tempo; a slow-down's v, l, f_tt, f_ta, d_v; a speed board's vas ...
+// strisced), the station or sign text it refers to, and the markers of section 1.
 std::string feature_note(const TrackModel& model, int32_t index);
 
 }  // namespace compactor::inspect

@@ -34,12 +34,15 @@ TEST(InspectView, StationsAreTheSlotsBelowTheSignTexts) {
   EXPECT_EQ(signs[1].text, "(N\xC2\xB0 47)");  // UTF-8 for the byte B0
 }
 
-TEST(InspectView, WithoutSignBoardsEverySlotBelow81IsAStation) {
+TEST(InspectView, ASignTextWithoutItsBoardIsNotTakenForAStation) {
   TrackModel m = testing::small_scenario();
   for (auto& c : m.sections)
     if (c.kind == kKindSignBoard) c.kind = 0;
   EXPECT_EQ(first_sign_slot(m), 81);
-  EXPECT_EQ(stations(m).size(), 4u);  // the two texts now count as stations
+  ASSERT_EQ(stations(m).size(), 2u);  // slots 79 and 80 hold a text and nothing else
+  EXPECT_TRUE(is_text_only_slot(m.slots[80]));
+  EXPECT_FALSE(is_text_only_slot(m.slots[1]));
+  EXPECT_FALSE(is_text_only_slot(m.slots[30]));  // an empty slot
 }
 
 TEST(InspectView, PackedSignalValuesAreTakenApart) {
@@ -74,15 +77,54 @@ TEST(InspectView, SpeedBoardAndTexts) {
   EXPECT_EQ(chainage_text(-1200), "km -1+200");
 }
 
-TEST(InspectView, NotesTellWhatASectionHolds) {
+TEST(InspectView, NotesNameTheFieldsOfTheRecords) {
   const TrackModel m = testing::small_scenario();
-  EXPECT_EQ(feature_note(m, 7), "at 300 m: sx 1: 5,6,0  dx 0: 0,0,0  rapp 0");
-  EXPECT_EQ(feature_note(m, 3), "at 100 m: A 125/- B 135/- C 135/-, stripes 0/0");
+  EXPECT_EQ(feature_note(m, 7), "at 300 m: sx 1, s1 5, s2 6, s3 0, rapp 0, dx 0, d1 0, d2 0, d3 0");
+  EXPECT_EQ(feature_note(m, 3), "at 100 m: left vas 125, vbs 135, vcs 135, strisces 0; right none");
+  TrackModel both = m;  // "indicatori_vmax, 1450, 80, 90, 90, 1, 70, 80, 80, 1"
+  both.sections[30] = TrackCell{kKindSpeedBoard, 1614, 1816, 1816, 11, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(feature_note(both, 30),
+            "at 1450 m: left vas 80, vbs 90, vcs 90, strisces 1; right vad 70, vbd 80, vcd 80, strisced 1");
   EXPECT_EQ(feature_note(m, 4), "end of ALFA (slot 1)");
-  EXPECT_EQ(feature_note(m, 13), "at 600 m: v 30, f_tt 1");
+  EXPECT_EQ(feature_note(m, 13), "at 600 m: v 30, l 100, f_tt 1");
+  EXPECT_EQ(feature_note(m, 15), "at 700 m: end of the slow-down from 600 m, v 30, f_tt 1");
   EXPECT_EQ(feature_note(m, 9), "at 400 m: slot 80: (CAVALCAVIA)");
   EXPECT_EQ(feature_note(m, 1).rfind("marker 5121, plain code ", 0), 0u);
   EXPECT_EQ(feature_note(m, 30), "");
+}
+
+TEST(InspectView, SlowDownNotesTellBoardsMarksAndTheSecondSpeed) {
+  // "rallentamento, 5000, 30, 500, 1, 1, 90": board at 3800 m (section 77), marks in 76 to 73,
+  // start in 101, end in 111.
+  TrackModel m = testing::small_scenario();
+  m.sections.resize(200);
+  auto place = [&](int i, uint8_t kind, int16_t d1, int16_t d2, int16_t d3) {
+    m.sections[static_cast<size_t>(i)].kind = kind;
+    m.sections[static_cast<size_t>(i)].data1 = d1;
+    m.sections[static_cast<size_t>(i)].data2 = d2;
+    m.sections[static_cast<size_t>(i)].data3 = d3;
+  };
+  place(77, kKindSlowWarning, 30, 90, 0);
+  for (int j = 0; j < 4; ++j) place(76 - j, kKindSlowApproach, static_cast<int16_t>(j + 1), 0, 0);
+  place(101, kKindSlowStart, 30, 90, 1);
+  place(111, kKindSlowEnd, 30, 90, 1);
+  EXPECT_EQ(feature_note(m, 101), "at 5000 m: v 30, l 500, f_tt 1, f_ta 1, d_v 90");
+  EXPECT_EQ(feature_note(m, 111), "at 5500 m: end of the slow-down from 5000 m, v 30, d_v 90, f_tt 1");
+  EXPECT_EQ(feature_note(m, 77), "at 3800 m: warning board of the slow-down at 5000 m, v 30, d_v 90");
+  EXPECT_EQ(feature_note(m, 76), "approach mark 1 before a slow-down warning board");
+  m.sections[76].kind = kKindNone;  // written with f_ta 0
+  EXPECT_EQ(feature_note(m, 101), "at 5000 m: v 30, l 500, f_tt 1, f_ta 0, d_v 90");
+}
+
+TEST(InspectView, SignalNotesGiveTempoForAnSxTwoSignal) {
+  TrackCell c;
+  c.kind = kKindSignal;
+  c.data1 = 22, c.data2 = 31, c.data3 = 11, c.data4 = 8,
+  c.signal_time = 120;  // "segnale, 24350, 2, 2, 3, 1, 0, 2, 2,1,1, 120"
+  TrackModel m = testing::small_scenario();
+  m.sections[30] = c;
+  EXPECT_EQ(feature_note(m, 30),
+            "at 1450 m: sx 2, s1 2, s2 3, s3 1, rapp 0, dx 2, d1 2, d2 1, d3 1, tempo 120");
 }
 
 }  // namespace

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The fresh-machine check: on a new minimal Debian 12 root, the README's first commands must
+# work from a clean clone of the commit under test, as a new user would run them.
+#
+#   sudo ci/fresh-debian.sh
+#
+# It makes the root with mmdebstrap (--variant=apt: apt and nothing else), clones HEAD into
+# it with ../shared beside the clone (uncommitted changes to tracked files go along), and
+# runs in a chroot:
+#   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
+#   - scripts/test.sh as root.
+# The root is new each time and removed at the end; nothing is cached between runs. Needs
+# root (mmdebstrap, chroot, mounts) and the network to Debian's package mirror.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+shared="$repo/../shared"
+commit=$(git -C "$repo" rev-parse HEAD)
+suite=bookworm
+user=builder
+
+[ "$(id -u)" -eq 0 ] || { echo "fresh-debian: must run as root (mmdebstrap, chroot and mounts)" >&2; exit 2; }
+if ! command -v mmdebstrap >/dev/null; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends mmdebstrap
+fi
+
+root=$(mktemp -d "${TMPDIR:-/tmp}/fresh-debian.XXXXXX")
+mounted=()
+cleanup() {
+  local status=$?
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount -R "${mounted[i]}" 2>/dev/null || umount -R -l "${mounted[i]}" || true
+  done
+  # Remove the root only when nothing is mounted inside it any more.
+  if ! grep -q " $root/" /proc/self/mounts; then rm -rf "$root"; else echo "fresh-debian: $root still has mounts; left in place" >&2; fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+started=$(date +%s)
+echo "== fresh Debian root ($suite, mmdebstrap --variant=apt) in $root"
+mmdebstrap --quiet --variant=apt "$suite" "$root"
+
+# sudo is what "a user who may use sudo" needs; the rest of the root stays as made.
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+for d in proc sys dev; do
+  mount --rbind "/$d" "$root/$d"
+  mount --make-rslave "$root/$d"
+  mounted+=("$root/$d")
+done
+
+in_root() { chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 CI="${CI:-}" \
+  PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
+
+in_root apt-get update -qq
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends sudo >/dev/null
+in_root useradd --create-home --shell /bin/bash "$user"
+echo "$user ALL=(ALL) NOPASSWD:ALL" >"$root/etc/sudoers.d/$user"
+chmod 0440 "$root/etc/sudoers.d/$user"
+
+echo "== clean clone of $commit"
+mkdir -p "$root/work"
+git clone --quiet --no-hardlinks "$repo" "$root/work/main"
+git -C "$root/work/main" checkout --quiet --detach "$commit"
+# Changes to tracked files that are not committed yet go along, so that a trial change (a
+# package taken off the list, say) can be checked before it is committed. CI's clone has none.
+if ! git -C "$repo" diff --quiet HEAD; then
+  echo "   with the uncommitted changes of the work tree"
+  git -C "$repo" diff --binary HEAD | git -C "$root/work/main" apply --whitespace=nowarn
+fi
+if [ -d "$shared" ]; then cp -r "$shared" "$root/work/shared"; fi
+in_root chown -R "$user:$user" /work
+
+as_user() { in_root /usr/sbin/runuser -u "$user" -- /usr/bin/env HOME="/home/$user" "$@"; }
+
+step() {
+  local name=$1; shift
+  local t0; t0=$(date +%s)
+  echo "== $name"
+  if ! "$@"; then echo "fresh-debian: FAILED: $name" >&2; return 1; fi
+  echo "== $name: passed in $(($(date +%s) - t0)) s"
+}
+
+step "scripts/build-and-run.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-and-run.sh'
+missing=0
+for f in Rovella_Tirsa_7162_note.txt Rovella_Tirsa_7162_rallentamenti.txt Rovella_Tirsa_7162_scheda_treno.txt \
+  Rovella_Tirsa_linea.dat Rovella_Tirsa_7162.sim Rovella_Tirsa_7162.dat; do
+  [ -s "$root/work/main/build/$f" ] || { echo "fresh-debian: build/$f is missing" >&2; missing=1; }
+done
+[ "$missing" -eq 0 ] || exit 1
+echo "the six files are in build/"
+
+step "scripts/test.sh (as root)" in_root bash -c 'cd /work/main && scripts/test.sh'
+
+echo "fresh-debian: passed in $(($(date +%s) - started)) s"

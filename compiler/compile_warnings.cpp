@@ -1,0 +1,189 @@
+// The warnings of a compile: what the compilers read differently from what the author
+// probably meant. Nothing here changes the model.
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "compiler/compile_context.h"
+#include "compiler/header_slots.h"
+#include "sources/conversion.h"
+#include "compiler/warnings.h"
+
+namespace compactor {
+namespace {
+
+constexpr std::string_view kGeneralKeywords[] = {"lunghezza percorso",
+                                                 "progressiva chilometrica uno",
+                                                 "progressiva chilometrica due",
+                                                 "progressiva chilometrica tre",
+                                                 "sfondo uno",
+                                                 "sfondo due",
+                                                 "sfondo tre",
+                                                 "ripetizione segnali 4 codici",
+                                                 "ripetizione segnali 9 codici"};
+constexpr std::string_view kBodyKeywords[] = {"pendenza", "curvas",          "curvad",
+                                              "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr std::string_view kTrainKeywords[] = {"percentuale massa frenata",
+                                               "numero vetture",
+                                               "velocita",
+                                               "aderenza",
+                                               "orologio",
+                                               "sabbia",
+                                               "segnale",
+                                               "rallentamento",
+                                               "abbattimento",
+                                               "stazione"};
+constexpr std::string_view kLineHeaders[] = {"[generale]", "[curve]",       "[pendenze]", "[montagne]",
+                                             "[cartelli]", "[indicazioni]", "[fine]"};
+constexpr std::string_view kTrainHeaders[] = {"[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
+                                              "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
+constexpr std::string_view kGeneralHeader[] = {"[generale]"};
+
+std::string trimmed_lower(std::string_view s) {
+  const size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  const size_t e = s.find_last_not_of(' ');
+  std::string out(s.substr(b, e - b + 1));
+  for (char& ch : out) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return out;
+}
+
+std::string record_name(const Field& keyword) {
+  const std::string_view t = keyword.text;
+  const size_t e = t.find_last_not_of(' ');
+  return quote_field(e == std::string_view::npos ? t : t.substr(0, e + 1));
+}
+
+bool has_letter(std::string_view s) {
+  return std::any_of(s.begin(), s.end(),
+                     [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); });
+}
+
+}  // namespace
+
+void CompileContext::begin_description(Description which, FieldReader& reader) {
+  current = which;
+  watching = false;
+  quiet_line = 0;
+  tab_line = 0;
+  reader.set_observer(this);
+}
+
+void CompileContext::warn(std::string_view name, const SourcePlace& place, std::string message,
+                          std::vector<Diagnostic> notes) {
+  found.add_warning(
+      Diagnostic{Severity::warning, place, std::move(message), std::string(name), std::move(notes)});
+}
+
+void CompileContext::not_a_number(const Field& field) {
+  if (!watching) return;
+  warn(kWarnNotANumber, place_of(field), quote_field(field.text) + " is not a number; it is read as 0");
+}
+
+void CompileContext::tab_in_field(const Field& field, int column) {
+  if (!watching || tab_line == field.line) return;
+  tab_line = field.line;
+  warn(kWarnTabSeparator, SourcePlace{current, field.line, column},
+       "a tab used as a separator: only commas and line ends separate fields, and the tab is read as part "
+       "of the field");
+}
+
+void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
+  if (field.line == quiet_line || contains(field.text, "-")) return;
+  if (is_section_header(field.text)) {
+    const std::string header = trimmed_lower(field.text);
+    using Words = std::span<const std::string_view>;
+    const Words known = where == KeywordPlace::train           ? Words(kTrainHeaders)
+                        : where == KeywordPlace::before_header ? Words(kGeneralHeader)
+                                                               : Words(kLineHeaders);
+    if (std::find(known.begin(), known.end(), header) != known.end()) return;
+    const std::string near = nearest_word(header, known);
+    // Before the general header every field is ignored: only a near miss of it is worth a word.
+    if (where == KeywordPlace::before_header && near.empty()) return;
+    warn(kWarnUnknownSection, place_of(field),
+         "unknown section header " + quote_field(field.text) +
+             (near.empty() ? "" : "; did you mean '" + near + "'?"));
+    return;
+  }
+  if (where == KeywordPlace::before_header || !has_letter(field.text)) return;
+  using Words = std::span<const std::string_view>;
+  const Words known = where == KeywordPlace::train          ? Words(kTrainKeywords)
+                      : where == KeywordPlace::line_general ? Words(kGeneralKeywords)
+                                                            : Words(kBodyKeywords);
+  // A curve keyword carries its class digit: compare without digits, suggest with them.
+  std::string word = trimmed_lower(field.text);
+  std::string digits;
+  if (where == KeywordPlace::line_body) {
+    std::string letters;
+    for (char ch : word) (std::isdigit(static_cast<unsigned char>(ch)) ? digits : letters) += ch;
+    word = letters;
+  }
+  std::string near = nearest_word(word, known);
+  if (near.rfind("curva", 0) == 0) near += digits;
+  quiet_line = field.line;
+  warn(kWarnUnknownKeyword, place_of(field),
+       "unknown keyword " + quote_field(field.text) + (near.empty() ? "" : "; did you mean '" + near + "'?"));
+}
+
+void CompileContext::check_record_layout(FieldReader& reader, const Field& keyword) {
+  if (reader.record_fields() == 0) return;
+  const std::string name = record_name(keyword);
+  if (const Field* later = reader.record_later_field()) {
+    quiet_line = reader.last().line;
+    warn(kWarnRunOnRecord, place_of(*later),
+         "the record " + name + " of line " + std::to_string(keyword.line) +
+             " runs on to this line: it reads " + std::to_string(reader.record_fields()) +
+             " fields after its keyword, and its line has " +
+             std::to_string(reader.record_fields_on_keyword_line()));
+    return;
+  }
+  if (const int column = reader.rest_of_line_column(); column > 0) {
+    quiet_line = reader.last().line;
+    warn(kWarnExtraFields, SourcePlace{current, reader.last().line, column},
+         "fields left over after the record " + name + ", which reads " +
+             std::to_string(reader.record_fields()) + "; they are read as keywords");
+  }
+}
+
+void CompileContext::check_rounding(const Field& field, int64_t position, std::string_view what) {
+  if (position % kMetresPerSection == 0) return;
+  int64_t rounded = 0;
+  try {
+    rounded = int64_t{div_round(position, kMetresPerSection)} * kMetresPerSection;
+  } catch (const ConversionFault&) {
+    return;
+  }
+  warn(kWarnRoundedPosition, place_of(field),
+       std::string(what) + " " + std::to_string(position) + " m is not a multiple of 50: rounded to " +
+           std::to_string(rounded) + " m");
+}
+
+void CompileContext::check_beyond(const Field& field, int64_t position, const Field& record) {
+  const int32_t length = model.slot(kTrainSlot).value2;
+  if (position <= length) return;
+  std::vector<Diagnostic> notes;
+  if (found.length_place)
+    notes.push_back(Diagnostic{Severity::note,
+                               found.length_place,
+                               "the line's length is " + std::to_string(length) + ", read here",
+                               "",
+                               {}});
+  warn(kWarnBeyondLine, place_of(field),
+       "the record " + record_name(record) + " at " + std::to_string(position) +
+           " m lies beyond the line's end at " + std::to_string(length) + " m",
+       std::move(notes));
+}
+
+void CompileContext::placed(int64_t section) {
+  found.placed_by[static_cast<int32_t>(section)] = place_of(keyword);
+}
+
+void CompileContext::watch_reserved() {
+  if (!model.sections_created || model.section_count() < 2) return;
+  const TrackCell& first = model.sections[1];
+  if (first.data1 != 0 && !found.reserved_data1) found.reserved_data1 = place_of(keyword);
+  if (first.data2 != 0 && !found.reserved_data2) found.reserved_data2 = place_of(keyword);
+}
+
+}  // namespace compactor

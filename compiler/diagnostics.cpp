@@ -1,0 +1,380 @@
+#include "compiler/diagnostics.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "sources/conversion.h"
+#include "compiler/faults.h"
+#include "compiler/warnings.h"
+#include "sources/cp1252.h"
+
+namespace compactor {
+namespace {
+
+constexpr int kWindowColumns = 120;  // a source line wider than this is cut around the caret
+constexpr int kColumnsBeforeCaret = 40;
+constexpr int kQuotedColumns = 40;                      // a quoted field is cut after this many columns
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // …
+
+bool unassigned_cp1252(unsigned char b) {
+  return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
+
+std::string hex_escape(unsigned char b) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "\\x%02x", b);
+  return buf;
+}
+
+// One Windows-1252 byte as shown: its character in UTF-8, or \xNN for a control byte
+// and for the five bytes without a character. Tabs are kept unless escape_tab.
+struct Cell {
+  std::string text;
+  int width;
+};
+Cell cell_of(unsigned char b, bool escape_tab) {
+  if (b == '\t' && !escape_tab) return {"\t", 1};
+  if (b < 0x20 || b == 0x7F || unassigned_cp1252(b)) return {hex_escape(b), 4};
+  const char ch = static_cast<char>(b);
+  return {cp1252_to_utf8(std::string_view(&ch, 1)), 1};
+}
+int width_of(unsigned char b) { return cell_of(b, false).width; }
+
+}  // namespace
+
+std::string quote_field(std::string_view cp1252) {
+  std::string out = "'";
+  int width = 0;
+  for (size_t i = 0; i < cp1252.size(); ++i) {
+    const Cell c = cell_of(static_cast<unsigned char>(cp1252[i]), true);
+    if (width + c.width > kQuotedColumns) {
+      out += kEllipsis;
+      break;
+    }
+    out += c.text;
+    width += c.width;
+  }
+  return out + "'";
+}
+
+std::string printable(std::string_view utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x20 || b == 0x7F) {
+      out += hex_escape(b);
+    } else if (b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+      // A C1 control character, which some terminals obey as well.
+      out += hex_escape(b) + hex_escape(static_cast<unsigned char>(utf8[i + 1]));
+      ++i;
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
+}
+
+ShownSource show_source(std::string_view line, int column) {
+  const size_t n = line.size();
+  const size_t wanted = column > 0 ? static_cast<size_t>(column - 1) : 0;
+  const size_t c = std::min(wanted, n);
+  const size_t pad = wanted - c;  // a caret past the end of the line
+  // The field under the caret runs to a comma or the line end, less trailing spaces.
+  size_t e = c;
+  while (e < n && line[e] != ',') ++e;
+  while (e > c + 1 && line[e - 1] == ' ') --e;
+
+  // The window [left, right): about kColumnsBeforeCaret columns before the caret, the rest after
+  // it; room left over at the end of the line goes to the left.
+  size_t left = c;
+  size_t right = c;
+  int used = 0;
+  while (left > 0 && used + width_of(static_cast<unsigned char>(line[left - 1])) <= kColumnsBeforeCaret)
+    used += width_of(static_cast<unsigned char>(line[--left]));
+  while (right < n && used + width_of(static_cast<unsigned char>(line[right])) <= kWindowColumns)
+    used += width_of(static_cast<unsigned char>(line[right++]));
+  while (left > 0 && used + width_of(static_cast<unsigned char>(line[left - 1])) <= kWindowColumns)
+    used += width_of(static_cast<unsigned char>(line[--left]));
+
+  ShownSource shown;
+  if (left > 0) {
+    shown.line += kEllipsis;
+    shown.caret += ' ';
+  }
+  for (size_t i = left; i < right; ++i) {
+    const Cell cell = cell_of(static_cast<unsigned char>(line[i]), false);
+    shown.line += cell.text;
+    if (i < c)
+      shown.caret +=
+          cell.text == "\t" ? std::string("\t") : std::string(static_cast<size_t>(cell.width), ' ');
+  }
+  if (right < n) shown.line += kEllipsis;
+  shown.caret.append(pad, ' ');
+  shown.caret += '^';
+  if (c < right)
+    shown.caret.append(static_cast<size_t>(width_of(static_cast<unsigned char>(line[c])) - 1), '~');
+  for (size_t i = c + 1; i < std::min(e, right); ++i)
+    shown.caret.append(static_cast<size_t>(width_of(static_cast<unsigned char>(line[i]))), '~');
+  return shown;
+}
+
+DiagnosticPrinter::DiagnosticPrinter(std::string line_name, std::optional<std::string_view> line_text,
+                                     std::string train_name, std::optional<std::string_view> train_text) {
+  line_.name = std::move(line_name);
+  line_.text = line_text;
+  train_.name = std::move(train_name);
+  train_.text = train_text;
+  // Lines end at CR LF, LF or a lone CR, as the field reader counts them.
+  for (File* f : {&line_, &train_}) {
+    if (!f->text) continue;
+    const std::string_view t = *f->text;
+    f->line_starts.push_back(0);
+    for (size_t i = 0; i < t.size(); ++i) {
+      if (t[i] == '\n' || (t[i] == '\r' && (i + 1 >= t.size() || t[i + 1] != '\n')))
+        f->line_starts.push_back(i + 1);
+    }
+  }
+}
+
+std::string DiagnosticPrinter::place_text(const SourcePlace& place) const {
+  std::string out = printable(file(place.description).name);
+  if (place.line > 0) out += ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
+  return out;
+}
+
+std::string_view DiagnosticPrinter::source_line(const SourcePlace& place) const {
+  const File& f = file(place.description);
+  if (!f.text || place.line < 1 || static_cast<size_t>(place.line) > f.line_starts.size()) return {};
+  const std::string_view t = *f.text;
+  const size_t begin = f.line_starts[static_cast<size_t>(place.line) - 1];
+  size_t end = begin;
+  while (end < t.size() && t[end] != '\r' && t[end] != '\n') ++end;
+  return t.substr(begin, end - begin);
+}
+
+void DiagnosticPrinter::append_source(std::string& out, const SourcePlace& place) const {
+  if (place.line < 1 || place.column < 1) return;
+  const std::string_view text = source_line(place);
+  if (text.empty()) return;
+  const ShownSource shown = show_source(text, place.column);
+  out += shown.line + "\n" + shown.caret + "\n";
+}
+
+std::string DiagnosticPrinter::format(const Diagnostic& d, bool werror) const {
+  const bool as_error = d.severity == Severity::error || (werror && !d.warning.empty());
+  std::string out;
+  if (d.place) out += place_text(*d.place) + ": ";
+  out += as_error ? "error: " : d.severity == Severity::warning ? "warning: " : "note: ";
+  out += d.message;
+  if (!d.warning.empty()) out += (werror ? " [-Werror,-W" : " [-W") + d.warning + "]";
+  out += "\n";
+  if (d.place) append_source(out, *d.place);
+  for (const Diagnostic& note : d.notes) {
+    out += "note: " + note.message;
+    if (note.place) out += ": " + place_text(*note.place);
+    out += "\n";
+    if (note.place) append_source(out, *note.place);
+  }
+  return out;
+}
+
+namespace {
+
+std::optional<SourcePlace> placed(const CompileDiagnostics& found, int32_t section) {
+  const auto it = found.placed_by.find(section);
+  if (it == found.placed_by.end()) return std::nullopt;
+  return it->second;
+}
+
+// The section a fault tied to a taken section is about, when the position tells it.
+std::optional<int32_t> taken_section(int32_t code, int32_t position) {
+  try {
+    switch (code) {
+      case kFaultSignTaken:
+      case kFaultSignalTaken:
+      case kFaultSpeedBoardTaken:
+      case kFaultStartTaken:
+        return point_section(position);
+      case kFaultAbbattimentoTaken:
+        return div_round(position, kMetresPerSection);
+      case kFaultBoardTaken:
+        return point_section(position - 1200);
+      default:
+        return std::nullopt;
+    }
+  } catch (const ConversionFault&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site,
+                            const CompileDiagnostics& found) {
+  Diagnostic d;
+  d.severity = Severity::error;
+  if (code == kFaultNoGeneral)  // the search ran through the whole file
+    d.place = SourcePlace{Description::line, 0, 0};
+  else if (site.known)
+    d.place = SourcePlace{site.description, site.line, site.column};
+  else if (code == kFaultReference && found.chainage_place)
+    d.place = found.chainage_place;
+  else if (code == kFaultReference || code == kFaultNoLineFile)
+    d.place = SourcePlace{Description::line, 0, 0};
+  const int32_t shown = found.fault_position.value_or(position);
+  d.message = "fault " + std::to_string(code) + ": " +
+              (found.fault_detail.empty() ? std::string(fault_meaning(code)) : found.fault_detail);
+  if (fault_has_position(code)) d.message += " (at " + std::to_string(shown) + " m)";
+  if (code == kFaultOutOfRange && found.length_place)
+    d.notes.push_back(Diagnostic{Severity::note,
+                                 found.length_place,
+                                 "the line's length is " + std::to_string(found.length) + ", read here",
+                                 "",
+                                 {}});
+  if (const auto section = taken_section(code, shown)) {
+    if (const auto by = placed(found, *section))
+      d.notes.push_back(
+          Diagnostic{Severity::note,
+                     by,
+                     "section " + std::to_string(*section) + " is already taken, by the record here",
+                     "",
+                     {}});
+  }
+  for (const Diagnostic& note : found.fault_notes) d.notes.push_back(note);
+  return d;
+}
+
+Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found) {
+  Diagnostic d;
+  d.severity = Severity::warning;
+  d.warning = std::string(kWarnConflict);
+  d.message = "conflict " + std::to_string(code) + ": " + std::string(fault_meaning(code)) + " (at " +
+              std::to_string(position) + " m)";
+  // 11 names the signal's section, 12 the slow-down start's: blame the record that put it there.
+  if (code == kConflictBoard || code == kConflictWindow)
+    d.place = placed(found, position / kMetresPerSection);
+  return d;
+}
+
+Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
+                             const CompileDiagnostics& found) {
+  Diagnostic d;
+  d.severity = Severity::error;
+  const bool first = errore == "1250";
+  const std::string field = first ? "data1" : "data2";
+  const std::string holder = first ? "the marker 5121" : "the plain scenario code";
+  const std::optional<SourcePlace>& taker = first ? found.reserved_data1 : found.reserved_data2;
+  const std::string head = "Errore n. " + errore + ": ";
+  const bool by_pass =
+      first && !taker && model.sections_created && model.section(1).kind == kKindAbbattimento;
+  if (taker) {
+    d.place = taker;
+    d.message =
+        head + "this record takes section 1 (0 to 50 m), whose " + field + " is reserved for " + holder;
+  } else if (by_pass) {
+    d.message = head +
+                "the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is reserved for " +
+                holder;
+    // A slow-down start in section 8, 14 or 21, whose window before it ends at section 1, or a
+    // signal in section 3 behind a warning board: the point was put for it.
+    auto kind_at = [&](int32_t i) -> uint8_t { return i <= model.cell_limit ? model.section(i).kind : 0; };
+    std::optional<std::pair<int32_t, const char*>> anchor;
+    for (const int32_t start : {8, 14, 21}) {
+      if (!anchor && kind_at(start) == kKindSlowStart) anchor = std::pair{start, "the slow-down"};
+    }
+    for (int32_t board = 4; !anchor && board <= 23; ++board) {
+      if (kind_at(board) == kKindSlowWarning && kind_at(3) == kKindSignal)
+        anchor = std::pair{3, "the signal"};
+    }
+    if (anchor) {
+      if (const auto by = placed(found, anchor->first))
+        d.notes.push_back(Diagnostic{
+            Severity::note, by, std::string("the point is for ") + anchor->second + " here", "", {}});
+    }
+  } else {
+    d.message = head + "a reserved place is taken (" +
+                (first ? "slot 85 short1 or section 1 data1" : "slot 85 value4 or section 1 data2") + ")";
+  }
+  return d;
+}
+
+std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text) {
+  const auto first =
+      std::find_if(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+  if (first == text.end() || !is_valid_utf8(text)) return std::nullopt;
+  const size_t at = static_cast<size_t>(first - text.begin());
+  int line = 1;
+  size_t line_start = 0;
+  for (size_t i = 0; i < at; ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+      ++line;
+      line_start = i + 1;
+    }
+  }
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+  const std::string_view bytes = text.substr(at, length);
+  Diagnostic d;
+  d.severity = Severity::warning;
+  d.warning = std::string(kWarnUtf8Input);
+  d.place = SourcePlace{which, line, static_cast<int>(at - line_start) + 1};
+  d.message = "the file is valid UTF-8, read as Windows-1252: '" + std::string(bytes) + "' reads as " +
+              quote_field(bytes) + "; give --input-encoding utf-8 to read it as UTF-8";
+  return d;
+}
+
+std::string nearest_word(std::string_view word, std::span<const std::string_view> candidates) {
+  auto lower = [](char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch); };
+  std::string best;
+  size_t best_distance = SIZE_MAX;
+  std::vector<size_t> row;
+  for (const std::string_view candidate : candidates) {
+    // Levenshtein distance, one row at a time.
+    row.assign(candidate.size() + 1, 0);
+    for (size_t j = 0; j <= candidate.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= word.size(); ++i) {
+      size_t diagonal = row[0];
+      row[0] = i;
+      for (size_t j = 1; j <= candidate.size(); ++j) {
+        const size_t above = row[j];
+        const size_t cost = lower(word[i - 1]) == lower(candidate[j - 1]) ? 0 : 1;
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
+        diagonal = above;
+      }
+    }
+    const size_t distance = row[candidate.size()];
+    if (distance < best_distance && distance <= std::max<size_t>(1, candidate.size() / 4)) {
+      best_distance = distance;
+      best = std::string(candidate);
+    }
+  }
+  return best;
+}
+
+namespace {
+
+constexpr WarningKind kWarnings[] = {
+    {kWarnUnknownKeyword, "a keyword that matches no record; the record is dropped (\"did you mean ...?\")"},
+    {kWarnUnknownSection, "a section header that is not one of the format's headers"},
+    {kWarnNotANumber, "text where a number is expected; it is read as 0"},
+    {kWarnRunOnRecord, "a record whose fields run on to the next line"},
+    {kWarnExtraFields, "a line with fields left over after its record; they are read as keywords"},
+    {kWarnRoundedPosition, "a position that is not a multiple of 50, rounded to its section"},
+    {kWarnLineLength, "a line length that is not a multiple of 50"},
+    {kWarnBeyondLine, "a record beyond the line's length (in the 7000 m after its end)"},
+    {kWarnTabSeparator, "a tab used as a separator; only commas and line ends separate fields"},
+    {kWarnUtf8Input, "valid UTF-8 with non-ASCII characters, read as Windows-1252"},
+    {kWarnConflict, "a conflict (11, 12, 13) of the abbattimento pass: no free section for a point"},
+};
+
+}  // namespace
+
+std::span<const WarningKind> all_warnings() { return kWarnings; }
+
+bool is_warning_name(std::string_view name) {
+  return std::any_of(std::begin(kWarnings), std::end(kWarnings),
+                     [&](const WarningKind& w) { return w.name == name; });
+}
+
+}  // namespace compactor

@@ -1,0 +1,144 @@
+#include "compiler/diagnostics.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "compiler/warnings.h"
+
+namespace compactor {
+namespace {
+
+TEST(ShowSource, ControlBytesAreEscapedAndTheCaretStaysUnderItsField) {
+  struct Case {
+    std::string line;
+    int column;
+    std::string shown;
+    std::string caret;
+  };
+  const Case cases[] = {
+      {"stazione,   6800, 300,  500", 19, "stazione,   6800, 300,  500", "                  ^~~"},
+      // An escape sequence is shown, never sent: ESC is four columns wide.
+      {"a\x1b[2J, 5", 1, "a\\x1b[2J, 5", "^~~~~~~~"},
+      {"x\x1b, 12", 5, "x\\x1b, 12", "       ^~"},
+      // Tabs stay tabs in both lines; Windows-1252 bytes show as their characters.
+      {"\t\xB0 x,\t  9", 9, "\t\xC2\xB0 x,\t  9", "\t    \t  ^"},
+      // The five bytes without a character, and DEL, are escaped too.
+      {"\x81\x7F", 2, "\\x81\\x7f", "    ^~~~"},
+      // A caret past the end of the line (the text ended where a field was expected).
+      {"ab", 5, "ab", "    ^"},
+  };
+  for (const Case& c : cases) {
+    const ShownSource s = show_source(c.line, c.column);
+    EXPECT_EQ(s.line, c.shown) << c.line;
+    EXPECT_EQ(s.caret, c.caret) << c.line;
+  }
+}
+
+TEST(ShowSource, LongLineIsCutToAWindowAroundTheCaret) {
+  const std::string ellipsis = "\xE2\x80\xA6";
+  // A 5 MB number field: the window starts at the field and ends with an ellipsis.
+  const std::string huge = "segnale, " + std::string(5'000'000, '7');
+  ShownSource s = show_source(huge, 10);
+  EXPECT_EQ(s.line, "segnale, " + std::string(111, '7') + ellipsis);
+  EXPECT_EQ(s.caret, "         ^" + std::string(110, '~'));
+
+  // A caret deep inside: 40 columns before it, the rest after, both ends cut.
+  const std::string line = std::string(1000, 'a') + ",b," + std::string(1000, 'c');
+  s = show_source(line, 1002);
+  EXPECT_EQ(s.line, ellipsis + std::string(39, 'a') + ",b," + std::string(78, 'c') + ellipsis);
+  EXPECT_EQ(s.caret, std::string(41, ' ') + "^");
+
+  // Near the end of a long line the unused room goes to the left.
+  s = show_source(line, 2003);
+  EXPECT_EQ(s.line, ellipsis + std::string(120, 'c'));
+  EXPECT_EQ(s.caret, std::string(120, ' ') + "^");
+}
+
+TEST(ShowSource, WindowCountsEscapedBytesAtTheirWidth) {
+  const std::string noise(1000, '\x01');
+  const ShownSource s = show_source(noise, 1);
+  std::string expected;
+  for (int i = 0; i < 30; ++i) expected += "\\x01";
+  EXPECT_EQ(s.line, expected + "\xE2\x80\xA6");
+  EXPECT_EQ(s.caret, "^" + std::string(119, '~'));
+}
+
+TEST(QuoteField, FieldIsQuotedEscapedAndCut) {
+  EXPECT_EQ(quote_field("ventimila"), "'ventimila'");
+  EXPECT_EQ(quote_field("\tx\x1b"), "'\\x09x\\x1b'");
+  EXPECT_EQ(quote_field("CITT\xC0"), "'CITT\xC3\x80'");
+  EXPECT_EQ(quote_field(std::string(5'000'000, '9')), "'" + std::string(40, '9') + "\xE2\x80\xA6'");
+}
+
+TEST(Printable, ControlCharactersOfFileNamesAreEscaped) {
+  EXPECT_EQ(printable("a\x1b[31mb.txt"), "a\\x1b[31mb.txt");
+  EXPECT_EQ(printable("citt\xC3\xA0.txt"), "citt\xC3\xA0.txt");
+  EXPECT_EQ(printable("x\xC2\x9B"
+                      "1m"),
+            "x\\xc2\\x9b1m");  // U+009B, the one-byte CSI
+}
+
+TEST(NearestWord, SuggestsTheKeywordWithinAFewEdits) {
+  constexpr std::string_view keywords[] = {"stazione", "segnale", "sabbia", "rallentamento"};
+  EXPECT_EQ(nearest_word("stazone", keywords), "stazione");
+  EXPECT_EQ(nearest_word("segnal", keywords), "segnale");
+  EXPECT_EQ(nearest_word("SEGNALE", keywords), "segnale");
+  EXPECT_EQ(nearest_word("rallentamneto", keywords), "rallentamento");
+  EXPECT_EQ(nearest_word("orologgio", keywords), "");
+  EXPECT_EQ(nearest_word("xyz", keywords), "");
+}
+
+TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
+  const std::string line = "[generale]\r\nlunghezza percorso,    20000\r\n";
+  const std::string train = "[generale]\r\nsegnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\r\n";
+  const DiagnosticPrinter printer("L.txt", line, "T.txt", train);
+  Diagnostic d{
+      Severity::warning,
+      SourcePlace{Description::train, 2, 12},
+      "beyond",
+      "beyond-line",
+      {Diagnostic{Severity::note, SourcePlace{Description::line, 2, 24}, "the length, read here", "", {}}}};
+  EXPECT_EQ(printer.format(d),
+            "T.txt:2:12: warning: beyond [-Wbeyond-line]\n"
+            "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
+            "           ^~~~~\n"
+            "note: the length, read here: L.txt:2:24\n"
+            "lunghezza percorso,    20000\n"
+            "                       ^~~~~\n");
+  EXPECT_EQ(printer.format(d, true).substr(0, 42), "T.txt:2:12: error: beyond [-Werror,-Wbeyon");
+  // A file as a whole, and a description that is not there: no source line.
+  const DiagnosticPrinter bare("L.txt", std::nullopt, "T\x1b.txt", std::nullopt);
+  EXPECT_EQ(
+      bare.format(Diagnostic{Severity::error, SourcePlace{Description::train, 3, 1}, "fault 8", "", {}}),
+      "T\\x1b.txt:3:1: error: fault 8\n");
+}
+
+TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
+  const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section", "not-a-number",
+                                               "run-on-record",   "extra-fields",    "rounded-position",
+                                               "line-length",     "beyond-line",     "tab-separator",
+                                               "utf8-input",      "conflict"};
+  std::set<std::string_view> names;
+  for (const WarningKind& w : all_warnings()) {
+    EXPECT_TRUE(names.insert(w.name).second) << w.name;
+    EXPECT_FALSE(w.meaning.empty()) << w.name;
+    EXPECT_TRUE(is_warning_name(w.name));
+  }
+  EXPECT_EQ(names, expected);
+  EXPECT_FALSE(is_warning_name("error"));
+}
+
+TEST(Utf8InputWarning, ValidUtf8WithNonAsciiIsNamedAtItsFirstCharacter) {
+  const auto w = utf8_input_warning(Description::train, "[generale]\r\nstazione, 0, CITT\xC3\x80\r\n");
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->place, (SourcePlace{Description::train, 2, 18}));
+  EXPECT_EQ(w->message,
+            "the file is valid UTF-8, read as Windows-1252: '\xC3\x80' reads as '\xC3\x83\xE2\x82\xAC'; give "
+            "--input-encoding utf-8 to read it as UTF-8");
+  EXPECT_FALSE(utf8_input_warning(Description::line, "plain ASCII\r\n"));
+  EXPECT_FALSE(utf8_input_warning(Description::line, "CITT\xC0\r\n"));  // Windows-1252, not UTF-8
+}
+
+}  // namespace
+}  // namespace compactor

@@ -1,0 +1,101 @@
+#include "compiler/route_plot.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <utility>
+
+namespace compactor {
+
+namespace {
+
+std::string outside(int64_t metre, int32_t points) {
+  return "plot point " + std::to_string(metre) + " outside 0.." + std::to_string(static_cast<int64_t>(points) - 1);
+}
+
+}  // namespace
+
+RoutePlot::RoutePlot(int32_t points) : points_(points) {
+  if (points < 0) throw IndexFault("a route plot of " + std::to_string(points) + " points");
+}
+
+RoutePlot RoutePlot::from_values(std::vector<PlotValue> values) {
+  if (values.size() % 2 != 0) throw std::invalid_argument("a route plot needs as many y values as x values");
+  if (values.size() / 2 > static_cast<size_t>(INT_MAX)) throw std::length_error("a route plot too long");
+  RoutePlot p(static_cast<int32_t>(values.size() / 2));
+  p.from_file_ = true;
+  p.stored_ = std::move(values);
+  return p;
+}
+
+void RoutePlot::set_origin() {
+  // (0, 0) then (0, 1), point by point, as the compiler has always set them.
+  origin_ = std::min(points_, 1);
+  if (points_ < 2) throw IndexFault(outside(1, points_));
+  origin_ = 2;
+  next_ = 2;
+  runs_.clear();
+  last_ = PlotState{0.0, 0.0, 0.0, 1.0};
+}
+
+void RoutePlot::extend_straight(int64_t end) { extend(end, false, 0.0); }
+
+void RoutePlot::extend_curved(int64_t end, double curvature) { extend(end, true, curvature); }
+
+void RoutePlot::extend(int64_t end, bool curved, double curvature) {
+  if (origin_ < 2 || from_file_) throw IndexFault("the route plot is extended before its first two points");
+  if (end <= next_) return;
+  const int32_t stop = static_cast<int32_t>(std::min<int64_t>(end, points_));
+  if (stop > next_) {
+    PlotRun* last = runs_.empty() ? nullptr : &runs_.back();
+    // A run that goes on with the same recurrence is one run.
+    if (last && last->end == next_ && last->curved == curved &&
+        (!curved || std::bit_cast<uint64_t>(last->curvature) == std::bit_cast<uint64_t>(curvature))) {
+      last->end = stop;
+    } else {
+      runs_.push_back(PlotRun{next_, stop, curved, curvature, last_});
+    }
+    const int32_t n = stop - next_;
+    if (curved)
+      for (int32_t k = 0; k < n; ++k) last_.step_curved(curvature);
+    else
+      for (int32_t k = 0; k < n; ++k) last_.step_straight();
+    next_ = stop;
+  }
+  if (end > points_) throw IndexFault(outside(points_, points_));
+}
+
+PlotValue RoutePlot::at(int64_t metre, int axis) const {
+  if (metre < 0 || metre >= points_ || axis < 0 || axis > 1) throw IndexFault(outside(metre, points_));
+  if (from_file_) return stored_[static_cast<size_t>(metre + axis * static_cast<int64_t>(points_))];
+  if (metre < origin_) return int16_t(axis == 1 && metre == 1 ? 1 : 0);
+  if (metre >= next_) return std::monostate{};
+  // The run holding the metre: the last one that starts at or before it.
+  const auto it = std::upper_bound(runs_.begin(), runs_.end(), metre,
+                                   [](int64_t m, const PlotRun& r) { return m < r.first; });
+  const PlotRun& run = *(it - 1);
+  PlotState s = run.before;
+  for (int64_t c = run.first; c <= metre; ++c) run.step(s);
+  return axis == 0 ? s.x1 : s.y1;
+}
+
+std::vector<PlotValue> RoutePlot::values() const {
+  if (from_file_) return stored_;
+  std::vector<PlotValue> out(2 * static_cast<size_t>(points_));
+  const size_t n = static_cast<size_t>(points_);
+  for (int32_t m = 0; m < origin_; ++m) {
+    out[static_cast<size_t>(m)] = int16_t{0};
+    out[n + static_cast<size_t>(m)] = int16_t(m);
+  }
+  for (const PlotRun& run : runs_) {
+    PlotState s = run.before;
+    for (int32_t c = run.first; c < run.end; ++c) {
+      run.step(s);
+      out[static_cast<size_t>(c)] = s.x1;
+      out[n + static_cast<size_t>(c)] = s.y1;
+    }
+  }
+  return out;
+}
+
+}  // namespace compactor

@@ -1,0 +1,33 @@
+#pragma once
+// The warnings of a compile: each has a name (turned off with -Wno-<name>) and a
+// one-line meaning. A warning never changes a compiled byte.
+
+#include <span>
+#include <string_view>
+
+namespace compactor {
+
+inline constexpr std::string_view kWarnUnknownKeyword = "unknown-keyword";
+inline constexpr std::string_view kWarnUnknownSection = "unknown-section";
+inline constexpr std::string_view kWarnNotANumber = "not-a-number";
+inline constexpr std::string_view kWarnRunOnRecord = "run-on-record";
+inline constexpr std::string_view kWarnExtraFields = "extra-fields";
+inline constexpr std::string_view kWarnRoundedPosition = "rounded-position";
+inline constexpr std::string_view kWarnLineLength = "line-length";
+inline constexpr std::string_view kWarnBeyondLine = "beyond-line";
+inline constexpr std::string_view kWarnTabSeparator = "tab-separator";
+inline constexpr std::string_view kWarnUtf8Input = "utf8-input";
+inline constexpr std::string_view kWarnConflict = "conflict";
+
+struct WarningKind {
+  std::string_view name;
+  std::string_view meaning;
+};
+
+// Every warning, in the order above.
+std::span<const WarningKind> all_warnings();
+
+// True for a name of all_warnings().
+bool is_warning_name(std::string_view name);
+
+}  // namespace compactor

@@ -1,0 +1,149 @@
+#include "sources/pack_text.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+
+#include "sources/cp1252.h"
+#include "sources/text_writer.h"
+
+namespace compactor {
+namespace {
+
+std::string code_point_name(char32_t cp) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+  return buf;
+}
+
+// The UTF-8 sequence at s[i]: its length and code point, or length 0 when the bytes
+// there are not UTF-8 (overlong forms and surrogates included).
+size_t utf8_sequence(std::string_view s, size_t i, char32_t& cp) {
+  const auto b0 = static_cast<uint8_t>(s[i]);
+  size_t extra = 0;
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = b0 & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + extra >= s.size()) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto b = static_cast<uint8_t>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return extra + 1;
+}
+
+// One line of a UTF-8 text: checked character by character, kept as it stands.
+void check_utf8_line(std::string_view line, int number, std::vector<TextProblem>& problems) {
+  int column = 1;
+  for (size_t i = 0; i < line.size(); ++column) {
+    char32_t cp = 0;
+    const size_t n = utf8_sequence(line, i, cp);
+    if (n == 0) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned>(static_cast<uint8_t>(line[i])));
+      problems.push_back(
+          {number, column,
+           std::string("the byte ") + buf + " is not UTF-8 (is the pack's encoding windows-1252?)"});
+      ++i;
+      continue;
+    }
+    if (cp < 0x20 && cp != '\t') {
+      problems.push_back({number, column, "control character " + code_point_name(cp)});
+    } else if (n > 1 && !is_cp1252_encodable(line.substr(i, n))) {
+      problems.push_back(
+          {number, column, "the character " + code_point_name(cp) + " has no Windows-1252 byte"});
+    }
+    i += n;
+  }
+}
+
+void check_cp1252_line(std::string_view line, int number, std::vector<TextProblem>& problems) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    const auto b = static_cast<uint8_t>(line[i]);
+    if (b < 0x20 && b != '\t')
+      problems.push_back({number, static_cast<int>(i) + 1, "control character " + code_point_name(b)});
+  }
+}
+
+}  // namespace
+
+std::optional<TextEncoding> encoding_named(std::string_view name) {
+  if (name == "utf-8") return TextEncoding::utf8;
+  if (name == "windows-1252") return TextEncoding::windows1252;
+  return std::nullopt;
+}
+
+std::string_view encoding_name(TextEncoding encoding) {
+  return encoding == TextEncoding::utf8 ? "utf-8" : "windows-1252";
+}
+
+DecodedText decode_pack_text(std::string_view bytes, TextEncoding encoding) {
+  DecodedText out;
+  if (encoding == TextEncoding::utf8 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  size_t start = 0;
+  int number = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    if (end < bytes.size() && line.ends_with('\r')) line.remove_suffix(1);
+    ++number;
+    if (encoding == TextEncoding::utf8) {
+      check_utf8_line(line, number, out.problems);
+      out.lines.emplace_back(line);
+    } else {
+      check_cp1252_line(line, number, out.problems);
+      out.lines.push_back(cp1252_to_utf8(line));
+    }
+    if (out.lines.back() == kEndOfText)
+      out.problems.push_back({number, 1,
+                              "the line is the writer's end-of-text marker \"" + std::string(kEndOfText) +
+                                  "\"; the text would end here"});
+    start = next;
+  }
+  constexpr size_t kMostLines = kLineTableSize - 1;
+  if (out.lines.size() > kMostLines)
+    out.problems.push_back({static_cast<int>(kMostLines) + 1, 1,
+                            "the text has " + std::to_string(out.lines.size()) +
+                                " lines; the fixed-text writer's line table holds " +
+                                std::to_string(kMostLines)});
+  return out;
+}
+
+PackTexts::Lines::Lines(std::string_view file, std::string_view bytes, TextEncoding encoding) {
+  DecodedText text = decode_pack_text(bytes, encoding);
+  if (!text.problems.empty()) {
+    const TextProblem& p = text.problems.front();
+    throw std::invalid_argument(std::string(file) + ":" + std::to_string(p.line) + ":" +
+                                std::to_string(p.column) + ": " + p.message);
+  }
+  lines = std::move(text.lines);
+  views.assign(lines.begin(), lines.end());
+}
+
+PackTexts::PackTexts(const PackBytes& bytes)
+    : line_name_(bytes.line_name),
+      train_number_(bytes.train_number),
+      line_(kPackLine, bytes.line, bytes.encoding),
+      train_(kPackTrain, bytes.train, bytes.encoding),
+      notes_(kPackNotes, bytes.notes, bytes.encoding),
+      form_(kPackForm, bytes.form, bytes.encoding),
+      card_(kPackCard, bytes.card, bytes.encoding) {}
+
+}  // namespace compactor

@@ -1,0 +1,57 @@
+#pragma once
+// A scenario pack read from its folder: the manifest scenario.json, the descriptions
+// rendered as the program writes them, and the check a build runs before it makes the
+// pack's program.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sources/pack_text.h"
+#include "tools/scenario_compile/compile_pair.h"
+
+namespace compactor {
+
+struct PackManifest {
+  std::string line_name;
+  std::string train_number;
+  TextEncoding encoding = TextEncoding::utf8;
+  std::vector<std::string> accepted_warnings;
+};
+
+// The names of the compiler's warnings, as -W<name> and accepted_warnings use them.
+const std::vector<std::string_view>& known_warning_names();
+
+// Reads <folder>/scenario.json. Every problem goes to diagnostics as
+// "FILE:LINE:COL: error: ..." (one a line); nullopt when there was one.
+std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics);
+
+// One text file of the pack decoded into its lines, or nullopt with its problems in diagnostics.
+std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
+                                          TextEncoding encoding, std::string& diagnostics);
+
+// A description of the pack as the program writes it before compiling it: every line
+// in Windows-1252 with CR LF. So scenario-compile --pack compiles the very bytes the
+// pack's program will.
+std::string rendered_description(const DecodedText& text);
+
+// Fills the request from the pack: its identity, and its two descriptions rendered as the
+// program writes them, named by their paths in the pack. false, with the problems in
+// diagnostics, when the manifest or a description cannot be used.
+bool pack_request(const std::filesystem::path& folder, CompileRequest& request, std::string& diagnostics);
+
+struct PackCheck {
+  int problems = 0;
+  std::string diagnostics;  // empty when the pack is sound
+};
+
+// Everything a build refuses: a manifest that is not sound or names the scenario with
+// a name scenario-compile refuses; a text with a character without a Windows-1252 byte,
+// or longer than the fixed-text writer's line table; a compiler fault or a taken
+// reserved place; a warning that scenario.json does not accept. The compiled files go
+// to out_dir.
+PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem::path& out_dir);
+
+}  // namespace compactor
