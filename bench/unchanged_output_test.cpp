@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
       const size_t at = input.find("\n@@@@\n");
       const std::string train = at == std::string::npos ? std::string() : input.substr(at + 6);
       compactor::Fnv1a f;
-      std::printf("%s %016llx\n", path.filename().c_str(),
+      std::printf("%s %016llx\n", path.filename().string().c_str(),
                   static_cast<unsigned long long>(compactor::written_checksum(f, input.substr(0, at), train, "L", "1")));
     }
     return 0;

@@ -2,11 +2,12 @@
 // with scenario-inspect: it compiles with no fault and no warning, --check passes, and
 // the decoded model holds the figures the example's descriptions and README give.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
+
+#include "testing/process.h"
+#include "testing/temp_folder.h"
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -19,31 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = compactor::testing::ProcessResult;
+using compactor::testing::read_file;
 
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string shell_quoted(const std::string& s) { return "'" + s + "'"; }
-
-Outcome run_in(const fs::path& dir, const std::string& command) {
-  const fs::path out = dir / ".out", err = dir / ".err";
-  const std::string line = "cd " + shell_quoted(dir.string()) + " && " + command + " >" +
-                           shell_quoted(out.string()) + " 2>" + shell_quoted(err.string());
-  const int raw = std::system(line.c_str());
-  Outcome r;
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = read_file(out);
-  r.err = read_file(err);
-  return r;
+Outcome run_in(const fs::path& dir, const std::vector<std::string>& argv) {
+  return compactor::testing::run_process(argv, dir);
 }
 
 // What an example's compiled model must hold.
@@ -105,29 +86,23 @@ void PrintTo(const Figures& f, std::ostream* os) { *os << f.folder; }
 class Example : public ::testing::TestWithParam<Figures> {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("example_" + std::string(GetParam().folder) + "_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
+    dir_ = folder_.path();
     pack_ = fs::path(EXAMPLES_DIR) / GetParam().folder;
     identity_ = Json::parse(read_file(pack_ / "scenario.json"));
     line_ = identity_["line_name"].get<std::string>();
     train_ = identity_["train_number"].get<std::string>();
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   Outcome compile() {
-    return run_in(dir_, shell_quoted(COMPILE_PROGRAM) + " --line-name " + shell_quoted(line_) +
-                            " --train-number " + shell_quoted(train_) + " --out . " +
-                            shell_quoted((pack_ / "line.txt").string()) + " " +
-                            shell_quoted((pack_ / "train.txt").string()));
+    return run_in(dir_, {COMPILE_PROGRAM, "--line-name", line_, "--train-number", train_, "--out", ".",
+                         (pack_ / "line.txt").string(), (pack_ / "train.txt").string()});
   }
   Outcome inspect(const std::string& option) {
-    const std::string files = shell_quoted(line_ + "_" + train_ + ".dat") + " " +
-                              shell_quoted(line_ + "_" + train_ + ".sim") + " " +
-                              shell_quoted(line_ + "_linea.dat");
-    return run_in(dir_, shell_quoted(INSPECT_PROGRAM) + " " + option + " " + files);
+    return run_in(dir_, {INSPECT_PROGRAM, option, line_ + "_" + train_ + ".dat", line_ + "_" + train_ + ".sim",
+                         line_ + "_linea.dat"});
   }
 
+  compactor::testing::TempFolder folder_{"example"};
   fs::path dir_, pack_;
   Json identity_;
   std::string line_, train_;
@@ -221,19 +196,18 @@ std::string doc_block(const std::string& page, const std::string& heading) {
 }
 
 TEST(DocsExample, TheMinimalPairOfTheDocsCompilesWithNoWarning) {
-  const fs::path dir = fs::temp_directory_path() / ("docs_example_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const compactor::testing::TempFolder folder("docs-example");
+  const fs::path dir = folder.path();
   const std::string line = doc_block("line-description.md", "A minimal line");
   const std::string train = doc_block("train-description.md", "A minimal train");
   ASSERT_NE(line.find("[generale]"), std::string::npos);
   ASSERT_NE(train.find("[generale]"), std::string::npos);
   std::ofstream(dir / "line.txt", std::ios::binary) << line;
   std::ofstream(dir / "train.txt", std::ios::binary) << train;
-  const Outcome r = run_in(
-      dir, shell_quoted(COMPILE_PROGRAM) + " --line-name Minima --train-number 1 --out . line.txt train.txt");
+  const Outcome r = run_in(dir, {COMPILE_PROGRAM, "--line-name", "Minima", "--train-number", "1", "--out", ".",
+                                 "line.txt", "train.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
-  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, Example, ::testing::ValuesIn(kExamples),

@@ -2,6 +2,7 @@
 # Installs the Debian packages the project needs, when they are missing. This is the one
 # list of them, by what needs them:
 #   scripts/install-deps.sh build   what configuring and building the program needs
+#   scripts/install-deps.sh windows that and the Windows cross build
 #   scripts/install-deps.sh         everything: the build, the tests and the benchmarks
 # Works as root, and as a user who may use sudo.
 set -euo pipefail
@@ -19,14 +20,18 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
   time
-  g++-mingw-w64-x86-64-posix wine64 googletest
+)
+# The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix googletest wine64
 )
 
 case "${1:-all}" in
   build) packages=("${build_packages[@]}") ;;
-  all) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
-  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}"; exit 0 ;;
-  *) echo "usage: $0 [build|all|list]" >&2; exit 2 ;;
+  windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
+  all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}"; exit 0 ;;
+  *) echo "usage: $0 [build|windows|all|list]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
       "Compiles a line description and a train description into the scenario's compiled files,\n"
       "with the same engine as the program, and reports every fault with its file, line and column.",
       "scenario-compile"};
+  // A path such as /tmp/x is a file, not a Windows-style option, on every system.
+  app.allow_windows_style_options(false);
   std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +

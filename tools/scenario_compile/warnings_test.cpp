@@ -1,9 +1,10 @@
 // The mistakes an author is likely to make, each with the exact diagnostics it gives.
 // A small pair of descriptions that compiles cleanly is changed one line at a time.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
+
+#include "testing/temp_folder.h"
 #include <fstream>
 #include <sstream>
 
@@ -45,13 +46,10 @@ const std::vector<std::string> kTrain = {
 class AuthorMistake : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (fs::temp_directory_path() / "warnings-test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    dir = templ;
+    dir = folder_.path();
     line = kLine;
     train = kTrain;
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // Compiles line.txt and train.txt (written raw, CR LF); the folder is left out of the names.
   CompileReport compile(const std::function<void(CompileRequest&)>& adjust = {}) {
@@ -75,6 +73,7 @@ class AuthorMistake : public ::testing::Test {
     for (const std::string& l : lines) out << l << "\r\n";
   }
 
+  testing::TempFolder folder_{"warnings-test"};
   fs::path dir;
   std::vector<std::string> line;
   std::vector<std::string> train;

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
       "manifest, the encoding of every text, the line tables, and the descriptions compiled with\n"
       "every warning that scenario.json does not accept counted as a problem.",
       "scenario-pack-check"};
+  // A path such as /tmp/x is a file, not a Windows-style option, on every system.
+  app.allow_windows_style_options(false);
   app.footer("Exit status: 0 the pack is sound; 1 it is not; 2 wrong use.");
   app.add_option("--out", out_dir, "keep the compiled files in this folder (by default they are not kept)");
   app.add_option("PACK", folder, "the pack's folder")->required();

@@ -71,6 +71,8 @@ int run(int argc, char** argv) {
       "the slot table.\nExit status: 0 done, 1 --check found something wrong, 2 a file is missing or "
       "damaged, or the command line is wrong.",
       "scenario-inspect"};
+  // A path such as /tmp/x is a file, not a Windows-style option, on every system.
+  app.allow_windows_style_options(false);
   std::vector<std::string> files;
   std::string range_text;
   std::string svg_file;
