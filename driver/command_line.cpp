@@ -54,6 +54,8 @@ int run_program_with_args(int argc, char** argv, const Scenario& scenario) {
       argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).stem().string() : "";
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
   const CommandLine cl = read_command_line(program.empty() ? "program" : program, args, scenario);
+  // The texts end their lines with \n alone on every system, as the tools' do.
+  if (cl.action != CommandLine::Action::build) use_binary_standard_streams();
   switch (cl.action) {
     case CommandLine::Action::build:
       return run_program(scenario);

@@ -341,7 +341,9 @@ TEST_F(ScenarioCompile, UnreadableDescriptionOrOutputOverAnInputIsAFileError) {
   ProcessResult r =
       run_tool(work.path(), {"--line-name", "L", "--train-number", "7", "--json", "adir", "train.txt"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "adir: error: cannot read: Is a directory\n1 error; nothing written\n");
+  // The system's own reason (Linux: "Is a directory") stands between the two pinned parts.
+  EXPECT_EQ(r.err.rfind("adir: error: cannot ", 0), 0u) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\n1 error; nothing written\n")) << r.err;
   EXPECT_EQ(json_of(r)["file_error"]["file"], "adir");
 
   // The description itself bears the name of an output: refused, left as it was.
@@ -349,7 +351,8 @@ TEST_F(ScenarioCompile, UnreadableDescriptionOrOutputOverAnInputIsAFileError) {
   const std::string before = slurp(work / "L_7.sim");
   r = run_tool(work.path(), {"--line-name", "L", "--train-number", "7", "L_7.sim", "train.txt"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("./L_7.sim: error: the output would replace the description L_7.sim\n"),
+  EXPECT_NE(r.err.find((fs::path(".") / "L_7.sim").string() +
+                       ": error: the output would replace the description L_7.sim\n"),
             std::string::npos)
       << r.err;
   EXPECT_EQ(slurp(work / "L_7.sim"), before);
@@ -365,10 +368,12 @@ TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
   fs::create_directories(out() / kSlots);
   r = compile({"--json"});
   EXPECT_EQ(r.status, 2) << r.err;
-  EXPECT_EQ(r.err, "out/" + kSlots + ": error: cannot replace: Is a directory\n1 error; 1 file written\n");
+  const std::string slots = (fs::path("out") / kSlots).string();
+  EXPECT_EQ(r.err.rfind(slots + ": error: cannot replace: ", 0), 0u) << r.err;
+  EXPECT_TRUE(r.err.ends_with("\n1 error; 1 file written\n")) << r.err;
   const json j = json_of(r);
   EXPECT_EQ(j["files"], json{kPlot});
-  EXPECT_EQ(j["file_error"]["file"], "out/" + kSlots);
+  EXPECT_EQ(j["file_error"]["file"], slots);
   EXPECT_FALSE(fs::exists(out() / kSections));
 }
 

@@ -63,7 +63,7 @@ class AuthorMistake : public ::testing::Test {
     request.out_dir = dir / "out";
     if (adjust) adjust(request);
     CompileReport report = compile_pair(request);
-    const std::string prefix = dir.string() + "/";
+    const std::string prefix = (dir / "").string();  // the folder with its separator, on every system
     for (size_t at; (at = report.diagnostics.find(prefix)) != std::string::npos;)
       report.diagnostics.erase(at, prefix.size());
     return report;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <system_error>
 
+#include "platform/env.h"
 #include "tools/scenario_pack/pack.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
       "scenario-pack-check"};
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
+  use_binary_standard_streams();
   app.footer("Exit status: 0 the pack is sound; 1 it is not; 2 wrong use.");
   app.add_option("--out", out_dir, "keep the compiled files in this folder (by default they are not kept)");
   app.add_option("PACK", folder, "the pack's folder")->required();
