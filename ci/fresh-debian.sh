@@ -8,7 +8,10 @@
 # it with ../shared beside the clone (uncommitted changes to tracked files go along), and
 # runs in a chroot:
 #   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
-#   - scripts/test.sh as root.
+#   - scripts/test.sh as root;
+#   - scripts/build-windows.sh as that user; the three .exe files must then be in build-windows/;
+#   - ctest --preset windows as root: the Windows suite under Wine, with the byte identity of
+#     the Windows programs' files against the Linux build's.
 # The root is new each time and removed at the end; nothing is cached between runs. Needs
 # root (mmdebstrap, chroot, mounts) and the network to Debian's package mirror.
 set -euo pipefail
@@ -93,5 +96,12 @@ done
 echo "the six files are in build/"
 
 step "scripts/test.sh (as root)" in_root bash -c 'cd /work/main && scripts/test.sh'
+
+step "scripts/build-windows.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-windows.sh'
+for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe; do
+  [ -s "$root/work/main/build-windows/$f" ] || { echo "fresh-debian: build-windows/$f is missing" >&2; exit 1; }
+done
+# The Windows suite under Wine, with the byte identity against the Linux build of test.sh.
+step "ctest --preset windows (as root, under Wine)" in_root bash -c 'cd /work/main && ctest --preset windows'
 
 echo "fresh-debian: passed in $(($(date +%s) - started)) s"
