@@ -87,11 +87,15 @@ function(add_scenario_program target)
     COMMENT "Checking the scenario pack ${pack}"
     VERBATIM)
   scenario_pack_source(${pack} program_pack ${work}/program_pack.cpp CHECKED_BY ${stamp})
+  # One target runs the check and the embedding; every target that compiles the generated
+  # source depends on it, so that two of them never run the check at once.
+  add_custom_target(${target}_pack DEPENDS ${stamp} ${work}/program_pack.cpp)
 
   # WIN32: on Windows a GUI-subsystem program, so that no console opens when a driver starts it.
   add_executable(${target} WIN32 ${PROJECT_SOURCE_DIR}/driver/main.cpp ${PROJECT_SOURCE_DIR}/driver/program_scenario.cpp
                            ${work}/program_pack.cpp)
   target_link_libraries(${target} PRIVATE compactor_driver)
+  add_dependencies(${target} ${target}_pack)
   # The program writes its files beside itself.
   set_target_properties(${target} PROPERTIES OUTPUT_NAME "${ARG_OUTPUT_NAME}"
                                              RUNTIME_OUTPUT_DIRECTORY "${ARG_OUTPUT_DIRECTORY}")
