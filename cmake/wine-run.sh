@@ -18,7 +18,9 @@ if [ -z "$wine" ]; then
   exit 127
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
+  # Made here, not by Wine: Wine refuses to make a prefix in a folder its user does not own
+  # (/tmp, for anyone but root).
+  mkdir -p "$WINEPREFIX"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
