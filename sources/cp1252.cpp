@@ -3,6 +3,35 @@
 #include <cstdint>
 
 namespace compactor {
+
+size_t utf8_sequence(std::string_view s, size_t i, char32_t& cp) {
+  const auto b0 = static_cast<uint8_t>(s[i]);
+  size_t extra = 0;
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = b0 & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + extra >= s.size()) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto b = static_cast<uint8_t>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return extra + 1;
+}
 namespace {
 
 // Code points of the bytes 0x80 to 0x9F; 0 marks a byte with no character.
@@ -38,35 +67,15 @@ void append_utf8(std::string& out, char32_t cp) {
 
 // Decodes one UTF-8 sequence at s[i]; returns the code point and advances i. Throws on malformed input.
 char32_t next_code_point(std::string_view s, size_t& i) {
-  const auto b0 = static_cast<uint8_t>(s[i]);
-  int extra = 0;
   char32_t cp = 0;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    throw EncodingError("malformed UTF-8 at byte " + std::to_string(i));
+  const size_t n = utf8_sequence(s, i, cp);
+  if (n == 0) {
+    const auto b0 = static_cast<uint8_t>(s[i]);
+    const size_t extra = (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2 : (b0 & 0xF8) == 0xF0 ? 3 : 0;
+    throw EncodingError((extra > 0 && i + extra >= s.size() ? "truncated" : "malformed") +
+                        std::string(" UTF-8 at byte ") + std::to_string(i));
   }
-  if (i + static_cast<size_t>(extra) >= s.size())
-    throw EncodingError("truncated UTF-8 at byte " + std::to_string(i));
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<uint8_t>(s[i + static_cast<size_t>(k)]);
-    if ((b & 0xC0) != 0x80) throw EncodingError("malformed UTF-8 at byte " + std::to_string(i));
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  const char32_t min_for_length[4] = {0, 0x80, 0x800, 0x10000};
-  if (cp < min_for_length[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    throw EncodingError("malformed UTF-8 at byte " + std::to_string(i));
-  i += static_cast<size_t>(extra) + 1;
+  i += n;
   return cp;
 }
 

@@ -2,6 +2,7 @@
 // Windows-1252: the one code page of every text the system writes. Sources keep
 // their texts in UTF-8 and encode them on the way out.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,6 +24,10 @@ bool is_cp1252_encodable(std::string_view utf8);
 
 // True when the bytes are well-formed UTF-8.
 bool is_valid_utf8(std::string_view bytes);
+
+// The UTF-8 sequence at s[i]: its length and code point, or length 0 when the bytes there
+// are not UTF-8 (truncated, overlong forms and surrogates included).
+size_t utf8_sequence(std::string_view s, size_t i, char32_t& cp);
 
 // A character of a UTF-8 text that cannot be converted: malformed, or without a
 // Windows-1252 byte. offset and length are in bytes of the UTF-8 text.

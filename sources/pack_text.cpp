@@ -16,37 +16,6 @@ std::string code_point_name(char32_t cp) {
   return buf;
 }
 
-// The UTF-8 sequence at s[i]: its length and code point, or length 0 when the bytes
-// there are not UTF-8 (overlong forms and surrogates included).
-size_t utf8_sequence(std::string_view s, size_t i, char32_t& cp) {
-  const auto b0 = static_cast<uint8_t>(s[i]);
-  size_t extra = 0;
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + extra >= s.size()) return 0;
-  for (size_t k = 1; k <= extra; ++k) {
-    const auto b = static_cast<uint8_t>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kLeast[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return extra + 1;
-}
-
 // One line of a UTF-8 text: checked character by character, kept as it stands.
 void check_utf8_line(std::string_view line, int number, std::vector<TextProblem>& problems) {
   int column = 1;
