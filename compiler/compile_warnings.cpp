@@ -128,11 +128,10 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
 
 void CompileContext::check_record_layout(FieldReader& reader, const Field& keyword) {
   if (reader.record_fields() == 0) return;
-  const std::string name = record_name(keyword);
   if (const Field* later = reader.record_later_field()) {
     quiet_line = reader.last().line;
     warn(kWarnRunOnRecord, place_of(*later),
-         "the record " + name + " of line " + std::to_string(keyword.line) +
+         "the record " + record_name(keyword) + " of line " + std::to_string(keyword.line) +
              " runs on to this line: it reads " + std::to_string(reader.record_fields()) +
              " fields after its keyword, and its line has " +
              std::to_string(reader.record_fields_on_keyword_line()));
@@ -141,7 +140,7 @@ void CompileContext::check_record_layout(FieldReader& reader, const Field& keywo
   if (const int column = reader.rest_of_line_column(); column > 0) {
     quiet_line = reader.last().line;
     warn(kWarnExtraFields, SourcePlace{current, reader.last().line, column},
-         "fields left over after the record " + name + ", which reads " +
+         "fields left over after the record " + record_name(keyword) + ", which reads " +
              std::to_string(reader.record_fields()) + "; they are read as keywords");
   }
 }

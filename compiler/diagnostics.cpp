@@ -330,21 +330,32 @@ std::string nearest_word(std::string_view word, std::span<const std::string_view
   size_t best_distance = SIZE_MAX;
   std::vector<size_t> row;
   for (const std::string_view candidate : candidates) {
+    // A word is near when at most a quarter of the candidate's letters (at least one)
+    // differ. The distance is at least the difference in length, and never falls from
+    // one row to the next, so a long word of garbage costs no more than a short one.
+    const size_t allowed = std::max<size_t>(1, candidate.size() / 4);
+    const size_t apart = word.size() > candidate.size() ? word.size() - candidate.size()
+                                                        : candidate.size() - word.size();
+    if (apart > allowed || apart >= best_distance) continue;
     // Levenshtein distance, one row at a time.
     row.assign(candidate.size() + 1, 0);
     for (size_t j = 0; j <= candidate.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= word.size(); ++i) {
+    size_t row_least = 0;
+    for (size_t i = 1; i <= word.size() && row_least <= allowed; ++i) {
       size_t diagonal = row[0];
       row[0] = i;
+      row_least = i;
       for (size_t j = 1; j <= candidate.size(); ++j) {
         const size_t above = row[j];
         const size_t cost = lower(word[i - 1]) == lower(candidate[j - 1]) ? 0 : 1;
-        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + cost});
+        row[j] = std::min(std::min(row[j] + 1, row[j - 1] + 1), diagonal + cost);
+        row_least = std::min(row_least, row[j]);
         diagonal = above;
       }
     }
+    if (row_least > allowed) continue;
     const size_t distance = row[candidate.size()];
-    if (distance < best_distance && distance <= std::max<size_t>(1, candidate.size() / 4)) {
+    if (distance < best_distance && distance <= allowed) {
       best_distance = distance;
       best = std::string(candidate);
     }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "compiler/warnings.h"
 
@@ -87,6 +89,51 @@ TEST(NearestWord, SuggestsTheKeywordWithinAFewEdits) {
   EXPECT_EQ(nearest_word("rallentamneto", keywords), "rallentamento");
   EXPECT_EQ(nearest_word("orologgio", keywords), "");
   EXPECT_EQ(nearest_word("xyz", keywords), "");
+}
+
+// The plain distance, every cell computed, to hold the pruned search to.
+size_t full_distance(std::string_view a, std::string_view b) {
+  auto lower = [](char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch); };
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
+    for (size_t j = 1; j <= b.size(); ++j)
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1)});
+  return d[a.size()][b.size()];
+}
+
+TEST(NearestWord, PruningNeverChangesTheSuggestion) {
+  constexpr std::string_view keywords[] = {"stazione", "segnale", "sabbia", "rallentamento", "curva",
+                                           "fine rallentamento", "ab", "inizio"};
+  // Every word within two edits of a keyword, and words of every length, against the
+  // first nearest candidate found by the full table.
+  std::vector<std::string> words{"", "a", "x", "stazionestazione", std::string(300, 's'), "CURVA", "cruva"};
+  for (std::string_view k : keywords) {
+    for (size_t i = 0; i < k.size(); ++i) {
+      std::string dropped(k);
+      dropped.erase(i, 1);
+      words.push_back(dropped);
+      std::string changed(k);
+      changed[i] = 'q';
+      words.push_back(changed);
+      words.push_back(changed + "zz");
+      words.push_back("z" + dropped);
+    }
+  }
+  for (const std::string& w : words) {
+    std::string expected;
+    size_t best = SIZE_MAX;
+    for (std::string_view k : keywords) {
+      const size_t d = full_distance(w, k);
+      if (d < best && d <= std::max<size_t>(1, k.size() / 4)) {
+        best = d;
+        expected = std::string(k);
+      }
+    }
+    EXPECT_EQ(nearest_word(w, keywords), expected) << w;
+  }
 }
 
 TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
