@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "output/compiled_format.h"
 
@@ -78,12 +79,31 @@ std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots) {
   return out;
 }
 
-RoutePlotSource::RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes)
-    : plot_(plot), buffer_bytes_(std::max<size_t>(buffer_bytes, 10)), buffer_(new char[buffer_bytes_]) {}
-
 namespace {
 
 constexpr size_t kLargestValue = 10;  // tag and a double
+
+// The bytes of a compiled plot's file: per axis, 4 for each origin point (tag and
+// integer), 10 for each computed one, 2 for each empty one.
+uint64_t compiled_plot_bytes(const RoutePlot& plot) {
+  const uint64_t origin = static_cast<uint64_t>(plot.origin_points());
+  const uint64_t computed = plot.origin_points() == 2 ? static_cast<uint64_t>(plot.next()) - origin : 0;
+  const uint64_t empty = static_cast<uint64_t>(plot.points()) - origin - computed;
+  return 2 * (4 * origin + kLargestValue * computed + 2 * empty);
+}
+
+// No bigger than the file: the plot of a short line needs no quarter-megabyte buffer.
+size_t buffer_for(const RoutePlot& plot, size_t wanted) {
+  if (!plot.from_file()) wanted = static_cast<size_t>(std::min<uint64_t>(wanted, compiled_plot_bytes(plot)));
+  return std::max(wanted, kLargestValue);
+}
+
+}  // namespace
+
+RoutePlotSource::RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes)
+    : plot_(plot), buffer_bytes_(buffer_for(plot, buffer_bytes)), buffer_(new char[buffer_bytes_]) {}
+
+namespace {
 
 // The values of the route plot go out as whole words: the plot of a long line is two
 // million of them.
@@ -103,17 +123,106 @@ char* put_value(char* out, const PlotValue& v) {
   return put_u16(out, format::kTagEmpty);
 }
 
-// n metres of one run on one axis; the state moves on with them.
-template <bool kCurved, int kAxis>
-char* put_run(char* out, PlotState& s, double curvature, int32_t n) {
-  for (int32_t k = 0; k < n; ++k) {
-    if constexpr (kCurved)
-      s.step_curved(curvature);
-    else
-      s.step_straight();
-    out = put_double(out, kAxis == 0 ? s.x1 : s.y1);
+// The values of a stretch of one run on one axis, to be written at out.
+struct PlotJob {
+  PlotState state;  // the two points before the stretch; after it once run
+  double curvature;
+  int32_t n;
+  char* out;
+};
+
+// One job being stepped: its state in plain values, where its next value goes and how
+// many are left.
+struct Lane {
+  double x2, y2, x1, y1, c;
+  char* out;
+  int32_t left;
+  PlotJob* job;
+};
+
+// Steps L lanes m metres each. The lanes are copied into locals spelled out with
+// constant indices, so that their state lives in registers: the bytes written through
+// out could otherwise alias it, and every step would go through memory.
+template <bool kCurved, int kAxis, int L>
+void step_lanes(Lane* lanes, int32_t m) {
+  double x2[L], y2[L], x1[L], y1[L], c[L];
+  char* out[L];
+  const auto each = [](auto f) {
+    [&]<int... I>(std::integer_sequence<int, I...>) { (f(std::integral_constant<int, I>{}), ...); }(
+        std::make_integer_sequence<int, L>{});
+  };
+  each([&](auto l) {
+    x2[l] = lanes[l].x2;
+    y2[l] = lanes[l].y2;
+    x1[l] = lanes[l].x1;
+    y1[l] = lanes[l].y1;
+    c[l] = lanes[l].c;
+    out[l] = lanes[l].out;
+  });
+  for (int32_t k = 0; k < m; ++k) {
+    each([&](auto l) {
+      double v;
+      if constexpr (kCurved) {
+        const double dx = x1[l] - x2[l];
+        const double dy = y1[l] - y2[l];
+        const double x = x1[l] + (dx + c[l] * dy);
+        const double y = y1[l] + (dy - c[l] * dx);
+        x2[l] = x1[l];
+        y2[l] = y1[l];
+        x1[l] = x;
+        y1[l] = y;
+        v = kAxis == 0 ? x : y;
+      } else if constexpr (kAxis == 0) {
+        const double x = x1[l] + (x1[l] - x2[l]);
+        x2[l] = x1[l];
+        x1[l] = v = x;
+      } else {
+        const double y = y1[l] + (y1[l] - y2[l]);
+        y2[l] = y1[l];
+        y1[l] = v = y;
+      }
+      out[l] = put_double(out[l], v);
+    });
   }
-  return out;
+  each([&](auto l) {
+    lanes[l] = Lane{x2[l], y2[l], x1[l], y1[l], c[l], out[l], lanes[l].left - m, lanes[l].job};
+  });
+}
+
+// Each run's values follow from its own starting points, so the runs of a buffer are
+// independent of one another: they are stepped side by side, kLanes at a time, and the
+// processor overlaps the steps that a single run would make it wait for; the last few
+// go on alone. Each lane repeats its run's recurrence exactly as the compiler did, so
+// every value has the same bits. A straight run moves its axes independently, so only
+// the axis written is stepped; a curved one needs both.
+template <bool kCurved, int kAxis>
+void run_jobs(PlotJob* const* jobs, size_t count) {
+  constexpr int kLanes = 4;
+  Lane lanes[kLanes];
+  int held = 0;
+  size_t next = 0;
+  for (;;) {
+    for (; held < kLanes && next < count; ++next) {
+      PlotJob* j = jobs[next];
+      lanes[held++] = Lane{j->state.x2, j->state.y2, j->state.x1, j->state.y1, j->curvature, j->out, j->n, j};
+    }
+    if (held == 0) return;
+    if (held == kLanes) {
+      int32_t m = lanes[0].left;
+      for (const Lane& l : lanes) m = std::min(m, l.left);
+      step_lanes<kCurved, kAxis, kLanes>(lanes, m);
+    } else {
+      step_lanes<kCurved, kAxis, 1>(lanes, lanes[0].left);
+    }
+    for (int l = 0; l < held;) {
+      if (lanes[l].left > 0) {
+        ++l;
+        continue;
+      }
+      lanes[l].job->state = PlotState{lanes[l].x2, lanes[l].y2, lanes[l].x1, lanes[l].y1};
+      lanes[l] = lanes[--held];
+    }
+  }
 }
 
 }  // namespace
@@ -139,15 +248,32 @@ char* RoutePlotSource::put_values(char* out, char* const limit) {
       out = put_u16(out, static_cast<uint16_t>(axis_ == 1 ? metre_ : 0));
       ++metre_;
     } else if (run_ < plot_.runs().size()) {
-      const PlotRun& r = plot_.runs()[run_];
-      if (metre_ == r.first) state_ = r.before;
-      const int32_t n = std::min(room(), r.end - metre_);
-      if (r.curved)
-        out = axis_ == 0 ? put_run<true, 0>(out, state_, r.curvature, n) : put_run<true, 1>(out, state_, r.curvature, n);
-      else
-        out = axis_ == 0 ? put_run<false, 0>(out, state_, 0.0, n) : put_run<false, 1>(out, state_, 0.0, n);
-      metre_ += n;
-      if (metre_ == r.end) ++run_;
+      // The runs, or parts of runs, that fit in the buffer become jobs; the last one may
+      // stop inside its run, which the next buffer goes on with from its state.
+      constexpr size_t kMostJobs = 64;
+      PlotJob jobs[kMostJobs];
+      PlotJob* straight[kMostJobs];
+      PlotJob* curved[kMostJobs];
+      size_t count = 0, straight_count = 0, curved_count = 0;
+      while (run_ < plot_.runs().size() && room() > 0 && count < kMostJobs) {
+        const PlotRun& r = plot_.runs()[run_];
+        if (metre_ == r.first) state_ = r.before;
+        const int32_t n = std::min(room(), r.end - metre_);
+        PlotJob& job = jobs[count++];
+        job = PlotJob{state_, r.curvature, n, out};
+        (r.curved ? curved[curved_count++] : straight[straight_count++]) = &job;
+        out += static_cast<size_t>(n) * kLargestValue;
+        metre_ += n;
+        if (metre_ == r.end) ++run_;
+      }
+      if (axis_ == 0) {
+        run_jobs<false, 0>(straight, straight_count);
+        run_jobs<true, 0>(curved, curved_count);
+      } else {
+        run_jobs<false, 1>(straight, straight_count);
+        run_jobs<true, 1>(curved, curved_count);
+      }
+      state_ = jobs[count - 1].state;
     } else {
       // The metres no run reached stay empty.
       const int32_t n = std::min(room(), points - metre_);

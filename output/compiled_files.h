@@ -26,7 +26,7 @@ std::string encode_route_plot(const RoutePlot& plot);
 // values, so the plot of a long line is never held whole in any form.
 class RoutePlotSource : public ByteSource {
  public:
-  static constexpr size_t kBufferBytes = size_t{256} << 10;
+  static constexpr size_t kBufferBytes = size_t{64} << 10;
 
   // buffer_bytes: at least the 10 bytes of the largest value.
   explicit RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes = kBufferBytes);
