@@ -200,5 +200,29 @@ TEST(CompiledFiles, StreamedPlotGivesTheBytesOfItsValuesWithAnyBuffer) {
   }
 }
 
+// Many runs side by side: short and long, straight and curved in every mix, more of
+// them in one buffer than are stepped at once, cut by the buffer anywhere.
+TEST(CompiledFiles, ManyRunsSteppedTogetherGiveTheValuesOfEachRunAlone) {
+  RoutePlot plot(6000);
+  plot.set_origin();
+  int64_t end = 2;
+  for (int k = 0; k < 400; ++k) {
+    end += 1 + (k * 7) % 13 + (k % 50 == 0 ? 900 : 0);
+    if (end >= plot.points()) break;
+    if (k % 3 == 0)
+      plot.extend_straight(end);
+    else
+      plot.extend_curved(end, (k % 2 ? 1 : -1) * 0.0001 * (1 + k % 9));
+  }
+  ASSERT_GT(plot.runs().size(), 200u);
+  const std::string expected = encode_route_plot(RoutePlot::from_values(plot.values()));
+  for (const size_t buffer : {size_t{10}, size_t{130}, size_t{4090}, size_t{65537}, RoutePlotSource::kBufferBytes}) {
+    RoutePlotSource source(plot, buffer);
+    std::string streamed;
+    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) streamed += piece;
+    EXPECT_EQ(streamed, expected) << "buffer " << buffer;
+  }
+}
+
 }  // namespace
 }  // namespace compactor
