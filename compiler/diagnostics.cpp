@@ -326,35 +326,41 @@ std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view
 
 std::string nearest_word(std::string_view word, std::span<const std::string_view> candidates) {
   auto lower = [](char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch); };
+  std::string folded(word.size(), '\0');
+  std::transform(word.begin(), word.end(), folded.begin(), lower);
   std::string best;
   size_t best_distance = SIZE_MAX;
   std::vector<size_t> row;
   for (const std::string_view candidate : candidates) {
     // A word is near when at most a quarter of the candidate's letters (at least one)
-    // differ. The distance is at least the difference in length, and never falls from
-    // one row to the next, so a long word of garbage costs no more than a short one.
-    const size_t allowed = std::max<size_t>(1, candidate.size() / 4);
-    const size_t apart = word.size() > candidate.size() ? word.size() - candidate.size()
-                                                        : candidate.size() - word.size();
+    // differ. The distance is at least the difference in length, so only the cells
+    // within that many of the diagonal can lead to a near word: the others count as
+    // too far. A row whose every cell is too far ends the search, since no later row
+    // comes nearer. So a long word of garbage costs no more than a short one.
+    const size_t n = candidate.size();
+    const size_t allowed = std::max<size_t>(1, n / 4);
+    const size_t apart = folded.size() > n ? folded.size() - n : n - folded.size();
     if (apart > allowed || apart >= best_distance) continue;
-    // Levenshtein distance, one row at a time.
-    row.assign(candidate.size() + 1, 0);
-    for (size_t j = 0; j <= candidate.size(); ++j) row[j] = j;
+    const size_t far = allowed + 1;
+    row.assign(n + 1, far);
+    for (size_t j = 0; j <= std::min(n, allowed); ++j) row[j] = j;
     size_t row_least = 0;
-    for (size_t i = 1; i <= word.size() && row_least <= allowed; ++i) {
-      size_t diagonal = row[0];
-      row[0] = i;
-      row_least = i;
-      for (size_t j = 1; j <= candidate.size(); ++j) {
+    for (size_t i = 1; i <= folded.size() && row_least <= allowed; ++i) {
+      const size_t lo = i > allowed ? i - allowed : 1;
+      const size_t hi = std::min(n, i + allowed);
+      size_t diagonal = row[lo - 1];
+      row[lo - 1] = lo == 1 ? std::min(i, far) : far;
+      row_least = row[lo - 1];
+      for (size_t j = lo; j <= hi; ++j) {
         const size_t above = row[j];
-        const size_t cost = lower(word[i - 1]) == lower(candidate[j - 1]) ? 0 : 1;
-        row[j] = std::min(std::min(row[j] + 1, row[j - 1] + 1), diagonal + cost);
+        const size_t cost = folded[i - 1] == lower(candidate[j - 1]) ? 0 : 1;
+        row[j] = std::min(std::min(above + 1, row[j - 1] + 1), std::min(diagonal + cost, far));
         row_least = std::min(row_least, row[j]);
         diagonal = above;
       }
     }
     if (row_least > allowed) continue;
-    const size_t distance = row[candidate.size()];
+    const size_t distance = row[n];
     if (distance < best_distance && distance <= allowed) {
       best_distance = distance;
       best = std::string(candidate);

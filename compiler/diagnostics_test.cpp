@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -120,6 +122,23 @@ TEST(NearestWord, PruningNeverChangesTheSuggestion) {
       words.push_back(changed);
       words.push_back(changed + "zz");
       words.push_back("z" + dropped);
+    }
+  }
+  // And a few hundred words one to three random edits away, case changed here and there.
+  std::mt19937 random(7);
+  for (std::string_view k : keywords) {
+    for (int n = 0; n < 40; ++n) {
+      std::string w(k);
+      for (int edits = 1 + n % 3; edits > 0; --edits) {
+        const size_t at = w.empty() ? 0 : random() % w.size();
+        switch (random() % 4) {
+          case 0: w.insert(at, 1, static_cast<char>('a' + random() % 26)); break;
+          case 1: if (!w.empty()) w.erase(at, 1); break;
+          case 2: if (!w.empty()) w[at] = static_cast<char>('a' + random() % 26); break;
+          default: if (!w.empty()) w[at] = static_cast<char>(std::toupper(static_cast<unsigned char>(w[at])));
+        }
+      }
+      words.push_back(w);
     }
   }
   for (const std::string& w : words) {
