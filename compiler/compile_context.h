@@ -1,10 +1,12 @@
 #pragma once
 // State shared by the two halves of memorizza_dati while one compile runs.
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "compiler/description_files.h"
 #include "compiler/diagnostics.h"
@@ -75,6 +77,11 @@ struct CompileContext : FieldObserver {
   bool watching = false;  // the header of the description has been found
   int quiet_line = 0;     // a line whose remaining fields have been warned about
   int tab_line = 0;       // a line whose tab has been warned about
+
+ private:
+  // The nearest of the known words, found once for each word a description repeats.
+  const std::string& suggestion(const std::string& word, std::span<const std::string_view> known);
+  std::map<std::pair<const std::string_view*, std::string>, std::string> suggestions_;
 };
 
 // The line half: reads the line description into the model. Returns true when the

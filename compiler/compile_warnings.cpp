@@ -98,7 +98,7 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
                         : where == KeywordPlace::before_header ? Words(kGeneralHeader)
                                                                : Words(kLineHeaders);
     if (std::find(known.begin(), known.end(), header) != known.end()) return;
-    const std::string near = nearest_word(header, known);
+    const std::string& near = suggestion(header, known);
     // Before the general header every field is ignored: only a near miss of it is worth a word.
     if (where == KeywordPlace::before_header && near.empty()) return;
     warn(kWarnUnknownSection, place_of(field),
@@ -119,11 +119,18 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
     for (char ch : word) (std::isdigit(static_cast<unsigned char>(ch)) ? digits : letters) += ch;
     word = letters;
   }
-  std::string near = nearest_word(word, known);
+  std::string near = suggestion(word, known);
   if (near.rfind("curva", 0) == 0) near += digits;
   quiet_line = field.line;
   warn(kWarnUnknownKeyword, place_of(field),
        "unknown keyword " + quote_field(field.text) + (near.empty() ? "" : "; did you mean '" + near + "'?"));
+}
+
+const std::string& CompileContext::suggestion(const std::string& word, std::span<const std::string_view> known) {
+  const auto key = std::make_pair(known.data(), word);
+  auto it = suggestions_.find(key);
+  if (it == suggestions_.end()) it = suggestions_.emplace(key, nearest_word(word, known)).first;
+  return it->second;
 }
 
 void CompileContext::check_record_layout(FieldReader& reader, const Field& keyword) {
