@@ -56,10 +56,12 @@ void RoutePlot::extend(int64_t end, bool curved, double curvature) {
       runs_.push_back(PlotRun{next_, stop, curved, curvature, last_});
     }
     const int32_t n = stop - next_;
+    PlotState s = last_;
     if (curved)
-      for (int32_t k = 0; k < n; ++k) last_.step_curved(curvature);
+      for (int32_t k = 0; k < n; ++k) s.step_curved(curvature);
     else
-      for (int32_t k = 0; k < n; ++k) last_.step_straight();
+      for (int32_t k = 0; k < n; ++k) s.step_straight();
+    last_ = s;
     next_ = stop;
   }
   if (end > points_) throw IndexFault(outside(points_, points_));
