@@ -12,7 +12,6 @@
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
-#include "sources/memory_sink.h"
 #include "tools/scenario_compile/windows_names.h"
 
 namespace compactor {
@@ -27,14 +26,16 @@ std::optional<std::string> read_input(const std::filesystem::path& path) {
   return FolderStore(path.parent_path()).read_file(path.filename().string());
 }
 
-// Reads the descriptions from the paths given and never deletes them. A compiled file
-// is written into the output folder as soon as it is known to be wanted, and kept in
-// memory while that depends on the outcome.
+// Reads the descriptions from the paths given and never deletes them. The compiled
+// files go to temporary files in the output folder as they come, the route plot
+// streamed without being held; they are renamed into place together once the outcome
+// says they are wanted, and removed otherwise.
 class ToolIo : public ScenarioIo {
  public:
-  ToolIo(const CompileRequest& request, const TrackModel& model, const std::optional<std::string>& line,
+  ToolIo(const CompileRequest& request, const std::optional<std::string>& line,
          const std::optional<std::string>& train)
-      : request_(request), model_(model), line_(line), train_(train), out_(request.out_dir) {}
+      : request_(request), line_(line), train_(train), out_(request.out_dir) {}
+  ~ToolIo() override { drop(); }
 
   std::optional<std::string> read_description(Description which) override {
     return which == Description::line ? line_ : train_;
@@ -44,56 +45,78 @@ class ToolIo : public ScenarioIo {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
   bool wants_train_warnings() const override { return true; }
-  // Files come only after both reserved-place checks have passed. error_code still 0
-  // then means no compiler fault and no conflict of the pass (the pass never clears it):
-  // without --werror the file is wanted whatever the options, and goes out at once without a copy (the
-  // route plot of a long line is tens of megabytes).
   void replace_file(const std::string& name, std::string_view bytes) override {
-    if (model_.error_code == 0 && !request_.werror)
-      write(name, [&] { out_.replace_file(name, bytes); });
-    else
-      pending_.replace_file(name, bytes);
+    write(name, [&] { out_.replace_file(name, bytes); });
   }
   void replace_file_from(const std::string& name, ByteSource& source) override {
-    if (model_.error_code == 0 && !request_.werror)
-      write(name, [&] { out_.replace_file_from(name, source); });
-    else
-      pending_.replace_file_from(name, source);
+    write(name, [&] { out_.replace_file_from(name, source); });
   }
+  void begin_set() override {
+    drop();
+    out_.begin_set();
+  }
+  // The set is complete; whether it is put in place waits for the outcome.
+  void commit_set() override {}
+  void abandon_set() override { drop(); }
   void errore(const std::string&) override {}
 
-  // Writes the files kept in memory.
-  void write_pending() {
-    for (const std::string& name : pending_.order)
-      write(name, [&] { out_.replace_file(name, pending_.files.at(name)); });
+  // Puts the finished set in place. A file that could not be written, or a rename that
+  // failed, is the problem; the files renamed before it are the ones written.
+  void keep() {
+    if (problem) {
+      drop();
+      return;
+    }
+    try {
+      out_.commit_set();
+      written = held_;
+    } catch (const FileError& e) {
+      for (const std::string& name : held_) {
+        if (out_.path_of(name) == e.path()) break;
+        written.push_back(name);
+      }
+      problem = FileProblem{e.path().string(), e.reason()};
+    }
+    held_.clear();
+  }
+  // Removes the temporaries, and the output folder when it was made for them.
+  void drop() {
+    out_.abandon_set();
+    held_.clear();
+    if (made_folder_) {
+      std::error_code ec;
+      std::filesystem::remove(request_.out_dir, ec);  // only when empty
+      made_folder_ = false;
+    }
   }
 
   std::vector<std::string> written;
-  std::optional<FileProblem> problem;  // the first write that failed; nothing is written after it
+  // The first file that could not be written; nothing is written after it.
+  std::optional<FileProblem> problem;
 
  private:
   template <typename Replace>
   void write(const std::string& name, Replace replace) {
     if (problem) return;
     try {
-      if (written.empty()) {
+      if (held_.empty() && !std::filesystem::is_directory(request_.out_dir)) {
         std::error_code ec;
-        std::filesystem::create_directories(request_.out_dir, ec);
+        made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) throw FileError(request_.out_dir, "cannot create the folder: " + ec.message());
       }
       replace();
-      written.push_back(name);
+      held_.push_back(name);
     } catch (const FileError& e) {
       problem = FileProblem{e.path().string(), e.reason()};
     }
   }
 
   const CompileRequest& request_;
-  const TrackModel& model_;
   const std::optional<std::string>& line_;
   const std::optional<std::string>& train_;
   FolderStore out_;
-  MemorySink pending_;
+  std::vector<std::string> held_;  // finished temporaries, in the order they were written
+  bool made_folder_ = false;
 };
 
 // Where a byte offset of a UTF-8 text stands: its line, and its column in characters.
@@ -245,7 +268,7 @@ CompileReport compile_pair(const CompileRequest& request) {
   TrackModel model;
   model.line_name = request.line_name;
   model.train_number = request.train_number;
-  ToolIo io(request, model, line_text, train_text);
+  ToolIo io(request, line_text, train_text);
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
   const PercorsoOutcome& outcome = report.outcome;
   const CompileDiagnostics& found = outcome.diagnostics;
@@ -310,9 +333,14 @@ CompileReport compile_pair(const CompileRequest& request) {
                        : faulty                ? kExitCompilerFault
                                                : kExitBuilt;
 
-  if (outcome.errore.empty() && (!faulty || request.keep_partial)) io.write_pending();
+  // A file that could not be written matters only when the files were wanted.
+  if (outcome.errore.empty() && (!faulty || request.keep_partial)) {
+    io.keep();
+    if (io.problem) file_problem(io.problem->file, io.problem->reason);
+  } else {
+    io.drop();
+  }
   report.written = io.written;
-  if (io.problem) file_problem(io.problem->file, io.problem->reason);
   report.diagnostics += request.werror ? format_summary(errors + warnings, 0, report.written.size())
                                        : format_summary(errors, warnings, report.written.size());
   return report;

@@ -2,6 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "platform/env.h"
+#include "sources/line_content.h"
+#include "sources/memory_sink.h"
+#include "sources/text_writer.h"
+#include "sources/train_content.h"
+#include "testing/temp_folder.h"
+
 namespace compactor {
 namespace {
 
@@ -38,6 +48,76 @@ TEST(FormatSummary, CountsErrorsWarningsAndFiles) {
   EXPECT_EQ(format_summary(1, 2, 0), "1 error, 2 warnings; nothing written\n");
   EXPECT_EQ(format_summary(2, 0, 0), "2 errors; nothing written\n");
   EXPECT_EQ(format_summary(1, 0, 1), "1 error; 1 file written\n");
+}
+
+// The scenario's own pair, written to memory as the program writes it.
+CompileRequest embedded_pair(const std::filesystem::path& out) {
+  MemorySink texts;
+  write_fixed_text(texts, "line.txt", line_content());
+  write_fixed_text(texts, "train.txt", train_content());
+  CompileRequest request;
+  request.line_description = "line.txt";
+  request.train_description = "train.txt";
+  request.line_name = "Rovella_Tirsa";
+  request.train_number = "7162";
+  request.out_dir = out;
+  request.line_text = texts.files.at("line.txt");
+  request.train_text = texts.files.at("train.txt");
+  return request;
+}
+
+class CompiledSet : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : kNames) std::ofstream(work / name) << "old " << name;
+  }
+  void TearDown() override { set_write_fault_injection({}); }
+  std::string read(const std::string& name) const { return testing::read_file(work / name); }
+  // Every name in the folder, the temporaries included.
+  size_t entries() const {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(work.path())) ++n;
+    return n;
+  }
+  static constexpr const char* kNames[] = {"Rovella_Tirsa_linea.dat", "Rovella_Tirsa_7162.sim",
+                                           "Rovella_Tirsa_7162.dat"};
+  testing::TempFolder work;
+};
+
+// The three compiled files change together: a failure while any of them is written
+// leaves every old file as it was and no temporary behind.
+TEST_F(CompiledSet, AFailedWriteOfAnyFileLeavesTheOldSetWhole) {
+  using Step = WriteFaultInjection::Step;
+  for (const Step step : {Step::open, Step::write}) {
+    for (int file = 1; file <= 3; ++file) {
+      set_write_fault_injection({step, file, true});
+      const CompileReport report = compile_pair(embedded_pair(work.path()));
+      EXPECT_EQ(report.exit_status, kExitFileError) << "file " << file;
+      ASSERT_TRUE(report.file_problem) << "file " << file;
+      EXPECT_EQ(std::filesystem::path(report.file_problem->file).filename(), kNames[file - 1]);
+      EXPECT_TRUE(report.written.empty());
+      EXPECT_TRUE(report.diagnostics.ends_with("1 error; nothing written\n")) << report.diagnostics;
+      for (const char* name : kNames) EXPECT_TRUE(read(name) == std::string("old ") + name) << name << ", file " << file;
+      EXPECT_EQ(entries(), 3u) << "file " << file;
+    }
+  }
+}
+
+// A rename that fails stops the set there: the files renamed before it are new and
+// named as written, the rest keep their old bytes, and no temporary stays.
+TEST_F(CompiledSet, AFailedRenameNamesTheFilesRenamedBeforeIt) {
+  for (int file = 1; file <= 3; ++file) {
+    SetUp();
+    set_write_fault_injection({WriteFaultInjection::Step::rename, file, false});
+    const CompileReport report = compile_pair(embedded_pair(work.path()));
+    EXPECT_EQ(report.exit_status, kExitFileError);
+    ASSERT_TRUE(report.file_problem);
+    EXPECT_EQ(std::filesystem::path(report.file_problem->file).filename(), kNames[file - 1]);
+    EXPECT_EQ(report.written, std::vector<std::string>(kNames, kNames + file - 1));
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(read(kNames[k]) == std::string("old ") + kNames[k], k >= file - 1) << kNames[k];
+    EXPECT_EQ(entries(), 3u);
+  }
 }
 
 }  // namespace
