@@ -2,7 +2,8 @@
 # Measures the three goals side by side in one run, each against its floor:
 #   1. scenario-compile on the generated 1000 km line (whole process, peak memory too);
 #   2. the program's embedded build, headless, with its eight file writes;
-#   3. the fuzz target under ASan and UBSan, inputs a second on one core, seed corpus.
+#   3. the fuzz target under ASan and UBSan, inputs a second on one core, seed corpus
+#      (goal: at least 1000), with CI's schedule and with libFuzzer's default one.
 # The floor of a build is its files' bytes streamed through a 256 KB buffer into a
 # temporary file in the same folder, fsync, rename (scenario_floor_write). Times are
 # medians of RUNS whole-process runs, the builds and their floors taken in turn; peak
@@ -91,15 +92,27 @@ printf '%-44s %10s %10s %7s %s\n' "1000 km line, peak memory" "$(awk -v k="$long
 printf '%-44s %10s %10s %7s %s\n' "embedded build, headless ($eight writes)" \
   "$embedded_ms" "$embedded_floor" "$(ratio "$embedded_ms" "$embedded_floor")x" "<= 1.5x"
 
-# 3. The fuzz target on the seed corpus, one process on one core.
+# 3. The fuzz target on the seed corpus, one process pinned to one core, with a fixed
+# seed so that runs compare: first with the schedule CI and campaigns use, which favours
+# inputs that run fast, then with libFuzzer's default schedule, which drifts towards
+# inputs that set long lines (they cost in proportion to their route plot).
 if [ -x "$fuzzer" ]; then
-  mkdir -p "$work/fuzz/new"
-  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 -rss_limit_mb=4096 \
-    "$work/fuzz/new" "$here/../fuzz/corpus" >"$work/fuzz/log" 2>&1 || { tail -20 "$work/fuzz/log"; exit 1; }
-  rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$work/fuzz/log")
-  execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$work/fuzz/log")
-  printf '%-44s %10s %10s %7s %s\n' "fuzz target, ASan+UBSan, inputs/s (${fuzz_seconds} s)" "$rate" "" \
-    "" ">= 1000 ($execs inputs)"
+  pin=()
+  command -v taskset >/dev/null && pin=(taskset -c "$(($(nproc) - 1))")
+  fuzz_rate() {
+    local name=$1
+    shift
+    rm -rf "$work/fuzz"
+    mkdir -p "$work/fuzz/new"
+    "${pin[@]}" "$fuzzer" -seed=1 -max_total_time="$fuzz_seconds" -print_final_stats=1 -rss_limit_mb=4096 "$@" \
+      "$work/fuzz/new" "$here/../fuzz/corpus" >"$work/fuzz/log" 2>&1 || { tail -20 "$work/fuzz/log"; exit 1; }
+    local rate execs
+    rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$work/fuzz/log")
+    execs=$(awk '/stat::number_of_executed_units/ {print $2}' "$work/fuzz/log")
+    printf '%-44s %10s %10s %7s %s\n' "$name" "$rate" "" "" "$execs inputs in ${fuzz_seconds} s"
+  }
+  fuzz_rate "fuzz target, ASan+UBSan, inputs/s, as CI" -entropic_scale_per_exec_time=1
+  fuzz_rate "  the same, libFuzzer's default schedule"
 else
   echo "fuzz target not built ($fuzzer): cmake --preset fuzz && cmake --build --preset fuzz --target compile_fuzzer"
 fi
