@@ -130,8 +130,10 @@ class LineCompiler {
       ctx_.stop(kFaultLengthTooLarge);
       return false;
     }
-    if (length < -kSpareMetres)
-      throw IndexFault("a line length of " + std::to_string(length) + " leaves no sections");
+    // The finishing step marks section 1, so a line needs sections 0 and 1 at least: a
+    // length of -6975 m or less leaves fewer (none below -7000 m).
+    if (length < -kSpareMetres || cell_limit_for(length) < 1)
+      throw IndexFault("a line length of " + std::to_string(length) + " leaves fewer than two sections");
     m_.create_sections_and_plot(length);
     if (length % kMetresPerSection != 0)
       ctx_.warn(kWarnLineLength, ctx_.place_of(length_field),

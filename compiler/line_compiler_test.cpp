@@ -159,6 +159,9 @@ TEST(LineCompiler, FaultsStopWithTheirNumberAndPosition) {
       {"length above 1000000", general({"lunghezza percorso, 1000001"}), 1, 0},
       {"length beyond 32 bits", general({"lunghezza percorso, 99999999999"}), 25, 0},
       {"length leaving no sections", general({"lunghezza percorso, -7001"}), 25, 0},
+      // Sections 0 and 1 at least: the finishing step marks section 1.
+      {"length leaving one section", general({"lunghezza percorso, -7000"}), 25, 0},
+      {"length leaving one section, rounded", general({"lunghezza percorso, -6975"}), 25, 0},
       {"cab first position", general({length, "ripetizione segnali 4 codici, 1025, 0"}), 3, 0},
       {"cab second position", general({length, "ripetizione segnali 4 codici, 1000, 5025"}), 4, 0},
       {"cab without 4 or 9", general({length, "ripetizione segnali codici, 0, 0"}), 5, 0},
