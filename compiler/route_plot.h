@@ -33,12 +33,17 @@ struct PlotState {
 
   // The next point continues the last step unchanged.
   void step_straight() {
-    const double x = x1 + (x1 - x2);
-    const double y = y1 + (y1 - y2);
-    x2 = x1;
-    y2 = y1;
-    x1 = x;
-    y1 = y;
+    step_straight_axis<0>();
+    step_straight_axis<1>();
+  }
+  // The same on one axis alone (0: x, 1: y): on a straight run the axes do not meet.
+  template <int kAxis>
+  void step_straight_axis() {
+    double& last = kAxis == 0 ? x1 : y1;
+    double& before = kAxis == 0 ? x2 : y2;
+    const double next = last + (last - before);
+    before = last;
+    last = next;
   }
   // The next point turns the last step by the curvature (positive: clockwise).
   void step_curved(double curvature) {

@@ -131,62 +131,43 @@ struct PlotJob {
   char* out;
 };
 
-// One job being stepped: its state in plain values, where its next value goes and how
-// many are left.
+// One job being stepped: its state, where its next value goes and how many are left.
 struct Lane {
-  double x2, y2, x1, y1, c;
+  PlotState s;
+  double c;
   char* out;
   int32_t left;
   PlotJob* job;
 };
 
-// Steps L lanes m metres each. The lanes are copied into locals spelled out with
-// constant indices, so that their state lives in registers: the bytes written through
-// out could otherwise alias it, and every step would go through memory.
+// Steps L lanes m metres each, with the recurrence of PlotState. The lanes are copied
+// into locals spelled out with constant indices, so that their state lives in
+// registers: the bytes written through out could otherwise alias it, and every step
+// would go through memory.
 template <bool kCurved, int kAxis, int L>
 void step_lanes(Lane* lanes, int32_t m) {
-  double x2[L], y2[L], x1[L], y1[L], c[L];
+  PlotState s[L];
+  double c[L];
   char* out[L];
   const auto each = [](auto f) {
     [&]<int... I>(std::integer_sequence<int, I...>) { (f(std::integral_constant<int, I>{}), ...); }(
         std::make_integer_sequence<int, L>{});
   };
   each([&](auto l) {
-    x2[l] = lanes[l].x2;
-    y2[l] = lanes[l].y2;
-    x1[l] = lanes[l].x1;
-    y1[l] = lanes[l].y1;
+    s[l] = lanes[l].s;
     c[l] = lanes[l].c;
     out[l] = lanes[l].out;
   });
   for (int32_t k = 0; k < m; ++k) {
     each([&](auto l) {
-      double v;
-      if constexpr (kCurved) {
-        const double dx = x1[l] - x2[l];
-        const double dy = y1[l] - y2[l];
-        const double x = x1[l] + (dx + c[l] * dy);
-        const double y = y1[l] + (dy - c[l] * dx);
-        x2[l] = x1[l];
-        y2[l] = y1[l];
-        x1[l] = x;
-        y1[l] = y;
-        v = kAxis == 0 ? x : y;
-      } else if constexpr (kAxis == 0) {
-        const double x = x1[l] + (x1[l] - x2[l]);
-        x2[l] = x1[l];
-        x1[l] = v = x;
-      } else {
-        const double y = y1[l] + (y1[l] - y2[l]);
-        y2[l] = y1[l];
-        y1[l] = v = y;
-      }
-      out[l] = put_double(out[l], v);
+      if constexpr (kCurved)
+        s[l].step_curved(c[l]);
+      else
+        s[l].template step_straight_axis<kAxis>();
+      out[l] = put_double(out[l], kAxis == 0 ? s[l].x1 : s[l].y1);
     });
   }
-  each([&](auto l) {
-    lanes[l] = Lane{x2[l], y2[l], x1[l], y1[l], c[l], out[l], lanes[l].left - m, lanes[l].job};
-  });
+  each([&](auto l) { lanes[l] = Lane{s[l], c[l], out[l], lanes[l].left - m, lanes[l].job}; });
 }
 
 // Each run's values follow from its own starting points, so the runs of a buffer are
@@ -204,7 +185,7 @@ void run_jobs(PlotJob* const* jobs, size_t count) {
   for (;;) {
     for (; held < kLanes && next < count; ++next) {
       PlotJob* j = jobs[next];
-      lanes[held++] = Lane{j->state.x2, j->state.y2, j->state.x1, j->state.y1, j->curvature, j->out, j->n, j};
+      lanes[held++] = Lane{j->state, j->curvature, j->out, j->n, j};
     }
     if (held == 0) return;
     if (held == kLanes) {
@@ -219,7 +200,7 @@ void run_jobs(PlotJob* const* jobs, size_t count) {
         ++l;
         continue;
       }
-      lanes[l].job->state = PlotState{lanes[l].x2, lanes[l].y2, lanes[l].x1, lanes[l].y1};
+      lanes[l].job->state = lanes[l].s;
       lanes[l] = lanes[--held];
     }
   }
