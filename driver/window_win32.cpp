@@ -7,6 +7,7 @@
 
 #include "driver/progress_window.h"
 #include "platform/env.h"
+#include "platform/wide_text_win32.h"
 
 namespace compactor {
 namespace {
@@ -23,14 +24,6 @@ constexpr int kLabelPixels = 32;
 constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW;
 
 constexpr wchar_t kClassName[] = L"CompactorForm1";
-
-std::wstring widen(const std::string& s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
 
 LRESULT CALLBACK form_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   // The build never hands control back, so closing does nothing until the program ends.

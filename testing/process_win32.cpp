@@ -3,19 +3,12 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include "platform/wide_text_win32.h"
 #include "testing/process.h"
 #include "testing/temp_folder.h"
 
 namespace compactor::testing {
 namespace {
-
-std::wstring widen(const std::string& s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
 
 // One argument quoted the way the C runtime splits a command line again.
 void append_quoted(std::wstring& line, const std::wstring& arg) {
