@@ -8,11 +8,11 @@
 
 #include "platform/env.h"
 #include "platform/folder_store.h"
-#include "tools/scenario_reader/reader_check.h"
+#include "reader/reader_check.h"
 #include "tools/scenario_reader/reader_files.h"
-#include "tools/scenario_reader/reader_json.h"
-#include "tools/scenario_reader/reader_svg.h"
-#include "tools/scenario_reader/reader_tables.h"
+#include "reader/reader_json.h"
+#include "reader/reader_svg.h"
+#include "reader/reader_tables.h"
 
 namespace compactor::inspect {
 namespace {

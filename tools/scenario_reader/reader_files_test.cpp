@@ -6,7 +6,7 @@
 
 #include "output/compiled_files.h"
 #include "testing/temp_folder.h"
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

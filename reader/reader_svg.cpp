@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_svg.h"
+#include "reader/reader_svg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_tables.h"
+#include "reader/reader_tables.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sources/cp1252.h"
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/scenario_reader/reader_check.h"
+#include "reader/reader_check.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

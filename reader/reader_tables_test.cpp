@@ -1,11 +1,11 @@
-#include "tools/scenario_reader/reader_tables.h"
+#include "reader/reader_tables.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <sstream>
 
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

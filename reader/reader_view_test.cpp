@@ -1,8 +1,8 @@
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_view.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_json.h"
+#include "reader/reader_json.h"
 
 #include <bit>
 #include <charconv>
@@ -8,8 +8,8 @@
 
 #include "output/compiled_format.h"
 #include "sources/cp1252.h"
-#include "tools/scenario_reader/reader_files.h"
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_decode.h"
+#include "reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_view.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_json.h"
+#include "reader/reader_json.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "output/compiled_files.h"
-#include "tools/scenario_reader/reader_files.h"
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_decode.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

@@ -1,10 +1,10 @@
-#include "tools/scenario_reader/reader_svg.h"
+#include "reader/reader_svg.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "tools/scenario_reader/reader_test_support.h"
+#include "reader/reader_test_support.h"
 
 namespace compactor::inspect {
 namespace {

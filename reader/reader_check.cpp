@@ -1,9 +1,9 @@
-#include "tools/scenario_reader/reader_check.h"
+#include "reader/reader_check.h"
 
 #include "output/compiled_format.h"
 #include "output/scenario_codes.h"
 #include "sources/cp1252.h"
-#include "tools/scenario_reader/reader_view.h"
+#include "reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {

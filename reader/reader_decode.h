@@ -1,0 +1,27 @@
+#pragma once
+// The compiled files of a scenario, decoded from bytes in memory into a track model.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "compiler/track_model.h"
+
+namespace compactor::inspect {
+
+// A file that cannot be read or does not hold what its format says. The message names
+// the file and, for a damaged file, the offset.
+class InspectError : public std::runtime_error {
+ public:
+  explicit InspectError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// The model as the files hold it: sections (cell_limit = count - 1), the 87 slots,
+// and the route plot when its bytes are given (plot_created, plot_limit = points - 1).
+// line_name and train_number are the texts of slots 85 and 86, in UTF-8. The names are
+// used in messages only.
+TrackModel decode_scenario(const std::string& sections_bytes, const std::string& sections_name,
+                           const std::string& slots_bytes, const std::string& slots_name,
+                           const std::optional<std::string>& plot_bytes, const std::string& plot_name);
+
+}  // namespace compactor::inspect
