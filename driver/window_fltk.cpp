@@ -1,5 +1,7 @@
-// The progress window Form1 and errore's message box, drawn with FLTK on X11.
-// Without a display (no DISPLAY, or one that cannot be opened) the program runs headless.
+// The progress window Form1 and errore's message box, drawn with FLTK on X11: a module of
+// its own, with FLTK linked into it, which the program carries and loads only when it has a
+// display to show the window on (window_fltk_loader.cpp). Its one entry point opens the
+// display and the window, or returns null when the display cannot be opened.
 
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
@@ -10,10 +12,10 @@
 #include <FL/x.H>
 
 #include <algorithm>
-#include <cstdlib>
+#include <string>
 
 #include "driver/progress_window.h"
-#include "platform/env.h"
+#include "driver/window_fltk_entry.h"
 
 namespace compactor {
 namespace {
@@ -41,7 +43,7 @@ constexpr int kBoxMinWidth = 180;
 
 class FltkWindow : public ProgressWindow {
  public:
-  FltkWindow() : form_(kClientWidth, kClientHeight, "Form1"), title_(program_name()) {
+  explicit FltkWindow(const char* title) : form_(kClientWidth, kClientHeight, "Form1"), title_(title) {
     // A static text: no frame, default colours, left-aligned from the top-left corner,
     // wrapped at word ends and clipped to its rectangle.
     Fl::set_font(kLabelFont, kLabelFace);
@@ -90,22 +92,14 @@ class FltkWindow : public ProgressWindow {
   std::string title_;
 };
 
+}  // namespace
+}  // namespace compactor
+
 // Opens the display for FLTK only when X can open it: FLTK's own opening ends the
 // program when it fails.
-bool open_display() {
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || *name == '\0') return false;
-  Display* display = XOpenDisplay(name);
-  if (display == nullptr) return false;
+extern "C" compactor::ProgressWindow* compactor_open_fltk_window(const char* display_name, const char* title) {
+  Display* display = XOpenDisplay(display_name);
+  if (display == nullptr) return nullptr;
   fl_open_display(display);
-  return true;
+  return new compactor::FltkWindow(title);
 }
-
-}  // namespace
-
-std::unique_ptr<ProgressWindow> open_progress_window() {
-  if (!open_display()) return std::make_unique<HeadlessWindow>();
-  return std::make_unique<FltkWindow>();
-}
-
-}  // namespace compactor

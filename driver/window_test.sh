@@ -7,6 +7,7 @@
 #   window_test.sh errore-xvfb     PROGRAM TOOLKIT ARTEFACT_DIR
 #   window_test.sh normal-xvfb     PROGRAM TOOLKIT
 #   window_test.sh errore-headless PROGRAM no-display|bad-display
+#   window_test.sh libraries       PROGRAM TOOLKIT
 #
 # PROBE shows the window and stops itself; PROGRAM for the errore modes is the test build
 # whose line puts a sign board at 0.
@@ -182,6 +183,21 @@ case "$mode" in
     for name in Rovella_Tirsa_linea.dat Rovella_Tirsa_7162.sim Rovella_Tirsa_7162.dat; do
       [ -f "$work/run/$name" ] || fail "$name not written"
     done
+    ;;
+
+  libraries)
+    # Which shared objects a run loads, as the dynamic loader tells them. Without a display
+    # the run loads no FLTK and no X library; with one, the window module brings them.
+    gui='libfltk|libX11|libxcb|libXft|libfontconfig|/proc/self/fd/|window_fltk'
+    install_program
+    env -u DISPLAY LD_DEBUG=files "$run" 2>"$work/loaded" || fail "the headless run failed"
+    grep -q 'file=libc\.so' "$work/loaded" || fail "the loader's report names no library: $(head -3 "$work/loaded")"
+    loaded=$(grep -E 'file=' "$work/loaded" | grep -E "$gui")
+    [ -z "$loaded" ] || fail "a run without a display loads GUI libraries: $loaded"
+    need_xvfb "$3"
+    start_xvfb
+    LD_DEBUG=files "$run" 2>"$work/loaded" || fail "the run with a display failed"
+    grep -q 'file=libX11\.so' "$work/loaded" || fail "a run with a display does not load the window module's libraries"
     ;;
 
   errore-headless)
