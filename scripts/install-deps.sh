@@ -19,7 +19,7 @@ test_packages=(
   libbenchmark-dev
   xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
-  time
+  time hyperfine
 )
 # The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine.
 windows_packages=(
