@@ -9,10 +9,13 @@
 
 #include "driver/progress_window.h"
 #include "driver/window_fltk_entry.h"
+#include "driver/window_fltk_module.h"
 #include "platform/env.h"
 #include "platform/loaded_module.h"
 
-// The module's bytes, from the file the build names in COMPACTOR_FLTK_MODULE.
+// The module's bytes, from the file the build names in COMPACTOR_FLTK_MODULE, with its
+// digest beside them (so that new bytes make a new object file, cached or not).
+static_assert(sizeof(COMPACTOR_FLTK_MODULE_SHA256) == 65, "the window module's digest");
 asm(R"(
   .section .rodata
   .balign 64
