@@ -14,9 +14,11 @@
 # the folder's fsync as well. Peak memory is GNU time's. hyperfine's JSON of each
 # comparison is kept in RESULTS_DIR.
 #
-#   bench/measure.sh [BUILD_DIR [RUNS [FUZZ_BUILD_DIR [FUZZ_SECONDS [RESULTS_DIR]]]]]
+#   [ROUNDS=3] bench/measure.sh [BUILD_DIR [RUNS [FUZZ_BUILD_DIR [FUZZ_SECONDS [RESULTS_DIR]]]]]
 #
-# BUILD_DIR defaults to build (the default preset), RUNS to 21, FUZZ_BUILD_DIR to
+# Each comparison is ROUNDS calls of hyperfine, of RUNS runs a command each, the product
+# first in one and the floor first in the next. BUILD_DIR defaults to build (the default
+# preset), RUNS to 21, FUZZ_BUILD_DIR to
 # build-fuzz (the fuzz preset; skipped when not built), FUZZ_SECONDS to 30, RESULTS_DIR to
 # BUILD_DIR/measure. Exit status 0 when every goal is met, 1 when one is missed, 2 when
 # something needed is missing.
@@ -26,6 +28,7 @@ runs=${2:-21}
 fuzz_build=${3:-build-fuzz}
 fuzz_seconds=${4:-30}
 results=${5:-$build/measure}
+rounds=${ROUNDS:-3}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 tool="$build/scenario-compile"
 program="$build/rovella_tirsa_7162"
@@ -38,6 +41,7 @@ done
 for f in "$tool" "$program" "$bench" "$floor"; do [ -x "$f" ] || { echo "not built: $f" >&2; exit 2; }; done
 mkdir -p "$results"
 results=$(cd "$results" && pwd)
+rm -f "$results"/long.*.json "$results"/embedded.*.json "$results"/version.*.json
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/scenario-measure.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -48,18 +52,29 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 echo "machine: $(nproc) cores, $cpu, $(awk '/MemTotal/ {printf "%.0f GB", $2/1048576}' /proc/meminfo)," \
      "load $(cut -d' ' -f1-3 /proc/loadavg), folder $(df -T "$work" | awk 'NR==2 {print $2}')"
 
-# hyperfine on the product and its floor, in one call, without a display; the medians in
-# ms go to $work/<name>.medians as "product floor". Arguments: name, product command, floor
-# command (each one string, split by hyperfine itself), then hyperfine's own options.
+# hyperfine on the product and its floor, in one call, without a display; ROUNDS calls,
+# the one or the other first in turn, so that a change of the machine's load between the
+# two halves of a call falls on both alike. The medians of all their runs, in ms, go to
+# $work/<name>.medians as "product floor". Arguments: name, product command, floor command
+# (each one string, split by hyperfine itself), then hyperfine's own options.
 compare() {
-  local name=$1 product=$2 base=$3
+  local name=$1 product=$2 base=$3 round
   shift 3
-  env -u DISPLAY hyperfine -N --style basic "$@" --export-json "$results/$name.json" \
-    --export-csv "$work/$name.csv" -n product "$product" -n floor "$base" >"$work/$name.log" 2>&1 ||
-    { cat "$work/$name.log" >&2; exit 2; }
-  awk -F, '$1 == "product" {p = $4} $1 == "floor" {f = $4} END {printf "%.2f %.2f\n", p * 1000, f * 1000}' \
-    "$work/$name.csv" >"$work/$name.medians"
+  for round in $(seq "$rounds"); do
+    local order=(-n product "$product" -n floor "$base")
+    [ $((round % 2)) -eq 0 ] && order=(-n floor "$base" -n product "$product")
+    env -u DISPLAY hyperfine -N --style basic "$@" --export-json "$results/$name.$round.json" "${order[@]}" \
+      >"$work/$name.log" 2>&1 || { cat "$work/$name.log" >&2; exit 2; }
+  done
+  # The runs' times from the JSON: "command": "<name>", then "times": [ one a line ].
+  awk '/"command":/ {gsub(/[",]/, "", $2); who = $2}
+       /"times":/ {inside = 1; next}
+       inside && /\]/ {inside = 0}
+       inside {gsub(/,/, "", $1); print who, $1 * 1000}' "$results/$name".*.json >"$work/$name.times"
+  echo "$(grep '^product ' "$work/$name.times" | cut -d' ' -f2 | median) $(grep '^floor ' "$work/$name.times" |
+    cut -d' ' -f2 | median)" >"$work/$name.medians"
 }
+median() { sort -g | awk '{a[NR] = $1} END {printf "%.2f", NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 product_ms() { cut -d' ' -f1 "$work/$1.medians"; }
 floor_ms() { cut -d' ' -f2 "$work/$1.medians"; }
 ratio() { awk -v a="$(product_ms "$1")" -v b="$(floor_ms "$1")" 'BEGIN {printf "%.2f", a / b}'; }
@@ -126,7 +141,7 @@ row "embedded build, headless (8 writes)" "$(product_ms embedded)" "$(floor_ms e
   "$(ratio embedded)x" "<= 1.5x"
 row "--version / a C program printing one line" "$(product_ms version)" "$(floor_ms version)" \
   "+$version_extra" "<= +3 ms"
-echo "runs: $runs each ($((runs * 5)) for --version), after warm-ups; hyperfine's JSON in $results"
+echo "runs: $rounds rounds of $runs each ($((runs * 5)) for --version), after warm-ups; hyperfine's JSON in $results"
 
 # 4. The fuzz target on the seed corpus, one process pinned to one core, with a fixed
 # seed so that runs compare: first with the schedule CI and campaigns use, which favours
