@@ -42,6 +42,31 @@ std::string compile_pack(const std::string& pack, const std::string& out) {
   return dump(j);
 }
 
+// The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
+// descriptions given by name, with the identity and the encoding of its scenario.json: for
+// descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
+std::string compile_pair_of_pack(const std::string& pack, const std::string& out) {
+  nlohmann::json j;
+  std::string text;
+  const std::optional<PackManifest> manifest = read_manifest(pack, text);
+  if (!manifest) {
+    j["report"] = nullptr;
+    j["text"] = text;
+    return dump(j);
+  }
+  CompileRequest request;
+  request.line_name = manifest->line_name;
+  request.train_number = manifest->train_number;
+  request.utf8_input = manifest->encoding == TextEncoding::utf8;
+  request.line_description = pack + "/line.txt";
+  request.train_description = pack + "/train.txt";
+  request.out_dir = out;
+  const CompileReport report = compile_pair(request);
+  j["report"] = report_json(report);
+  j["text"] = report.diagnostics;
+  return dump(j);
+}
+
 // The compiled files in out read back as scenario-inspect reads them: "svg" its --svg
 // picture and "stations" the table of stations; "error" when they cannot be read.
 std::string scenario_view(const std::string& out, const std::string& dat, const std::string& sim,
@@ -87,6 +112,7 @@ std::string record_tables() {
 
 EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("compilePack", &compactor::compile_pack);
+  emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
   emscripten::function("recordTables", &compactor::record_tables);
 }

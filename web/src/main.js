@@ -87,12 +87,24 @@ function schedule() {
 function lintOf(file, doc) {
   const diags = app.entries.filter((e) => e.file === file && e.line > 0).map((e) => {
     const span = spanOf(doc, e);
-    return { ...span, severity: e.severity === 'note' ? 'info' : e.severity, message: e.message };
+    const fix = quickFix(e.message);
+    return {
+      ...span,
+      severity: e.severity === 'note' ? 'info' : e.severity,
+      message: e.message,
+      actions: fix ? [{ name: `use '${fix}'`, apply: (view, from, to) => view.dispatch({ changes: { from, to, insert: fix } }) }] : [],
+    };
   });
   if (file !== 'scenario.json')
     for (const m of unencodable(doc.toString()))
       diags.push({ ...m, severity: 'error', message: 'this character has no Windows-1252 byte' });
   return diags;
+}
+
+// The word a "did you mean '…'?" diagnostic offers, or null.
+function quickFix(text) {
+  const m = /did you mean '([^']+)'\?/.exec(text);
+  return m ? m[1] : null;
 }
 
 const hover = hoverTooltip((view, pos) => {
