@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # Debian's emscripten finds its JavaScript optimiser's acorn there when node is not Debian's.
 export NODE_PATH=/usr/share/nodejs
-command -v emcc >/dev/null && command -v npm >/dev/null || scripts/install-deps.sh wasm
+scripts/install-deps.sh wasm
 cmake --preset wasm >/dev/null
 cmake --build --preset wasm --target scenario_studio_core scenario_compile
 (cd web && { [ -d node_modules ] && [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund; })

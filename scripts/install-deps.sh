@@ -30,7 +30,7 @@ windows_packages=(
 # The WebAssembly build (emscripten, node and npm for the page's packages) and the page's
 # tests in headless Chromium through Selenium.
 wasm_packages=(
-  emscripten chromium chromium-driver python3-selenium
+  emscripten googletest chromium chromium-driver python3-selenium
 )
 # Debian's node and npm, unless a node with its npm is there already.
 command -v npm >/dev/null 2>&1 || wasm_packages+=(nodejs npm)
