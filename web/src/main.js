@@ -220,8 +220,24 @@ function showStations(rows) {
       td.textContent = v;
       tr.append(td);
     }
+    tr.onclick = () => {
+      const line = stationRecordLine(app.states.get('train.txt').doc, s.slot);
+      if (line) goTo({ file: 'train.txt', line, column: 1 });
+    };
     $('stations').append(tr);
   }
+}
+
+// The line of the train description's n-th station record (stations take the slots from 1
+// in the order of their records), or 0.
+function stationRecordLine(doc, slot) {
+  let seen = 0;
+  for (let n = 1; n <= doc.lines; n++) {
+    const text = doc.line(n).text;
+    const field = text.split(',')[0];
+    if (!field.includes('-') && fieldAt(app.tables, 'train.txt', text, 0)?.keyword === 'stazione' && ++seen === slot) return n;
+  }
+  return 0;
 }
 
 // ---- open, save, keep ---------------------------------------------------------------
