@@ -13,5 +13,5 @@ cmake --build --preset wasm --target scenario_studio_core scenario_compile
 web/node_modules/.bin/esbuild web/src/main.js --bundle --minify --format=iife --target=es2020 \
   --outfile=build-wasm/studio.bundle.js --log-level=warning
 node web/inline.mjs web/studio.html web/studio.css build-wasm/scenario-studio-core.js \
-  build-wasm/studio.bundle.js examples build-wasm/scenario-studio.html
+  build-wasm/studio.bundle.js examples docs build-wasm/scenario-studio.html
 echo "build-wasm/scenario-studio.html: $(stat -c %s build-wasm/scenario-studio.html) bytes"

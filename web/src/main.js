@@ -116,8 +116,10 @@ const hover = hoverTooltip((view, pos) => {
     create() {
       const dom = document.createElement('div');
       dom.className = 'hover';
+      const named = (window.STUDIO_FIELDS[where.keyword] || {})[where.field];
       dom.textContent = where.field === 0 ? `${where.keyword}: a record of ${where.fields} values`
-        : `${where.keyword} field ${where.field} of ${where.fields}`;
+        : named ? `${where.keyword} field ${where.field} is ${named.name}${named.meaning ? `: ${named.meaning}` : ''}`
+          : `${where.keyword} field ${where.field} of ${where.fields}`;
       return { dom };
     },
   };

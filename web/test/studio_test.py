@@ -1,5 +1,6 @@
 """The page in headless Chromium, opened from file://: an example compiles clean; a misspelt
-keyword typed in is underlined and listed at its line and column, and goes when mended; the
+keyword typed in is underlined and listed at its line and column, and goes when mended; a
+hover names a signal's field; the
 downloaded compiled files are the native scenario-compile's bytes; the latency from a
 keystroke to updated diagnostics; a binary file is refused with a message.
 
@@ -107,6 +108,18 @@ try:
     ActionChains(driver).send_keys("\b").perform()
     wait("return studio.entries.length == 0")
     check(entries() == [] and lint_marks() == 0, "mended, the entry goes")
+
+    # Hovering the signal's seventh field (its dx) names it and its meaning.
+    driver.execute_script(
+        "document.querySelector(`#tabs button[data-file='train.txt']`).click();"
+        "const v = studio.view; const line = v.state.doc.line(arguments[0]);"
+        "const at = line.from + line.text.split(',').slice(0, 7).join(',').length + 2;"
+        "const c = v.coordsAtPos(at);"
+        "v.contentDOM.dispatchEvent(new MouseEvent('mousemove', {bubbles: true, clientX: c.left + 1, clientY: c.top + 2}));",
+        line_no)
+    tip = wait("const t = document.querySelector('.cm-tooltip-hover'); return t && t.textContent")
+    check(tip and tip.startswith("segnale field 7 is dx: kind of the signal on the right"), f"the hover names the field ({tip})")
+    shot("hover")
 
     # The compiled files, downloaded, against the native tool's.
     driver.find_element("id", "download-compiled").click()
