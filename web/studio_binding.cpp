@@ -20,6 +20,13 @@ namespace {
 
 std::string dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
 
+// The names of the compiled files (dat, sim, plot) when all three were written.
+void add_files(nlohmann::json& j, const CompileReport& report, const CompileRequest& request) {
+  if (report.written.size() == 3)
+    j["files"] = {section_array_name(request.line_name, request.train_number),
+                  slot_table_name(request.line_name, request.train_number), route_plot_name(request.line_name)};
+}
+
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
 // pack itself could not be used), "text" its standard error, and "files" the names of the
 // compiled files (dat, sim, plot) when all three were written into out.
@@ -36,9 +43,7 @@ std::string compile_pack(const std::string& pack, const std::string& out) {
   const CompileReport report = compile_pair(request);
   j["report"] = report_json(report);
   j["text"] = report.diagnostics;
-  if (report.written.size() == 3)
-    j["files"] = {section_array_name(request.line_name, request.train_number),
-                  slot_table_name(request.line_name, request.train_number), route_plot_name(request.line_name)};
+  add_files(j, report, request);
   return dump(j);
 }
 
@@ -64,6 +69,7 @@ std::string compile_pair_of_pack(const std::string& pack, const std::string& out
   const CompileReport report = compile_pair(request);
   j["report"] = report_json(report);
   j["text"] = report.diagnostics;
+  add_files(j, report, request);
   return dump(j);
 }
 

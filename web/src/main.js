@@ -49,13 +49,19 @@ function writePack(FS) {
   }
   FS.rmdir('/out');
   for (const [name, state] of app.states)
-    FS.writeFile(`/pack/${name}`, encodePackFile(name, state.doc.toString(), app.encoding));
+    FS.writeFile(`/pack/${name}`, encodePackFile(name, state.sliceDoc(), app.encoding));
 }
 
 function compile() {
   app.pending = null;
   writePack(app.core.FS);
   app.result = JSON.parse(app.core.compilePack('/pack', '/out'));
+  if (!app.result.report && /line table holds/.test(app.result.text)) {
+    // Descriptions longer than a pack's program can hold still compile as a pair: the
+    // author sees both why the pack cannot be a program and what the compiler says.
+    const pair = JSON.parse(app.core.compilePairOfPack('/pack', '/out'));
+    app.result = { ...pair, text: app.result.text + pair.text };
+  }
   app.entries = parseDiagnostics(app.result.text);
   app.compiled++;
   showDiagnostics();
@@ -135,11 +141,13 @@ function newState(name, text) {
       }
     })];
   if (name === 'line.txt' || name === 'train.txt') extensions.push(descriptionLanguage(app.tables, name));
+  // A file with CR LF line ends keeps them when it is saved.
+  if (text.includes('\r\n')) extensions.push(EditorState.lineSeparator.of('\r\n'));
   return EditorState.create({ doc: text, extensions });
 }
 
 function showTab(name) {
-  if (app.view) app.states.set(app.active, app.view.state);
+  if (app.active) app.states.set(app.active, app.view.state);
   app.active = name;
   app.view.setState(app.states.get(name));
   app.view.dispatch(setDiagnostics(app.view.state, lintOf(name, app.view.state.doc)));
@@ -253,7 +261,7 @@ function download(name, bytes, type = 'application/octet-stream') {
 
 function packBytes() {
   const files = {};
-  for (const [name, state] of app.states) files[name] = encodePackFile(name, state.doc.toString(), app.encoding);
+  for (const [name, state] of app.states) files[name] = encodePackFile(name, state.sliceDoc(), app.encoding);
   return files;
 }
 
@@ -274,7 +282,7 @@ function loadPack(raw) {
     b.onclick = () => showTab(name);
     $('tabs').append(b);
   }
-  app.view.setState(app.states.get('line.txt'));
+  app.active = null; // the tab shown before belongs to the pack replaced
   showTab('line.txt');
   compile();
 }
@@ -303,7 +311,7 @@ async function openFiles(files) {
 
 function saveLocally() {
   try {
-    const texts = Object.fromEntries([...app.states].map(([n, s]) => [n, s.doc.toString()]));
+    const texts = Object.fromEntries([...app.states].map(([n, s]) => [n, s.sliceDoc()]));
     localStorage.setItem(STORE_KEY, JSON.stringify({ encoding: app.encoding, texts }));
   } catch {
     // file:// pages without storage, or storage full: the author still has the page

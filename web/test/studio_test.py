@@ -142,29 +142,30 @@ try:
     # the tail follows the neighbours, so the test holds the median to it and prints both.
     check(p50 < 50, "p50 under 50 ms for the example")
 
-    # The 1000 km line (1713 lines a description, more than a pack's program holds): the
-    # engine's compile in the page, timed where the page calls it.
+    # The 1000 km line, opened through the file picker: 1713 lines a description, more than
+    # a pack's program holds, so the page says so and compiles the pair.
     generator = os.path.join(native, "scenario_compile_bench")
     if os.path.exists(generator):
         long = os.path.join(work, "long")
         subprocess.run([generator, "--write-scenario", long], check=True, capture_output=True)
-        texts = [open(os.path.join(long, n), encoding="cp1252").read() for n in ("long_linea.txt", "long_treno.txt")]
-        times = driver.execute_script("""
-            const FS = studio.core.FS; const [line, train] = arguments;
-            try { FS.mkdir('/long'); } catch (e) {}
-            FS.writeFile('/long/scenario.json', JSON.stringify(
-              {line_name: 'Lunga_Linea', train_number: '1000', encoding: 'utf-8'}));
-            FS.writeFile('/long/line.txt', line); FS.writeFile('/long/train.txt', train);
-            const t = []; let status = null;
-            for (let k = 0; k < 11; k++) {
-              const a = performance.now();
-              status = JSON.parse(studio.core.compilePairOfPack('/long', '/long-out')).report.exit_status;
-              t.push(performance.now() - a);
-            }
-            t.sort((x, y) => x - y);
-            return [status, t[5], t[10]];""", *texts)
-        check(times[0] == 0, "the 1000 km line compiles in the page's engine")
-        print(f"engine in the page, 1000 km line: p50 {times[1]:.1f} ms, max of 11 {times[2]:.1f} ms")
+        os.rename(os.path.join(long, "long_linea.txt"), os.path.join(long, "line.txt"))
+        os.rename(os.path.join(long, "long_treno.txt"), os.path.join(long, "train.txt"))
+        with open(os.path.join(long, "scenario.json"), "w") as f:
+            json.dump({"line_name": "Lunga_Linea", "train_number": "1000", "encoding": "windows-1252"}, f)
+        count = driver.execute_script("return studio.compiled")
+        driver.find_element("id", "open-files").send_keys(
+            "\n".join(os.path.join(long, n) for n in ("scenario.json", "line.txt", "train.txt")))
+        wait(f"return studio.compiled > {count}", 120)
+        check(driver.execute_script("return studio.result.report && studio.result.report.exit_status") == 0,
+              "the 1000 km line compiles in the page")
+        check(any("line table" in e[4] for e in entries()), "and the page says why it cannot be a pack's program")
+        shown = driver.execute_script("return ['line.txt', 'train.txt'].map(f => studio.states.get(f).sliceDoc())")
+        check(shown == [open(os.path.join(long, n), encoding="cp1252", newline="").read() for n in ("line.txt", "train.txt")],
+              "each tab holds its own file")
+        p50, p95 = latency(10, "[generale]")
+        print(f"latency, 1000 km line: p50 {p50:.1f} ms, p95 {p95:.1f} ms")
+        # (printed, not held: the budget of 300 ms is not met yet; see the README)
+        shot("long-line")
 
     # Bad input through the file picker: a binary train.txt and no scenario.json. The page
     # says so and keeps the author's text.
