@@ -11,7 +11,8 @@ add_compile_options(-fwasm-exceptions)
 add_link_options(-fwasm-exceptions -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sEXIT_RUNTIME=1)
 # A node command uses node's own file system; a target with the property COMPACTOR_BROWSER
 # is for the page, and has none.
-add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:COMPACTOR_BROWSER>>>:-sNODERAWFS=1>)
+add_link_options($<$<NOT:$<BOOL:$<TARGET_PROPERTY:COMPACTOR_BROWSER>>>:-sNODERAWFS=1>
+                 "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:COMPACTOR_BROWSER>>>:SHELL:--pre-js ${PROJECT_SOURCE_DIR}/platform/node_pre.js>")
 
 # The unit tests are the native builds' to run; this build's own tests are those of web/
 # (the test preset runs only them).
