@@ -4,6 +4,7 @@
 #include <emscripten/bind.h>
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "platform/env.h"
@@ -20,45 +21,41 @@ namespace {
 
 std::string dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
 
-// The names of the compiled files (dat, sim, plot) when all three were written.
-void add_files(nlohmann::json& j, const CompileReport& report, const CompileRequest& request) {
-  if (report.written.size() == 3)
-    j["files"] = {section_array_name(request.line_name, request.train_number),
-                  slot_table_name(request.line_name, request.train_number), route_plot_name(request.line_name)};
-}
-
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
-// pack itself could not be used), "text" its standard error, and "files" the names of the
-// compiled files (dat, sim, plot) when all three were written into out.
-std::string compile_pack(const std::string& pack, const std::string& out) {
+// request could not be made: then "text" says why), "text" its standard error, and "files"
+// the names of the compiled files (dat, sim, plot) when all three were written into out.
+std::string outcome(const std::optional<CompileRequest>& request, const std::string& problems) {
   nlohmann::json j;
-  CompileRequest request;
-  std::string text;
-  if (!pack_request(pack, request, text)) {
+  if (!request) {
     j["report"] = nullptr;
-    j["text"] = text;
+    j["text"] = problems;
     return dump(j);
   }
-  request.out_dir = out;
-  const CompileReport report = compile_pair(request);
+  const CompileReport report = compile_pair(*request);
   j["report"] = report_json(report);
   j["text"] = report.diagnostics;
-  add_files(j, report, request);
+  if (report.written.size() == 3)
+    j["files"] = {section_array_name(request->line_name, request->train_number),
+                  slot_table_name(request->line_name, request->train_number), route_plot_name(request->line_name)};
   return dump(j);
+}
+
+// The pack compiled as `scenario-compile --pack` compiles it, into out.
+std::string compile_pack(const std::string& pack, const std::string& out) {
+  CompileRequest request;
+  std::string problems;
+  if (!pack_request(pack, request, problems)) return outcome(std::nullopt, problems);
+  request.out_dir = out;
+  return outcome(request, problems);
 }
 
 // The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
 // descriptions given by name, with the identity and the encoding of its scenario.json: for
 // descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
 std::string compile_pair_of_pack(const std::string& pack, const std::string& out) {
-  nlohmann::json j;
-  std::string text;
-  const std::optional<PackManifest> manifest = read_manifest(pack, text);
-  if (!manifest) {
-    j["report"] = nullptr;
-    j["text"] = text;
-    return dump(j);
-  }
+  std::string problems;
+  const std::optional<PackManifest> manifest = read_manifest(pack, problems);
+  if (!manifest) return outcome(std::nullopt, problems);
   CompileRequest request;
   request.line_name = manifest->line_name;
   request.train_number = manifest->train_number;
@@ -66,11 +63,7 @@ std::string compile_pair_of_pack(const std::string& pack, const std::string& out
   request.line_description = pack + "/line.txt";
   request.train_description = pack + "/train.txt";
   request.out_dir = out;
-  const CompileReport report = compile_pair(request);
-  j["report"] = report_json(report);
-  j["text"] = report.diagnostics;
-  add_files(j, report, request);
-  return dump(j);
+  return outcome(request, problems);
 }
 
 // The compiled files in out read back as scenario-inspect reads them: "svg" its --svg
