@@ -60,7 +60,7 @@ function compile() {
     // Descriptions longer than a pack's program can hold still compile as a pair: the
     // author sees both why the pack cannot be a program and what the compiler says.
     const pair = JSON.parse(app.core.compilePairOfPack('/pack', '/out'));
-    app.result = { ...pair, text: app.result.text + pair.text };
+    app.result = { ...pair, text: app.result.text + pair.text, notAPack: true };
   }
   app.entries = parseDiagnostics(app.result.text);
   app.compiled++;
@@ -351,11 +351,20 @@ function wire() {
   $('example').onchange = (e) => {
     if (e.target.value) loadPack(examplePack(e.target.value));
   };
-  // The driver's program for Windows and Linux joins here once the runners are embedded
-  // in the page: it needs report.exit_status 0 and the runners' bytes.
-  $('download-program').onclick = () => message(
-    'The driver\'s program is made by scenario-pack build; this page does not embed the runners yet.');
+  $('download-program').onclick = downloadProgram;
   panZoom($('picture'));
+}
+
+// The driver's program for Windows (and Linux): the pack joined to a runner embedded in the
+// page, byte for byte what `scenario-pack build` makes. This is where the runners plug in;
+// until the page carries them it says so. A pack with errors never gets a program.
+function downloadProgram() {
+  const report = app.result && app.result.report;
+  if (!report || report.exit_status !== 0 || !app.result.files || app.result.notAPack) {
+    message('The pack has errors (listed under the editor): a program is made only from a pack that compiles.');
+    return;
+  }
+  message('The driver\'s program is made by scenario-pack build; this page does not carry the runners yet.');
 }
 
 function packName() {
