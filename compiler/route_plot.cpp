@@ -1,9 +1,10 @@
 #include "compiler/route_plot.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <utility>
+
+#include "sources/bit_copy.h"
 
 namespace compactor {
 
@@ -50,7 +51,7 @@ void RoutePlot::extend(int64_t end, bool curved, double curvature) {
     PlotRun* last = runs_.empty() ? nullptr : &runs_.back();
     // A run that goes on with the same recurrence is one run.
     if (last && last->end == next_ && last->curved == curved &&
-        (!curved || std::bit_cast<uint64_t>(last->curvature) == std::bit_cast<uint64_t>(curvature))) {
+        (!curved || bit_copy<uint64_t>(last->curvature) == bit_copy<uint64_t>(curvature))) {
       last->end = stop;
     } else {
       runs_.push_back(PlotRun{next_, stop, curved, curvature, last_});

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <vector>
+
+#include "sources/bit_copy.h"
 
 namespace compactor {
 namespace {
@@ -27,7 +28,7 @@ struct Reference {
   }
 };
 
-uint64_t bits(const PlotValue& v) { return std::bit_cast<uint64_t>(std::get<double>(v)); }
+uint64_t bits(const PlotValue& v) { return bit_copy<uint64_t>(std::get<double>(v)); }
 
 TEST(RoutePlot, EveryMetreReadsAsTheRecurrenceComputedIt) {
   RoutePlot p(400);
@@ -52,10 +53,10 @@ TEST(RoutePlot, EveryMetreReadsAsTheRecurrenceComputedIt) {
   const std::vector<PlotValue> all = p.values();
   for (int64_t m = 2; m < 398; ++m) {
     const size_t k = static_cast<size_t>(m);
-    EXPECT_EQ(bits(p.at(m, 0)), std::bit_cast<uint64_t>(r.x[k])) << m;
-    EXPECT_EQ(bits(p.at(m, 1)), std::bit_cast<uint64_t>(r.y[k])) << m;
-    EXPECT_EQ(bits(all[k]), std::bit_cast<uint64_t>(r.x[k])) << m;
-    EXPECT_EQ(bits(all[400 + k]), std::bit_cast<uint64_t>(r.y[k])) << m;
+    EXPECT_EQ(bits(p.at(m, 0)), bit_copy<uint64_t>(r.x[k])) << m;
+    EXPECT_EQ(bits(p.at(m, 1)), bit_copy<uint64_t>(r.y[k])) << m;
+    EXPECT_EQ(bits(all[k]), bit_copy<uint64_t>(r.x[k])) << m;
+    EXPECT_EQ(bits(all[400 + k]), bit_copy<uint64_t>(r.y[k])) << m;
   }
   EXPECT_TRUE(std::holds_alternative<std::monostate>(p.at(398, 0)));
   EXPECT_TRUE(std::holds_alternative<std::monostate>(p.at(399, 1)));

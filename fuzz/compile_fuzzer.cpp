@@ -4,7 +4,6 @@
 // to the same model. The checks cost what the input touched: the route plot is
 // checked through its runs as it streams out, never value by value.
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include "output/compiled_files.h"
 #include "output/compiled_format.h"
 #include "output/memorizza_percorso.h"
+#include "sources/bit_copy.h"
 #include "testing/memory_scenario_io.h"
 
 namespace {
@@ -50,7 +50,7 @@ PlotValue value_of(std::string_view bytes) {
   };
   const uint64_t tag = le(0, 2);
   if (tag == format::kTagInt16) return static_cast<int16_t>(le(2, 2));
-  if (tag == format::kTagDouble) return std::bit_cast<double>(le(2, 8));
+  if (tag == format::kTagDouble) return bit_copy<double>(le(2, 8));
   check(tag == format::kTagEmpty, "unknown plot tag written");
   return std::monostate{};
 }
@@ -58,7 +58,7 @@ PlotValue value_of(std::string_view bytes) {
 bool same(const PlotValue& a, const PlotValue& b) {
   if (a.index() != b.index()) return false;
   if (const auto* d = std::get_if<double>(&a))
-    return std::bit_cast<uint64_t>(*d) == std::bit_cast<uint64_t>(std::get<double>(b));
+    return bit_copy<uint64_t>(*d) == bit_copy<uint64_t>(std::get<double>(b));
   return a == b;
 }
 

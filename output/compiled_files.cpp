@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "output/compiled_format.h"
+#include "sources/bit_copy.h"
 
 namespace compactor {
 
@@ -111,7 +112,7 @@ char* put_u16(char* out, uint16_t v) { return put_word(out, v); }
 
 char* put_double(char* out, double d) {
   out = put_word(out, format::kTagDouble);
-  return put_word(out, std::bit_cast<uint64_t>(d));
+  return put_word(out, bit_copy<uint64_t>(d));
 }
 
 char* put_value(char* out, const PlotValue& v) {
@@ -355,7 +356,7 @@ std::vector<PlotValue> decode_route_plot(std::string_view bytes) {
     else if (tag == format::kTagInt16)
       out.emplace_back(c.get<int16_t>("a plot value"));
     else if (tag == format::kTagDouble)
-      out.emplace_back(std::bit_cast<double>(c.get<uint64_t>("a plot value")));
+      out.emplace_back(bit_copy<double>(c.get<uint64_t>("a plot value")));
     else
       throw FormatError("unknown plot value tag " + std::to_string(tag), at);
   }

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <limits>
 
 #include "output/compiled_format.h"
+#include "sources/bit_copy.h"
 
 namespace compactor {
 namespace {
@@ -85,7 +85,7 @@ TEST(CompiledFiles, PlotValuesCarryTheirTags) {
   const std::vector<PlotValue> plot{std::monostate{}, int16_t{-2}, 1.5, std::monostate{}};
   const std::string bytes = encode_route_plot(RoutePlot::from_values(plot));
   std::string expected = hex_bytes({0x00, 0x00, 0x02, 0x00, 0xFE, 0xFF, 0x05, 0x00});
-  const auto bits = std::bit_cast<uint64_t>(1.5);
+  const auto bits = bit_copy<uint64_t>(1.5);
   for (int k = 0; k < 8; ++k) expected += static_cast<char>((bits >> (8 * k)) & 0xFF);
   expected += hex_bytes({0x00, 0x00});
   EXPECT_EQ(bytes, expected);

@@ -1,15 +1,15 @@
 #include "reader/reader_json.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "output/compiled_format.h"
-#include "sources/cp1252.h"
 #include "reader/reader_decode.h"
 #include "reader/reader_view.h"
+#include "sources/bit_copy.h"
+#include "sources/cp1252.h"
 
 namespace compactor::inspect {
 namespace {
@@ -46,7 +46,7 @@ Json plot_entry(const PlotValue& v) {
   if (const auto* d = std::get_if<double>(&v)) {
     if (std::isfinite(*d)) return Json(*d);
     char bits[17];
-    std::snprintf(bits, sizeof bits, "%016llx", static_cast<unsigned long long>(std::bit_cast<uint64_t>(*d)));
+    std::snprintf(bits, sizeof bits, "%016llx", static_cast<unsigned long long>(bit_copy<uint64_t>(*d)));
     return Json(bits);
   }
   return Json(nullptr);
@@ -97,7 +97,7 @@ PlotValue plot_value(const Json& v, const std::string& where) {
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), bits, 16);
     if (s.size() != 16 || ec != std::errc() || end != s.data() + s.size())
       refuse(where, "a string here must be the 16 hexadecimal digits of a double");
-    return std::bit_cast<double>(bits);
+    return bit_copy<double>(bits);
   }
   refuse(where, "must be null, an integer or a number");
 }

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <functional>
 #include <limits>
 
 #include "output/compiled_files.h"
 #include "reader/reader_decode.h"
 #include "reader/reader_test_support.h"
+#include "sources/bit_copy.h"
 
 namespace compactor::inspect {
 namespace {
@@ -68,7 +68,7 @@ TEST(InspectJson, PlotValuesKeepTheirStateAndBits) {
     const PlotValue b = back.route_plot.at(static_cast<int64_t>(k), 0);
     ASSERT_EQ(a.index(), b.index()) << k;
     if (const auto* d = std::get_if<double>(&a))
-      EXPECT_EQ(std::bit_cast<uint64_t>(*d), std::bit_cast<uint64_t>(std::get<double>(b))) << k;
+      EXPECT_EQ(bit_copy<uint64_t>(*d), bit_copy<uint64_t>(std::get<double>(b))) << k;
     else
       EXPECT_EQ(a, b) << k;
   }

@@ -3,7 +3,8 @@
 # list of them, by what needs them:
 #   scripts/install-deps.sh build   what configuring and building the program needs
 #   scripts/install-deps.sh windows that and the Windows cross build
-#   scripts/install-deps.sh         everything: the build, the tests and the benchmarks
+#   scripts/install-deps.sh wasm    that and the WebAssembly build with the page (and its browser tests)
+#   scripts/install-deps.sh         the build, the tests and the benchmarks (not wasm)
 # Works as root, and as a user who may use sudo.
 set -euo pipefail
 
@@ -11,7 +12,7 @@ set -euo pipefail
 # /usr/bin/fluid, which is in its own package: without it, configuring fails.
 build_packages=(
   cmake g++ make
-  libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libfast-float-dev
   libfltk1.3-dev fluid
 )
 # The tests, the sanitizer and fuzz builds, and the benchmarks.
@@ -26,12 +27,21 @@ windows_packages=(
   g++-mingw-w64-x86-64-posix googletest wine64
 )
 
+# The WebAssembly build (emscripten, node and npm for the page's packages) and the page's
+# tests in headless Chromium through Selenium.
+wasm_packages=(
+  emscripten googletest chromium chromium-driver python3-selenium
+)
+# Debian's node and npm, unless a node with its npm is there already.
+command -v npm >/dev/null 2>&1 || wasm_packages+=(nodejs npm)
+
 case "${1:-all}" in
   build) packages=("${build_packages[@]}") ;;
   windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
+  wasm) packages=("${build_packages[@]}" "${wasm_packages[@]}") ;;
   all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
-  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}"; exit 0 ;;
-  *) echo "usage: $0 [build|windows|all|list]" >&2; exit 2 ;;
+  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${wasm_packages[@]}"; exit 0 ;;
+  *) echo "usage: $0 [build|windows|wasm|all|list]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,8 +1,8 @@
 #include "sources/field_reader.h"
 
+#include <fast_float/fast_float.h>
+
 #include <cctype>
-#include <charconv>
-#include <cmath>
 #include <cstdlib>
 
 #include "sources/conversion.h"
@@ -94,14 +94,11 @@ bool parse_number(std::string_view token, double& value) {
     while (i < token.size() && std::isdigit(static_cast<unsigned char>(token[i]))) ++i, ++digits;
   }
   if (digits == 0 || i != token.size()) return false;
-  // from_chars reads the same in every locale; it takes no leading '+'.
+  // fast_float reads the same in every locale and on every toolchain, rounded correctly; it
+  // takes no leading '+'. A number of hundreds of digits becomes an infinity, too large for
+  // any field.
   if (token.front() == '+') token.remove_prefix(1);
-  const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (ec == std::errc::result_out_of_range) {
-    // A number of hundreds of digits: too large for any field, as strtod's infinity was.
-    value = token.front() == '-' ? -HUGE_VAL : HUGE_VAL;
-    return true;
-  }
+  const auto [end, ec] = fast_float::from_chars(token.data(), token.data() + token.size(), value);
   return ec == std::errc() && end == token.data() + token.size();
 }
 

@@ -59,7 +59,7 @@ TEST(FieldReader, EmptyAndNonNumericFieldsReadZero) {
   EXPECT_TRUE(r.at_end());
 }
 
-// Beyond the range of a double: from_chars reports it out of range rather than as infinity.
+// Beyond the range of a double: read as an infinity, too large for every field.
 const std::string kHugeNumber = "-" + std::string(400, '9');
 
 TEST(FieldReader, NumberOutOfItsWidthIsAReadingFailure) {

@@ -1,0 +1,395 @@
+// The scenario studio: the pack's files in CodeMirror tabs, compiled by the engine on every
+// edit (debounced), its diagnostics under the text and in a list, the picture and the
+// station table of the compiled files, open and save. Nothing leaves the page.
+import { EditorState } from '@codemirror/state';
+import { EditorView, keymap, lineNumbers, hoverTooltip, highlightActiveLine } from '@codemirror/view';
+import { defaultKeymap, history, historyKeymap } from '@codemirror/commands';
+import { syntaxHighlighting, defaultHighlightStyle } from '@codemirror/language';
+import { setDiagnostics, lintGutter } from '@codemirror/lint';
+import { zipSync, unzipSync } from 'fflate';
+import { PACK_FILES, badInput, decodePack, encodePackFile, unencodable } from './text.js';
+import { parseDiagnostics, groupByFile, spanOf } from './diagnostics.js';
+import { descriptionLanguage, fieldAt } from './language.js';
+
+const STORE_KEY = 'scenario-studio.pack';
+const DEBOUNCE_MS = 15;
+const VIEW_DELAY_MS = 150;
+const $ = (id) => document.getElementById(id);
+
+const app = {
+  core: null,
+  tables: null,
+  encoding: 'utf-8',
+  states: new Map(), // file name -> EditorState
+  active: 'line.txt',
+  view: null,
+  result: null,
+  entries: [],
+  pending: null,
+  viewPending: null,
+  editedAt: 0,
+  latencies: [], // keystroke to updated diagnostics, ms
+  compiled: 0,
+};
+window.studio = app;
+
+function message(text) {
+  $('message').textContent = text;
+  $('message').hidden = !text;
+}
+
+// ---- the engine -------------------------------------------------------------------
+function writePack(FS) {
+  for (const dir of ['/pack', '/out']) {
+    try {
+      for (const f of FS.readdir(dir)) if (f !== '.' && f !== '..') FS.unlink(`${dir}/${f}`);
+    } catch {
+      FS.mkdir(dir);
+    }
+  }
+  FS.rmdir('/out');
+  for (const [name, state] of app.states)
+    FS.writeFile(`/pack/${name}`, encodePackFile(name, state.sliceDoc(), app.encoding));
+}
+
+function compile() {
+  app.pending = null;
+  writePack(app.core.FS);
+  app.result = JSON.parse(app.core.compilePack('/pack', '/out'));
+  if (!app.result.report && /line table holds/.test(app.result.text)) {
+    // Descriptions longer than a pack's program can hold still compile as a pair: the
+    // author sees both why the pack cannot be a program and what the compiler says.
+    const pair = JSON.parse(app.core.compilePairOfPack('/pack', '/out'));
+    app.result = { ...pair, text: app.result.text + pair.text, notAPack: true };
+  }
+  app.entries = parseDiagnostics(app.result.text);
+  app.compiled++;
+  showDiagnostics();
+  if (app.editedAt) app.latencies.push(performance.now() - app.editedAt);
+  app.editedAt = 0;
+  // The picture and the table (some 70 ms for an example) follow when the typing pauses,
+  // so that they never hold up the diagnostics of the next keystroke.
+  clearTimeout(app.viewPending);
+  app.viewPending = setTimeout(showViews, VIEW_DELAY_MS);
+  saveLocally();
+}
+
+function showViews() {
+  const files = app.result.files;
+  if (!files) return;
+  const view = JSON.parse(app.core.scenarioView('/out', ...files));
+  if (view.error) message(`The compiled files could not be read back: ${view.error}`);
+  showPicture(view.svg);
+  showStations(view.stations || []);
+}
+
+function schedule() {
+  app.editedAt = app.editedAt || performance.now();
+  clearTimeout(app.pending);
+  app.pending = setTimeout(compile, DEBOUNCE_MS);
+}
+
+// ---- the editor -------------------------------------------------------------------
+function lintOf(file, doc) {
+  const diags = app.entries.filter((e) => e.file === file && e.line > 0).map((e) => {
+    const span = spanOf(doc, e);
+    const fix = quickFix(e.message);
+    return {
+      ...span,
+      severity: e.severity === 'note' ? 'info' : e.severity,
+      message: e.message,
+      actions: fix ? [{ name: `use '${fix}'`, apply: (view, from, to) => view.dispatch({ changes: { from, to, insert: fix } }) }] : [],
+    };
+  });
+  if (file !== 'scenario.json')
+    for (const m of unencodable(doc.toString()))
+      diags.push({ ...m, severity: 'error', message: 'this character has no Windows-1252 byte' });
+  return diags;
+}
+
+// The word a "did you mean '…'?" diagnostic offers, or null.
+function quickFix(text) {
+  const m = /did you mean '([^']+)'\?/.exec(text);
+  return m ? m[1] : null;
+}
+
+const hover = hoverTooltip((view, pos) => {
+  const line = view.state.doc.lineAt(pos);
+  const where = fieldAt(app.tables, app.active, line.text, pos - line.from);
+  if (!where) return null;
+  return {
+    pos,
+    create() {
+      const dom = document.createElement('div');
+      dom.className = 'hover';
+      const named = (window.STUDIO_FIELDS[where.keyword] || {})[where.field];
+      dom.textContent = where.field === 0 ? `${where.keyword}: a record of ${where.fields} values`
+        : named ? `${where.keyword} field ${where.field} is ${named.name}${named.meaning ? `: ${named.meaning}` : ''}`
+          : `${where.keyword} field ${where.field} of ${where.fields}`;
+      return { dom };
+    },
+  };
+});
+
+function newState(name, text) {
+  const extensions = [lineNumbers(), history(), highlightActiveLine(), lintGutter(),
+    keymap.of([...defaultKeymap, ...historyKeymap]), syntaxHighlighting(defaultHighlightStyle), hover,
+    EditorView.updateListener.of((u) => {
+      if (u.docChanged) {
+        app.states.set(app.active, u.state);
+        schedule();
+      }
+    })];
+  if (name === 'line.txt' || name === 'train.txt') extensions.push(descriptionLanguage(app.tables, name));
+  // A file with CR LF line ends keeps them when it is saved.
+  if (text.includes('\r\n')) extensions.push(EditorState.lineSeparator.of('\r\n'));
+  return EditorState.create({ doc: text, extensions });
+}
+
+function showTab(name) {
+  if (app.active) app.states.set(app.active, app.view.state);
+  app.active = name;
+  app.view.setState(app.states.get(name));
+  app.view.dispatch(setDiagnostics(app.view.state, lintOf(name, app.view.state.doc)));
+  for (const b of $('tabs').children) b.classList.toggle('active', b.dataset.file === name);
+}
+
+function goTo(entry) {
+  if (!app.states.has(entry.file)) return;
+  showTab(entry.file);
+  const span = spanOf(app.view.state.doc, entry);
+  app.view.dispatch({ selection: { anchor: span.from, head: span.to }, scrollIntoView: true });
+  app.view.focus();
+}
+
+function showDiagnostics() {
+  app.view.dispatch(setDiagnostics(app.view.state, lintOf(app.active, app.view.state.doc)));
+  const list = $('diagnostics');
+  list.textContent = '';
+  const groups = groupByFile(app.entries, [...app.states.keys()]);
+  $('status').textContent = app.entries.length ? app.result.text.trim().split('\n').pop()
+    : 'compiled: no diagnostics';
+  for (const [file, entries] of groups) {
+    const h = document.createElement('h3');
+    h.textContent = file;
+    list.append(h);
+    for (const e of entries) {
+      const item = document.createElement('div');
+      item.className = `entry ${e.severity}`;
+      const link = (x) => {
+        const a = document.createElement('a');
+        a.href = '#';
+        a.textContent = `${x.line ? `${x.line}:${x.column}` : ''} ${x.severity}: ${x.message}`;
+        a.onclick = (ev) => {
+          ev.preventDefault();
+          goTo(x);
+        };
+        return a;
+      };
+      item.append(link(e));
+      for (const n of e.notes) item.append(document.createElement('br'), link(n));
+      list.append(item);
+    }
+  }
+}
+
+// ---- views -------------------------------------------------------------------------
+const viewBox = { scale: 1, x: 0, y: 0 };
+function showPicture(svg) {
+  if (!svg) return;
+  $('picture').innerHTML = svg;
+  applyViewBox();
+}
+function applyViewBox() {
+  const svg = $('picture').querySelector('svg');
+  if (svg) svg.style.transform = `translate(${viewBox.x}px, ${viewBox.y}px) scale(${viewBox.scale})`;
+}
+function panZoom(el) {
+  el.addEventListener('wheel', (e) => {
+    e.preventDefault();
+    viewBox.scale = Math.min(40, Math.max(0.2, viewBox.scale * (e.deltaY < 0 ? 1.2 : 1 / 1.2)));
+    applyViewBox();
+  }, { passive: false });
+  let drag = null;
+  el.addEventListener('pointerdown', (e) => (drag = { x: e.clientX - viewBox.x, y: e.clientY - viewBox.y }));
+  el.addEventListener('pointermove', (e) => {
+    if (!drag) return;
+    viewBox.x = e.clientX - drag.x;
+    viewBox.y = e.clientY - drag.y;
+    applyViewBox();
+  });
+  el.addEventListener('pointerup', () => (drag = null));
+}
+
+function showStations(rows) {
+  $('stations').innerHTML = '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th></tr>';
+  for (const s of rows) {
+    const tr = document.createElement('tr');
+    for (const v of [s.slot, s.name, s.position, s.chainage, s.time]) {
+      const td = document.createElement('td');
+      td.textContent = v;
+      tr.append(td);
+    }
+    tr.onclick = () => {
+      const line = stationRecordLine(app.states.get('train.txt').doc, s.slot);
+      if (line) goTo({ file: 'train.txt', line, column: 1 });
+    };
+    $('stations').append(tr);
+  }
+}
+
+// The line of the train description's n-th station record (stations take the slots from 1
+// in the order of their records), or 0.
+function stationRecordLine(doc, slot) {
+  let seen = 0;
+  for (let n = 1; n <= doc.lines; n++) {
+    const text = doc.line(n).text;
+    const field = text.split(',')[0];
+    if (!field.includes('-') && fieldAt(app.tables, 'train.txt', text, 0)?.keyword === 'stazione' && ++seen === slot) return n;
+  }
+  return 0;
+}
+
+// ---- open, save, keep ---------------------------------------------------------------
+function download(name, bytes, type = 'application/octet-stream') {
+  const a = document.createElement('a');
+  a.href = URL.createObjectURL(new Blob([bytes], { type }));
+  a.download = name;
+  a.click();
+  setTimeout(() => URL.revokeObjectURL(a.href), 1000);
+}
+
+function packBytes() {
+  const files = {};
+  for (const [name, state] of app.states) files[name] = encodePackFile(name, state.sliceDoc(), app.encoding);
+  return files;
+}
+
+function loadPack(raw) {
+  if (!raw['scenario.json']) {
+    message('This pack has no scenario.json: nothing was replaced. A pack is a folder with scenario.json, line.txt, train.txt and its documents.');
+    return;
+  }
+  const { texts, encoding } = decodePack(raw);
+  app.encoding = encoding;
+  app.states = new Map();
+  for (const name of PACK_FILES) app.states.set(name, newState(name, texts[name] ?? ''));
+  $('tabs').textContent = '';
+  for (const name of app.states.keys()) {
+    const b = document.createElement('button');
+    b.textContent = name;
+    b.dataset.file = name;
+    b.onclick = () => showTab(name);
+    $('tabs').append(b);
+  }
+  app.active = null; // the tab shown before belongs to the pack replaced
+  showTab('line.txt');
+  compile();
+}
+
+async function openFiles(files) {
+  const raw = {};
+  const problems = [];
+  for (const f of files) {
+    const bytes = new Uint8Array(await f.arrayBuffer());
+    if (f.name.endsWith('.zip')) {
+      try {
+        for (const [path, b] of Object.entries(unzipSync(bytes))) raw[path.split('/').pop()] = b;
+      } catch (e) {
+        problems.push(`${f.name}: not a zip archive (${e.message})`);
+      }
+      continue;
+    }
+    if (!PACK_FILES.includes(f.name)) continue;
+    const bad = badInput(f.name, bytes);
+    if (bad) problems.push(bad);
+    else raw[f.name] = bytes;
+  }
+  message(problems.join('\n'));
+  if (Object.keys(raw).length) loadPack(raw);
+}
+
+function saveLocally() {
+  try {
+    const texts = Object.fromEntries([...app.states].map(([n, s]) => [n, s.sliceDoc()]));
+    localStorage.setItem(STORE_KEY, JSON.stringify({ encoding: app.encoding, texts }));
+  } catch {
+    // file:// pages without storage, or storage full: the author still has the page
+  }
+}
+
+function storedPack() {
+  try {
+    const stored = JSON.parse(localStorage.getItem(STORE_KEY) || 'null');
+    if (!stored) return null;
+    return Object.fromEntries(Object.entries(stored.texts).map(([n, t]) => [n, encodePackFile(n, t, stored.encoding)]));
+  } catch {
+    return null;
+  }
+}
+
+function wire() {
+  $('open-files').onchange = (e) => openFiles([...e.target.files]);
+  $('open-folder').onchange = (e) => openFiles([...e.target.files]);
+  document.body.addEventListener('dragover', (e) => e.preventDefault());
+  document.body.addEventListener('drop', (e) => {
+    e.preventDefault();
+    openFiles([...e.dataTransfer.files]);
+  });
+  $('save-zip').onclick = () => download(`${packName()}.zip`, zipSync(packBytes()), 'application/zip');
+  $('save-files').onclick = () => {
+    for (const [name, bytes] of Object.entries(packBytes())) download(name, bytes);
+  };
+  $('download-compiled').onclick = () => {
+    const files = app.result && app.result.files;
+    if (!files) {
+      message('The pack does not compile: mend the errors listed, then download its compiled files.');
+      return;
+    }
+    for (const f of files) download(f, app.core.FS.readFile(`/out/${f}`));
+  };
+  $('example').onchange = (e) => {
+    if (e.target.value) loadPack(examplePack(e.target.value));
+  };
+  $('download-program').onclick = downloadProgram;
+  panZoom($('picture'));
+}
+
+// The driver's program for Windows (and Linux): the pack joined to a runner embedded in the
+// page, byte for byte what `scenario-pack build` makes. This is where the runners plug in;
+// until the page carries them it says so. A pack with errors never gets a program.
+function downloadProgram() {
+  const report = app.result && app.result.report;
+  if (!report || report.exit_status !== 0 || !app.result.files || app.result.notAPack) {
+    message('The pack has errors (listed under the editor): a program is made only from a pack that compiles.');
+    return;
+  }
+  message('The driver\'s program is made by scenario-pack build; this page does not carry the runners yet.');
+}
+
+function packName() {
+  try {
+    const m = JSON.parse(app.states.get('scenario.json').doc.toString());
+    return `${m.line_name}_${m.train_number}`;
+  } catch {
+    return 'scenario';
+  }
+}
+
+function examplePack(name) {
+  const files = window.STUDIO_EXAMPLES[name];
+  return Object.fromEntries(Object.entries(files).map(([n, b64]) => [n, Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))]));
+}
+
+async function start() {
+  app.core = await window.ScenarioStudioCore();
+  app.tables = JSON.parse(app.core.recordTables());
+  app.view = new EditorView({ parent: $('editor') });
+  const select = $('example');
+  for (const name of Object.keys(window.STUDIO_EXAMPLES)) select.append(new Option(name, name));
+  wire();
+  loadPack(storedPack() || examplePack('first-line'));
+  document.body.dataset.ready = 'yes';
+}
+
+start().catch((e) => message(`The page could not start: ${e.message}`));

@@ -1,0 +1,117 @@
+// The page's way into the engine: the pack the author edits lies in the module's memory
+// file system, and compile_pack runs on it exactly what `scenario-compile --pack` runs,
+// then reads the compiled files back with the reader for the picture and the tables.
+#include <emscripten/bind.h>
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "platform/env.h"
+#include "reader/reader_decode.h"
+#include "reader/reader_svg.h"
+#include "reader/reader_view.h"
+#include "sources/file_names.h"
+#include "sources/record_tables.h"
+#include "tools/scenario_compile/compile_pair.h"
+#include "tools/scenario_pack/pack.h"
+
+namespace compactor {
+namespace {
+
+std::string dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
+
+// The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
+// request could not be made: then "text" says why), "text" its standard error, and "files"
+// the names of the compiled files (dat, sim, plot) when all three were written into out.
+std::string outcome(const std::optional<CompileRequest>& request, const std::string& problems) {
+  nlohmann::json j;
+  if (!request) {
+    j["report"] = nullptr;
+    j["text"] = problems;
+    return dump(j);
+  }
+  const CompileReport report = compile_pair(*request);
+  j["report"] = report_json(report);
+  j["text"] = report.diagnostics;
+  if (report.written.size() == 3)
+    j["files"] = {section_array_name(request->line_name, request->train_number),
+                  slot_table_name(request->line_name, request->train_number), route_plot_name(request->line_name)};
+  return dump(j);
+}
+
+// The pack compiled as `scenario-compile --pack` compiles it, into out.
+std::string compile_pack(const std::string& pack, const std::string& out) {
+  CompileRequest request;
+  std::string problems;
+  if (!pack_request(pack, request, problems)) return outcome(std::nullopt, problems);
+  request.out_dir = out;
+  return outcome(request, problems);
+}
+
+// The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
+// descriptions given by name, with the identity and the encoding of its scenario.json: for
+// descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
+std::string compile_pair_of_pack(const std::string& pack, const std::string& out) {
+  std::string problems;
+  const std::optional<PackManifest> manifest = read_manifest(pack, problems);
+  if (!manifest) return outcome(std::nullopt, problems);
+  CompileRequest request;
+  request.line_name = manifest->line_name;
+  request.train_number = manifest->train_number;
+  request.utf8_input = manifest->encoding == TextEncoding::utf8;
+  request.line_description = pack + "/line.txt";
+  request.train_description = pack + "/train.txt";
+  request.out_dir = out;
+  return outcome(request, problems);
+}
+
+// The compiled files in out read back as scenario-inspect reads them: "svg" its --svg
+// picture and "stations" the table of stations; "error" when they cannot be read.
+std::string scenario_view(const std::string& out, const std::string& dat, const std::string& sim,
+                          const std::string& plot) {
+  nlohmann::json j;
+  try {
+    auto read = [&](const std::string& name) { return read_whole_file(out + "/" + name).value_or(""); };
+    const TrackModel model = inspect::decode_scenario(read(dat), dat, read(sim), sim, read(plot), plot);
+    j["svg"] = inspect::scenario_svg(model);
+    j["stations"] = nlohmann::json::array();
+    for (const inspect::StationView& s : inspect::stations(model))
+      j["stations"].push_back({{"slot", s.slot},
+                               {"name", s.name},
+                               {"position", s.position},
+                               {"chainage", inspect::chainage_text(s.position)},
+                               {"time", s.time == 0 ? "" : inspect::clock_text(s.time)}});
+  } catch (const std::exception& e) {
+    j["error"] = e.what();
+  }
+  return dump(j);
+}
+
+// The record tables of both formats, for the editor's highlighting.
+std::string record_tables() {
+  nlohmann::json j;
+  auto keywords = [](const auto& records) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const RecordKeyword& r : records)
+      list.push_back({{"written", r.written},
+                      {"words", {r.words[0], r.words[1]}},
+                      {"fields", r.value_fields}});
+    return list;
+  };
+  j["line"] = {{"general", keywords(kLineGeneralRecords)},
+               {"body", keywords(kLineBodyRecords)},
+               {"headers", kLineSectionHeaders}};
+  j["train"] = {{"records", keywords(kTrainRecords)}, {"headers", kTrainSectionHeaders}};
+  return dump(j);
+}
+
+}  // namespace
+}  // namespace compactor
+
+EMSCRIPTEN_BINDINGS(scenario_studio) {
+  emscripten::function("compilePack", &compactor::compile_pack);
+  emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
+  emscripten::function("scenarioView", &compactor::scenario_view);
+  emscripten::function("recordTables", &compactor::record_tables);
+}
