@@ -31,6 +31,7 @@ struct SourcePlace {
   Description description = Description::line;
   int line = 0;    // 1-based
   int column = 0;  // 1-based, in characters of the line
+  int fields = 1;  // how many fields from the column the caret runs under
   bool operator==(const SourcePlace&) const = default;
 };
 
@@ -60,6 +61,7 @@ struct CompileDiagnostics {
   std::string fault_detail;
   std::optional<int32_t> fault_position;
   std::vector<Diagnostic> fault_notes;
+  std::optional<int32_t> taken_section;  // the section a "not free" fault found taken, when known
   // Where values were read that later faults depend on.
   std::optional<SourcePlace> length_place;  // the number of "lunghezza percorso"
   int32_t length = 0;
@@ -88,7 +90,8 @@ struct ShownSource {
   std::string line;
   std::string caret;
 };
-ShownSource show_source(std::string_view cp1252_line, int column);
+// With fields above 1 the caret runs on under that many fields.
+ShownSource show_source(std::string_view cp1252_line, int column, int fields = 1);
 
 // Formats diagnostics against the two descriptions (names as shown, texts in
 // Windows-1252 as compiled; a text may be absent).
