@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -92,10 +93,22 @@ struct Point {
   double x, y;
 };
 
-// Width on the page of a label in UTF-8, font-size 11 (10: 0.9 of it).
+// Width on the page of a label in UTF-8 at a font size, from the widths of DejaVu Sans
+// (capitals about 0.7 em, digits 0.64, small letters 0.6, spaces and brackets 0.4, narrow
+// letters and marks 0.3): a little wide rather than narrow, so that labels placed side by
+// side do not touch.
 double label_width(const std::string& s, double font_size = 11) {
-  const auto chars = std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; });
-  return 0.62 * font_size * static_cast<double>(chars);
+  double em = 0;
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte
+    em += std::string_view("IJijlf'.,:;|!").find(c) != std::string_view::npos ? 0.3
+          : b >= 0x80 || (b >= 'A' && b <= 'Z')                               ? 0.7
+          : (b >= '0' && b <= '9')                                            ? 0.64
+          : (b >= 'a' && b <= 'z')                                            ? 0.6
+                                                                              : 0.4;
+  }
+  return em * font_size;
 }
 
 // Labels placed in rows so that none overlaps another: each goes into the first row
@@ -109,7 +122,7 @@ class LabelRows {
     const double at = std::max(left_, std::min(x, right_ - width));
     for (size_t row = 0; row < max_rows_; ++row) {
       if (row == ends_.size()) ends_.push_back(-1e9);
-      if (ends_[row] + 4 <= at) {
+      if (ends_[row] + 8 <= at) {
         ends_[row] = at + width;
         return std::pair{at, row};
       }
@@ -217,7 +230,9 @@ class Picture {
     const int32_t p = feature_position(i, c.kind);
     std::string t = kind_name(c.kind) + ": section " + std::to_string(i) + ", at " + std::to_string(p) + " m" +
                     chainage_words(p);
-    const std::string note = feature_note(m_, i);
+    std::string note = feature_note(m_, i);
+    const std::string at = "at " + std::to_string(p) + " m: ";  // said already
+    if (note.rfind(at, 0) == 0) note.erase(0, at.size());
     if (!note.empty()) t += "; " + note;
     return t;
   }
@@ -384,7 +399,9 @@ class Picture {
     for (const StationView& s : stations(m_)) {
       row += 15;
       text(x, row, s.name, "font-size=\"11\"");
-      text(x + 200, row, tick_label(s.position / 1000.0) + " km", "font-size=\"11\"", "end");
+      const std::string km = tick_label(s.position / 1000.0) + " km";
+      if (label_width(s.name) > 200 - label_width(km) - 8) row += 13;  // a long name keeps its row
+      text(x + 200, row, km, "font-size=\"11\"", "end");
       if (s.time != 0) text(x + 210, row, clock_text(s.time).substr(0, 5), "font-size=\"11\"");
     }
     const SlotRecord& train = m_.slots[kTrainSlot];
@@ -461,7 +478,7 @@ class Picture {
           text(dx(d), bottom + 31, words, "font-size=\"9\" fill=\"#555\"", "middle");
         }
       }
-      text(kLeft - 8, bottom + 31, "chainage", "font-size=\"9\" fill=\"#555\"", "end");
+      text(kLeft - 26, bottom + 31, "chainage", "font-size=\"9\" fill=\"#555\"", "end");
       below += 14;
     }
     text((kLeft + kRight) / 2, below, "distance from the start of the line (km); under it the chainage (km+m)",
@@ -730,7 +747,8 @@ class Picture {
       runs.push_back(std::move(run));
     }
     const double height = 170;
-    const double step = nice_step(std::max(t1 - t0, 60.0), 7);
+    // Steps of whole minutes (1, 2, 5, 10 ...), of seconds only for a run of a minute or two.
+    const double step = nice_step(std::max(t1 - t0, 60.0) / 60, 7) * 60;
     const double low = std::floor(t0 / step) * step;
     const double high = std::max(std::ceil(t1 / step) * step, low + step);
     auto ty = [&](double t) { return y_ + (t - low) / (high - low) * height; };
@@ -739,7 +757,9 @@ class Picture {
       line(kLeft - 5, ty(t), kLeft, ty(t), "#333", 1);
       line(kLeft, ty(t), kRight, ty(t), "#e4e4e4", 0.6);
       const std::string clock = clock_text(static_cast<int64_t>(t));
-      text(kLeft - 8, ty(t) + 4, step < 60 ? clock : clock.substr(0, clock.size() - 3), "font-size=\"10\"", "end");
+      const bool whole_minutes = std::fmod(step, 60.0) == 0;
+      text(kLeft - 8, ty(t) + 4, whole_minutes ? clock.substr(0, clock.size() - 3) : clock, "font-size=\"10\"",
+           "end");
     }
     for (const Run& r : runs) {
       std::vector<Point> pts;
