@@ -272,6 +272,17 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
            "\n"
            "                ^\n"
            "1 error; nothing written\n"},
+      {"slow-down end on a signal: the length is to blame", true, 13, true,
+       "rallentamento,  3700,  30,  950,  0,  0,  0", 3,
+       "train.txt:13:29: error: fault 19: slow-down end on a section that is not free (at 3700 m)\n"
+       "rallentamento,  3700,  30,  950,  0,  0,  0\n" +
+           std::string(28, ' ') +
+           "^~~\n"
+           "note: section 94 is already taken, by the record here: train.txt:12:1\n" +
+           kTrain[11] +
+           "\n"
+           "^~~~~~~\n"
+           "1 error; nothing written\n"},
   };
   for (const Mistake& m : cases) {
     line = kLine;
