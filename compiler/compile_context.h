@@ -41,6 +41,10 @@ struct CompileContext : FieldObserver {
   void mark_fault_site(const Field* at = nullptr) {
     const Field& f = at ? *at : keyword;
     model.fault_site = FaultSite{true, current, f.line, f.column};
+    // A value on a later line than its record's keyword: say whose value it is.
+    if (f.line != keyword.line && keyword.line > 0)
+      found.fault_notes.push_back(
+          Diagnostic{Severity::note, place_of(keyword), "the value belongs to the record here", "", {}});
   }
 
   // A fault that ends the compile: close and delete the description being read,
