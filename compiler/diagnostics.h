@@ -67,6 +67,7 @@ struct CompileDiagnostics {
   int32_t length = 0;
   std::optional<SourcePlace> chainage_place;    // the first chainage record off the 50 m grid
   std::optional<SourcePlace> line_fault_place;  // a fault 15 of the line half
+  std::optional<SourcePlace> last_sign_place;   // the last sign board of the line (fault 10)
   int32_t line_fault_position = 0;
   // Section index -> the record that put its feature there.
   std::map<int32_t, SourcePlace> placed_by;

@@ -348,6 +348,7 @@ class LineCompiler {
     m_.slot(m_.next_sign_slot).text = m_.current_field;
     --m_.next_sign_slot;
     ctx_.placed(point_section(p));
+    ctx_.found.last_sign_place = ctx_.place_of(ctx_.keyword);
     return Step::next;
   }
 

@@ -358,7 +358,17 @@ class TrainCompiler {
     }
     stations_.push_back(std::move(read));
     station_ = s + 1;
-    if (station_ >= model_.next_sign_slot) return fault_end(kFaultTooManyStations);
+    if (station_ >= model_.next_sign_slot) {
+      const int32_t signs = kFirstSignSlot - model_.next_sign_slot;
+      if (ctx_.found.last_sign_place)
+        ctx_.found.fault_notes.push_back(Diagnostic{
+            Severity::note, ctx_.found.last_sign_place,
+            "the line's " + std::to_string(signs) + " sign texts take slots " +
+                std::to_string(model_.next_sign_slot + 1) + " to " + std::to_string(kFirstSignSlot) +
+                ", beside " + std::to_string(s) + " stations; the last sign is here",
+            "", {}});
+      return fault_end(kFaultTooManyStations);
+    }
     return Flow::go_on;
   }
 

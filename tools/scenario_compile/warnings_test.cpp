@@ -417,6 +417,23 @@ TEST_F(AuthorMistake, TakenSectionFaultPointsAtTheRecordThatTookIt) {
             "1 error; nothing written\n");
 }
 
+TEST_F(AuthorMistake, TooManyStationsNamesTheSignTextsThatShareTheSlots) {
+  for (int k = 0; k < 77; ++k)
+    line.insert(line.end() - 1, "cartello_indicatore,  " + std::to_string(1000 + 100 * k) + ",   (S)");
+  const CompileReport r = compile();
+  EXPECT_EQ(r.exit_status, kExitCompilerFault);
+  EXPECT_EQ(r.diagnostics,
+            "train.txt:9:1: error: fault 10: too many stations beside the sign texts (slots 1 to 80 are full)\n" +
+                kTrain[8] +
+                "\n"
+                "^~~~~~~~\n"
+                "note: the line's 77 sign texts take slots 4 to 80, beside 2 stations; the last sign is here: "
+                "line.txt:83:1\n"
+                "cartello_indicatore,  8600,   (S)\n"
+                "^~~~~~~~~~~~~~~~~~~\n"
+                "1 error; nothing written\n");
+}
+
 TEST_F(AuthorMistake, Errore1250ByTheAbbattimentoPassNamesTheSlowDownItWasFor) {
   // Sections 3 and 2 hold signals, so the first window before the slow-down start in
   // section 8 puts its point in section 1.
