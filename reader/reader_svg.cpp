@@ -523,7 +523,7 @@ class Picture {
     const double board_row = y_ + 42;
     double label_end = -1;  // speed labels that would overlap the one before are left out
     LabelRows kinds(kLeft - 20, kWidth - 4, 1);
-    LabelRows texts(kLeft - 20, kWidth - 4, 6);
+    LabelRows texts(kLeft - 20, kWidth - 4, SIZE_MAX);
     std::vector<std::tuple<double, double, size_t, std::string, int32_t>> signs;
     for (int32_t i = 0; i < m_.section_count(); ++i) {
       const TrackCell& c = m_.sections[static_cast<size_t>(i)];
