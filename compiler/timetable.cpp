@@ -17,7 +17,8 @@ constexpr int64_t kDay = 24 * 3600;
 template <typename Visit>
 void for_each_piece(std::span<const int32_t> speeds, int32_t from, int32_t to, Visit visit) {
   for (int64_t at = from; at < to;) {
-    const int64_t section = at >= 0 ? at / kMetresPerSection : -((-at + kMetresPerSection - 1) / kMetresPerSection);
+    const int64_t section =
+        at >= 0 ? at / kMetresPerSection : -((-at + kMetresPerSection - 1) / kMetresPerSection);
     const int64_t end = std::min<int64_t>(to, (section + 1) * kMetresPerSection);
     const bool known = section >= 0 && section < static_cast<int64_t>(speeds.size());
     visit(static_cast<int32_t>(at), static_cast<int32_t>(end),
@@ -98,7 +99,8 @@ std::vector<RunPoint> fastest_run_points(std::span<const int32_t> speeds, int32_
   return points;
 }
 
-std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds, std::span<const TimetableStop> stops) {
+std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds,
+                                         std::span<const TimetableStop> stops) {
   std::vector<TimetableLeg> legs;
   std::optional<size_t> previous;
   for (size_t i = 0; i < stops.size(); ++i) {
@@ -115,7 +117,7 @@ std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds, std::s
       } else {
         // A hair of rounding must not turn an exact bound of 480 s into 480.000001.
         leg.least = static_cast<int64_t>(std::floor(leg.bound.seconds + 1e-6));
-        leg.verdict = leg.given < 0            ? LegVerdict::backwards
+        leg.verdict = leg.given < 0           ? LegVerdict::backwards
                       : leg.given < leg.least ? LegVerdict::too_tight
                                               : LegVerdict::ok;
       }

@@ -68,7 +68,8 @@ struct TimetableLeg {
 
 // Every leg of the stops, in order. Stops out of order (a later one at a smaller
 // position) make no leg.
-std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds, std::span<const TimetableStop> stops);
+std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds,
+                                         std::span<const TimetableStop> stops);
 
 // The clock ("orologio": slot 86 short3, short4, short5) in seconds after midnight.
 int64_t clock_seconds(const TrackModel& model);
