@@ -36,16 +36,24 @@ struct CompileContext : FieldObserver {
     done = true;
   }
 
-  // Records the site of the current record for diagnostics.
-  void mark_fault_site() { model.fault_site = FaultSite{true, current, keyword.line, keyword.column}; }
+  // Records the site of a fault for diagnostics: the field of the value at fault, or the
+  // current record's keyword.
+  void mark_fault_site(const Field* at = nullptr) {
+    const Field& f = at ? *at : keyword;
+    model.fault_site = FaultSite{true, current, f.line, f.column};
+    // A value on a later line than its record's keyword: say whose value it is.
+    if (f.line != keyword.line && keyword.line > 0)
+      found.fault_notes.push_back(
+          Diagnostic{Severity::note, place_of(keyword), "the value belongs to the record here", "", {}});
+  }
 
   // A fault that ends the compile: close and delete the description being read,
-  // set error_code (and error_position when given).
-  void stop(int32_t code, std::optional<int32_t> position = std::nullopt) {
+  // set error_code (and error_position when given), blamed on the field at.
+  void stop(int32_t code, std::optional<int32_t> position = std::nullopt, const Field* at = nullptr) {
     delete_description(current);
     model.error_code = code;
     if (position) model.error_position = *position;
-    mark_fault_site();
+    mark_fault_site(at);
   }
 
   // --- Warnings (they never change the model) ---
@@ -71,6 +79,22 @@ struct CompileContext : FieldObserver {
   void check_beyond(const Field& field, int64_t position, const Field& keyword);
   // The record of the current keyword put its feature in this section.
   void placed(int64_t section);
+  // A comment field passed over: one that ends at a comma rather than its line end.
+  void passed_comment(const Field& field);
+
+  // A station as read, for the timetable warnings.
+  struct TimedStation {
+    std::string name;  // Windows-1252
+    int32_t position = 0;
+    int64_t time = 0;         // seconds after midnight; 0 = none
+    SourcePlace time_place;   // its three time fields
+    SourcePlace record_place; // its keyword
+    bool timed() const { return time != 0; }
+  };
+  // A station's time fields: hours outside 0 to 23, minutes or seconds outside 0 to 59.
+  void check_time_fields(const Field (&fields)[3], const int64_t (&values)[3]);
+  // After a compile without a fault: the timetable against the fastest run.
+  void check_timetable(std::span<const TimedStation> stations, std::optional<SourcePlace> clock_place);
   // After a record: remember the first record that wrote a reserved place of section 1.
   void watch_reserved();
 

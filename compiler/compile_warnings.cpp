@@ -2,42 +2,35 @@
 // probably meant. Nothing here changes the model.
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cctype>
 #include <string>
 
 #include "compiler/compile_context.h"
 #include "compiler/header_slots.h"
-#include "sources/conversion.h"
+#include "compiler/timetable.h"
 #include "compiler/warnings.h"
+#include "sources/conversion.h"
+#include "sources/cp1252.h"
+#include "sources/record_tables.h"
 
 namespace compactor {
 namespace {
 
-constexpr std::string_view kGeneralKeywords[] = {"lunghezza percorso",
-                                                 "progressiva chilometrica uno",
-                                                 "progressiva chilometrica due",
-                                                 "progressiva chilometrica tre",
-                                                 "sfondo uno",
-                                                 "sfondo due",
-                                                 "sfondo tre",
-                                                 "ripetizione segnali 4 codici",
-                                                 "ripetizione segnali 9 codici"};
-constexpr std::string_view kBodyKeywords[] = {"pendenza", "curvas",          "curvad",
-                                              "montagna", "indicatori_vmax", "cartello_indicatore"};
-constexpr std::string_view kTrainKeywords[] = {"percentuale massa frenata",
-                                               "numero vetture",
-                                               "velocita",
-                                               "aderenza",
-                                               "orologio",
-                                               "sabbia",
-                                               "segnale",
-                                               "rallentamento",
-                                               "abbattimento",
-                                               "stazione"};
-constexpr std::string_view kLineHeaders[] = {"[generale]", "[curve]",       "[pendenze]", "[montagne]",
-                                             "[cartelli]", "[indicazioni]", "[fine]"};
-constexpr std::string_view kTrainHeaders[] = {"[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",
-                                              "[rallentamenti]", "[segnali]",  "[codici]",     "[fine]"};
+// The words a misspelt keyword is compared with: the record tables' own keywords, as the
+// program writes them.
+template <size_t N>
+constexpr std::array<std::string_view, N> written_keywords(const std::array<RecordKeyword, N>& records) {
+  std::array<std::string_view, N> out{};
+  for (size_t i = 0; i < N; ++i) out[i] = records[i].written;
+  return out;
+}
+constexpr auto kGeneralKeywords = written_keywords(kLineGeneralRecords);
+constexpr auto kBodyKeywords = written_keywords(kLineBodyRecords);
+constexpr auto kTrainKeywords = written_keywords(kTrainRecords);
+constexpr const auto& kLineHeaders = kLineSectionHeaders;
+constexpr const auto& kTrainHeaders = kTrainSectionHeaders;
 constexpr std::string_view kGeneralHeader[] = {"[generale]"};
 
 std::string trimmed_lower(std::string_view s) {
@@ -183,6 +176,95 @@ void CompileContext::check_beyond(const Field& field, int64_t position, const Fi
 
 void CompileContext::placed(int64_t section) {
   found.placed_by[static_cast<int32_t>(section)] = place_of(keyword);
+}
+
+void CompileContext::passed_comment(const Field& field) {
+  if (!watching || field.ends_line) return;
+  quiet_line = field.line;
+  warn(kWarnCommentComma, SourcePlace{current, field.line, field.column + static_cast<int>(field.text.size())},
+       "a comment ends at a comma: the rest of the line is read as fields, from here on; write the comment "
+       "without a comma");
+}
+
+void CompileContext::check_time_fields(const Field (&fields)[3], const int64_t (&values)[3]) {
+  if (values[0] == 0 && values[1] == 0 && values[2] == 0) return;  // no time
+  static constexpr std::pair<const char*, int64_t> kParts[] = {{"hours", 23}, {"minutes", 59}, {"seconds", 59}};
+  char shown[80];
+  std::snprintf(shown, sizeof shown, "%lld:%02lld:%02lld", static_cast<long long>(values[0]),
+                static_cast<long long>(values[1]), static_cast<long long>(values[2]));
+  for (int k = 0; k < 3; ++k) {
+    if (values[k] >= 0 && values[k] <= kParts[k].second) continue;
+    warn(kWarnTimeOfDay, place_of(fields[k]),
+         std::string("the timetable time ") + shown + " has " + kParts[k].first + " " + std::to_string(values[k]) +
+             ", outside 0 to " + std::to_string(kParts[k].second));
+  }
+}
+
+namespace {
+
+std::string station_name(const std::string& cp1252) {
+  const size_t e = cp1252.find_last_not_of(' ');
+  return printable(cp1252_to_utf8(e == std::string::npos ? cp1252 : cp1252.substr(0, e + 1)));
+}
+
+std::string km_text(int64_t metres) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%.1f km", static_cast<double>(metres) / 1000.0);
+  return buf;
+}
+
+}  // namespace
+
+void CompileContext::check_timetable(std::span<const TimedStation> stations,
+                                     std::optional<SourcePlace> clock_place) {
+  std::vector<TimetableStop> stops;
+  for (const TimedStation& s : stations) stops.push_back(TimetableStop{s.position, s.time});
+  const std::vector<int32_t> speeds = allowed_speeds(model);
+  auto at = [&](const TimedStation& s) { return station_name(s.name) + " at " + clock_text(s.time); };
+  for (const TimedStation& s : stations) {
+    if (!s.timed()) continue;
+    const int64_t clock = clock_seconds(model);
+    if (s.time < clock) {
+      std::vector<Diagnostic> notes;
+      if (clock_place)
+        notes.push_back(Diagnostic{Severity::note, clock_place, "the clock is set here", "", {}});
+      warn(kWarnTimetableClock, s.time_place,
+           "the first timetable time, " + at(s) + ", comes before the clock starts at " + clock_text(clock) +
+               ": the train is late before it starts",
+           std::move(notes));
+    }
+    break;
+  }
+  for (const TimetableLeg& leg : timetable_legs(speeds, stops)) {
+    const TimedStation& a = stations[leg.from];
+    const TimedStation& b = stations[leg.to];
+    std::vector<Diagnostic> notes{
+        Diagnostic{Severity::note, a.time_place, station_name(a.name) + "'s time is here", "", {}}};
+    switch (leg.verdict) {
+      case LegVerdict::ok:
+        break;
+      case LegVerdict::too_tight:
+        warn(kWarnTimetable, b.time_place,
+             at(b) + " is " + km_text(int64_t{b.position} - a.position) + " after " + at(a) +
+                 ": at the speed limits the train needs at least " + duration_text(leg.least) +
+                 "; the timetable gives " + duration_text(leg.given),
+             std::move(notes));
+        break;
+      case LegVerdict::backwards:
+        warn(kWarnTimetableOrder, b.time_place,
+             at(b) + " comes " + duration_text(-leg.given) + " before " + at(a) +
+                 ", the timed station before it: the times go backwards",
+             std::move(notes));
+        break;
+      case LegVerdict::blocked:
+        warn(kWarnSpeedZero, b.time_place,
+             "the speed limit is 0 km/h from " + std::to_string(*leg.bound.stopped_from) + " m to " +
+                 std::to_string(*leg.bound.stopped_to) + " m, between " + station_name(a.name) + " and " +
+                 station_name(b.name) + ": no train reaches " + at(b),
+             std::move(notes));
+        break;
+    }
+  }
 }
 
 void CompileContext::watch_reserved() {

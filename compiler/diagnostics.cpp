@@ -75,14 +75,17 @@ std::string printable(std::string_view utf8) {
   return out;
 }
 
-ShownSource show_source(std::string_view line, int column) {
+ShownSource show_source(std::string_view line, int column, int fields) {
   const size_t n = line.size();
   const size_t wanted = column > 0 ? static_cast<size_t>(column - 1) : 0;
   const size_t c = std::min(wanted, n);
   const size_t pad = wanted - c;  // a caret past the end of the line
   // The field under the caret runs to a comma or the line end, less trailing spaces.
   size_t e = c;
-  while (e < n && line[e] != ',') ++e;
+  for (int f = 0; f < std::max(fields, 1); ++f) {
+    if (f > 0 && e < n) ++e;  // the comma between two fields
+    while (e < n && line[e] != ',') ++e;
+  }
   while (e > c + 1 && line[e - 1] == ' ') --e;
 
   // The window [left, right): about kColumnsBeforeCaret columns before the caret, the rest after
@@ -157,7 +160,7 @@ void DiagnosticPrinter::append_source(std::string& out, const SourcePlace& place
   if (place.line < 1 || place.column < 1) return;
   const std::string_view text = source_line(place);
   if (text.empty()) return;
-  const ShownSource shown = show_source(text, place.column);
+  const ShownSource shown = show_source(text, place.column, place.fields);
   out += shown.line + "\n" + shown.caret + "\n";
 }
 
@@ -232,7 +235,7 @@ Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& sit
                                  "the line's length is " + std::to_string(found.length) + ", read here",
                                  "",
                                  {}});
-  if (const auto section = taken_section(code, shown)) {
+  if (const auto section = found.taken_section ? found.taken_section : taken_section(code, shown)) {
     if (const auto by = placed(found, *section))
       d.notes.push_back(
           Diagnostic{Severity::note,
@@ -383,6 +386,12 @@ constexpr WarningKind kWarnings[] = {
     {kWarnTabSeparator, "a tab used as a separator; only commas and line ends separate fields"},
     {kWarnUtf8Input, "valid UTF-8 with non-ASCII characters, read as Windows-1252"},
     {kWarnConflict, "a conflict (11, 12, 13) of the abbattimento pass: no free section for a point"},
+    {kWarnCommentComma, "a comment with a comma: the rest of the line after it is read as fields"},
+    {kWarnTimetable, "a timetable that gives less time than the fastest run at the speed limits"},
+    {kWarnTimetableOrder, "a station's timetable time before the time of the station before it"},
+    {kWarnTimetableClock, "the first timetable time before the clock (\"orologio\")"},
+    {kWarnSpeedZero, "a speed of 0 km/h between two stations that have a timetable time"},
+    {kWarnTimeOfDay, "a timetable time with hours outside 0 to 23, or minutes or seconds outside 0 to 59"},
 };
 
 }  // namespace

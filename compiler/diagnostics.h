@@ -31,6 +31,7 @@ struct SourcePlace {
   Description description = Description::line;
   int line = 0;    // 1-based
   int column = 0;  // 1-based, in characters of the line
+  int fields = 1;  // how many fields from the column the caret runs under
   bool operator==(const SourcePlace&) const = default;
 };
 
@@ -60,11 +61,13 @@ struct CompileDiagnostics {
   std::string fault_detail;
   std::optional<int32_t> fault_position;
   std::vector<Diagnostic> fault_notes;
+  std::optional<int32_t> taken_section;  // the section a "not free" fault found taken, when known
   // Where values were read that later faults depend on.
   std::optional<SourcePlace> length_place;  // the number of "lunghezza percorso"
   int32_t length = 0;
   std::optional<SourcePlace> chainage_place;    // the first chainage record off the 50 m grid
   std::optional<SourcePlace> line_fault_place;  // a fault 15 of the line half
+  std::optional<SourcePlace> last_sign_place;   // the last sign board of the line (fault 10)
   int32_t line_fault_position = 0;
   // Section index -> the record that put its feature there.
   std::map<int32_t, SourcePlace> placed_by;
@@ -88,7 +91,8 @@ struct ShownSource {
   std::string line;
   std::string caret;
 };
-ShownSource show_source(std::string_view cp1252_line, int column);
+// With fields above 1 the caret runs on under that many fields.
+ShownSource show_source(std::string_view cp1252_line, int column, int fields = 1);
 
 // Formats diagnostics against the two descriptions (names as shown, texts in
 // Windows-1252 as compiled; a text may be absent).

@@ -184,7 +184,9 @@ TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
   const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section", "not-a-number",
                                                "run-on-record",   "extra-fields",    "rounded-position",
                                                "line-length",     "beyond-line",     "tab-separator",
-                                               "utf8-input",      "conflict"};
+                                               "utf8-input",      "conflict",        "comment-comma",
+                                               "timetable",       "timetable-order", "timetable-clock",
+                                               "speed-zero",      "time-of-day"};
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {
     EXPECT_TRUE(names.insert(w.name).second) << w.name;

@@ -77,7 +77,10 @@ class LineCompiler {
       Field f = read_keyword();
       if (reader_.at_end()) return true;
       // Comments are passed over without looking for the end: running off it is a reading failure.
-      for (int k = 0; k < kGeneralCommentRun && contains(f.text, "-"); ++k) f = read_keyword();
+      for (int k = 0; k < kGeneralCommentRun && contains(f.text, "-"); ++k) {
+        ctx_.passed_comment(f);
+        f = read_keyword();
+      }
       reader_.mark_record(f.line);
       if (!general_record(f.text)) return false;
       ctx_.check_record_layout(reader_, f);
@@ -104,11 +107,14 @@ class LineCompiler {
       if (!contains(f, word) || !contains(f, "progressiva")) continue;
       SlotRecord& s = m_.slot(index);
       s.value1 = reader_.read_i32();
+      const Field start = reader_.last();
       s.value2 = reader_.read_i32();
+      const Field chainage = reader_.last();
       s.value3 = reader_.read_i32();
-      if ((s.value1 % kMetresPerSection != 0 || s.value2 % kMetresPerSection != 0) &&
-          !ctx_.found.chainage_place)
-        ctx_.found.chainage_place = ctx_.place_of(ctx_.keyword);
+      if (!ctx_.found.chainage_place && s.value1 % kMetresPerSection != 0)
+        ctx_.found.chainage_place = ctx_.place_of(start);
+      if (!ctx_.found.chainage_place && s.value2 % kMetresPerSection != 0)
+        ctx_.found.chainage_place = ctx_.place_of(chainage);
     }
     // The selectors are not stored in the order of their words: "tre" goes to value2.
     const std::pair<std::string_view, int32_t SlotRecord::*> sceneries[] = {
@@ -127,7 +133,7 @@ class LineCompiler {
     ctx_.found.length_place = ctx_.place_of(length_field);
     ctx_.found.length = length;
     if (length > kMaxLineLength) {
-      ctx_.stop(kFaultLengthTooLarge);
+      ctx_.stop(kFaultLengthTooLarge, std::nullopt, &length_field);
       return false;
     }
     // The finishing step marks section 1, so a line needs sections 0 and 1 at least: a
@@ -146,13 +152,15 @@ class LineCompiler {
   bool cab_signalling(const std::string& f) {
     SlotRecord& s = m_.slot(kCabSlot);
     s.value1 = reader_.read_i32();
+    const Field first = reader_.last();
     s.value2 = reader_.read_i32();
+    const Field second = reader_.last();
     if (s.value1 % kMetresPerSection != 0) {
-      ctx_.stop(kFaultCabFirst);
+      ctx_.stop(kFaultCabFirst, std::nullopt, &first);
       return false;
     }
     if (s.value2 % kMetresPerSection != 0) {
-      ctx_.stop(kFaultCabSecond);
+      ctx_.stop(kFaultCabSecond, std::nullopt, &second);
       return false;
     }
     if (contains(f, "4")) {
@@ -181,6 +189,7 @@ class LineCompiler {
       Field f = read_keyword();
       if (reader_.at_end()) return true;
       for (int k = 0; k < kBodyCommentRun && contains(f.text, "-"); ++k) {
+        ctx_.passed_comment(f);
         f = read_keyword();
         if (reader_.at_end()) return true;
       }
@@ -213,12 +222,12 @@ class LineCompiler {
   }
 
   // Fault 15: the position fails the range check; the reading of the line description ends.
-  bool out_of_range(int32_t position) {
+  bool out_of_range(int32_t position, const Field& at) {
     if (range_check(m_, position)) return false;
     m_.error_code = kFaultOutOfRange;
     m_.error_position = position;
-    ctx_.mark_fault_site();
-    ctx_.found.line_fault_place = ctx_.place_of(ctx_.keyword);
+    ctx_.mark_fault_site(&at);
+    ctx_.found.line_fault_place = ctx_.place_of(at);
     ctx_.found.line_fault_position = position;
     return true;
   }
@@ -236,7 +245,7 @@ class LineCompiler {
     const int32_t p = reader_.read_i32();
     const Field pf = reader_.last();
     const int32_t g = reader_.read_i32();
-    if (out_of_range(p)) return Step::leave_body;
+    if (out_of_range(p, pf)) return Step::leave_body;
     check_position(pf, p);
     const int32_t n = div_round(p, kMetresPerSection);
     if (n > 0) fill_gradient(n);
@@ -248,7 +257,8 @@ class LineCompiler {
     const int32_t s = reader_.read_i32();
     const Field sf = reader_.last();
     const int32_t l = reader_.read_i32();
-    if (out_of_range(s)) return Step::leave_body;
+    const Field lf = reader_.last();
+    if (out_of_range(s, sf)) return Step::leave_body;
     ctx_.check_beyond(sf, s, ctx_.keyword);
     std::optional<double> curvature;
     for (size_t k = 0; k < kCurvature.size() && !curvature; ++k) {
@@ -261,7 +271,7 @@ class LineCompiler {
     if (contains_nocase(f, "s")) curvature = -*curvature;
     const int64_t end = static_cast<int64_t>(s) + l;
     if (end > m_.plot_limit) {
-      ctx_.stop(kFaultCurvePastPlot, s);
+      ctx_.stop(kFaultCurvePastPlot, s, &lf);
       return Step::stopped;
     }
     // A straight run up to s, then the curved run up to s + l; the plot stops
@@ -289,13 +299,13 @@ class LineCompiler {
     const int32_t fine = reader_.read_i32();
     const Field fine_field = reader_.last();
     const int32_t tipo = reader_.read_i32();
-    if (out_of_range(inizio)) return Step::leave_body;
+    if (out_of_range(inizio, inizio_field)) return Step::leave_body;
     check_position(inizio_field, inizio);
     ctx_.check_rounding(fine_field, fine, "end");
     ctx_.check_beyond(fine_field, fine, ctx_.keyword);
     memo_montagna(m_, inizio, fine, tipo);
     if (m_.error_code > 0) {
-      ctx_.stop(m_.error_code, inizio);
+      ctx_.stop(m_.error_code, inizio, m_.error_code == kFaultMountainPastEnd ? &fine_field : nullptr);
       return Step::stopped;
     }
     return Step::next;
@@ -307,11 +317,11 @@ class LineCompiler {
     const Field position_field = reader_.last();
     for (size_t k = 1; k < v.size(); ++k) v[k] = reader_.read_i32();
     const auto [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = v;
-    if (out_of_range(posizione)) return Step::leave_body;
+    if (out_of_range(posizione, position_field)) return Step::leave_body;
     check_position(position_field, posizione);
     memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, low16(strisces), vad, vbd, vcd, low16(strisced));
     if (m_.error_code > 0) {
-      ctx_.stop(m_.error_code, posizione);
+      ctx_.stop(m_.error_code, posizione, &position_field);
       return Step::stopped;
     }
     ctx_.placed(point_section(posizione));
@@ -322,15 +332,15 @@ class LineCompiler {
     const int32_t p = reader_.read_i32();
     const Field pf = reader_.last();
     m_.current_field = reader_.read_text().text;
-    if (out_of_range(p)) return Step::leave_body;
+    if (out_of_range(p, pf)) return Step::leave_body;
     check_position(pf, p);
     TrackCell& cell = m_.section(point_section(p));
     if (!is_free(cell)) {
-      ctx_.stop(kFaultSignTaken, p);
+      ctx_.stop(kFaultSignTaken, p, &pf);
       return Step::stopped;
     }
     if (m_.next_sign_slot < 1) {
-      ctx_.stop(kFaultTooManySigns, p);
+      ctx_.stop(kFaultTooManySigns, p, &pf);
       return Step::stopped;
     }
     cell.kind = kKindSignBoard;
@@ -338,6 +348,7 @@ class LineCompiler {
     m_.slot(m_.next_sign_slot).text = m_.current_field;
     --m_.next_sign_slot;
     ctx_.placed(point_section(p));
+    ctx_.found.last_sign_place = ctx_.place_of(ctx_.keyword);
     return Step::next;
   }
 

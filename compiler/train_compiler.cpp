@@ -3,12 +3,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "compiler/compile_context.h"
 #include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/train_features.h"
 #include "compiler/warnings.h"
+#include "sources/cp1252.h"
 #include "sources/field_reader.h"
 
 namespace compactor {
@@ -78,6 +80,7 @@ class TrainCompiler {
     set_keyword(reader_.read_text());
     if (reader_.at_end()) return false;
     for (int n = 0; n < 2 && contains(ctx_.keyword.text, "-"); ++n) {
+      ctx_.passed_comment(ctx_.keyword);
       set_keyword(reader_.read_text());
       if (reader_.at_end()) return false;
     }
@@ -133,15 +136,15 @@ class TrainCompiler {
     return Flow::stopped;
   }
 
-  Flow out_of_range(int32_t position) {
+  Flow out_of_range(int32_t position, const Field& at) {
     model_.error_code = kFaultOutOfRange;
     model_.error_position = position;
-    ctx_.mark_fault_site();
+    ctx_.mark_fault_site(&at);
     return Flow::end_reading;
   }
 
-  Flow fault_end(int32_t code, std::optional<int32_t> position = std::nullopt) {
-    ctx_.stop(code, position);
+  Flow fault_end(int32_t code, std::optional<int32_t> position = std::nullopt, const Field* at = nullptr) {
+    ctx_.stop(code, position, at);
     return Flow::stopped;
   }
 
@@ -158,6 +161,8 @@ class TrainCompiler {
   Flow clock() {
     SlotRecord& header = model_.slot(kCabSlot);
     header.short3 = reader_.read_i16();
+    clock_place_ = ctx_.place_of(reader_.last());
+    clock_place_->fields = 3;
     header.short4 = reader_.read_i16();
     header.short5 = reader_.read_i16();
     return Flow::go_on;
@@ -187,7 +192,7 @@ class TrainCompiler {
     const int32_t position = reader_.read_i32();
     const Field position_field = reader_.last();
     const int32_t speed = reader_.read_i32();
-    if (!range_check(model_, position)) return out_of_range(position);
+    if (!range_check(model_, position)) return out_of_range(position, position_field);
     check_position(position_field, position);
     const int32_t n = div_round(position, kMetresPerSection);
     if (n > 0) fill(speed_cursor_, n, model_.cell_limit - 1, &TrackCell::speed_code, speed_step());
@@ -199,7 +204,7 @@ class TrainCompiler {
     const int32_t position = reader_.read_i32();
     const Field position_field = reader_.last();
     const int32_t adhesion = reader_.read_i32();
-    if (!range_check(model_, position)) return out_of_range(position);
+    if (!range_check(model_, position)) return out_of_range(position, position_field);
     check_position(position_field, position);
     const int32_t n = div_round(position, kMetresPerSection);
     if (n > 0) fill(adhesion_cursor_, n, model_.cell_limit, &TrackCell::adhesion, low8(adhesion_));
@@ -213,12 +218,12 @@ class TrainCompiler {
     const Field position_field = reader_.last();
     for (int k = 1; k < 11; ++k) f[k] = reader_.read_i32();
     const int32_t posizione = f[0];
-    if (!range_check(model_, posizione)) return out_of_range(posizione);
+    if (!range_check(model_, posizione)) return out_of_range(posizione, position_field);
     check_position(position_field, posizione);
     const int32_t before = model_.error_code;
     memo_segnale(model_, posizione, f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10]);
     if (model_.error_code > 0 && model_.error_code == before) return inherited_fault_end(posizione);
-    if (model_.error_code > 0) return fault_end(model_.error_code, posizione);
+    if (model_.error_code > 0) return fault_end(model_.error_code, posizione, &position_field);
     ctx_.placed(point_section(posizione));
     return Flow::go_on;
   }
@@ -231,7 +236,7 @@ class TrainCompiler {
       if (k < 3) fields[k] = reader_.last();
     }
     const int32_t x = f[0];
-    if (!range_check(model_, x)) return out_of_range(x);
+    if (!range_check(model_, x)) return out_of_range(x, fields[0]);
     check_position(fields[0], x);
     const int64_t end = int64_t{x} + f[2];
     ctx_.check_rounding(fields[2], end, "the slow-down's end (start + length)");
@@ -239,7 +244,19 @@ class TrainCompiler {
     const int32_t before = model_.error_code;
     memo_rallentamento(model_, x, f[1], f[2], f[3], f[4], f[5]);
     if (model_.error_code > 0 && model_.error_code == before) return inherited_fault_end(x);
-    if (model_.error_code > 0) return fault_end(model_.error_code, x);
+    if (model_.error_code > 0) {
+      // The end's section follows from the length: blame the length, and name what holds it.
+      const bool at_end = model_.error_code == kFaultEndTaken || model_.error_code == kFaultSlowdownPastEnd;
+      if (model_.error_code == kFaultEndTaken) ctx_.found.taken_section = point_section(static_cast<int32_t>(end));
+      if (model_.error_code == kFaultApproachTaken) {
+        const int32_t h = div_round(x - 1200, kMetresPerSection);
+        for (int j = 3; j >= 0; --j) {
+          if (h - j >= 0 && h - j <= model_.cell_limit && !is_free(model_.section(h - j)))
+            ctx_.found.taken_section = h - j;
+        }
+      }
+      return fault_end(model_.error_code, x, at_end ? &fields[2] : &fields[0]);
+    }
     place_slow_down(x, end, f[4]);
     return Flow::go_on;
   }
@@ -249,10 +266,10 @@ class TrainCompiler {
     const int32_t position = reader_.read_i32();
     const Field position_field = reader_.last();
     const int32_t value = reader_.read_i32();
-    if (!range_check(model_, position)) return out_of_range(position);
+    if (!range_check(model_, position)) return out_of_range(position, position_field);
     check_position(position_field, position);
     TrackCell& cell = model_.section(div_round(position, kMetresPerSection));
-    if (!is_free(cell)) return fault_end(kFaultAbbattimentoTaken, position);
+    if (!is_free(cell)) return fault_end(kFaultAbbattimentoTaken, position, &position_field);
     if (value >= 1) {
       cell.kind = kKindAbbattimento;
       cell.data1 = low16(value);
@@ -269,12 +286,13 @@ class TrainCompiler {
     const int32_t p = reader_.read_i32();
     const Field position_field = reader_.last();
     slot.value3 = p;
-    if (!range_check(model_, p, kStationMargin)) return out_of_range(p);
+    if (!range_check(model_, p, kStationMargin)) return out_of_range(p, position_field);
     ctx_.check_beyond(position_field, p, ctx_.keyword);
-    if (p % kMetresPerSection != 0) return fault_end(kFaultStationPosition, p);
+    if (p % kMetresPerSection != 0) return fault_end(kFaultStationPosition, p, &position_field);
     slot.kind = reader_.read_u8();
     const int32_t length = reader_.read_i32();
-    if (length % 100 != 0) return fault_end(kFaultStationLength, p);
+    const Field length_field = reader_.last();
+    if (length % 100 != 0) return fault_end(kFaultStationLength, p, &length_field);
     slot.mode = reader_.read_u8();
     slot.byte4 = reader_.read_u8();
     slot.byte3 = reader_.read_u8();
@@ -285,11 +303,16 @@ class TrainCompiler {
     slot.short4 = reader_.read_i16();
     slot.short5 = reader_.read_i16();
     slot.byte2 = reader_.read_u8();
-    const int64_t hours = reader_.read_i32();
-    const int64_t minutes = reader_.read_i32();
-    const int64_t seconds = reader_.read_i32();
+    int64_t time[3];
+    Field time_fields[3];
+    for (int k = 0; k < 3; ++k) {
+      time[k] = reader_.read_i32();
+      time_fields[k] = reader_.last();
+    }
+    const auto [hours, minutes, seconds] = time;
     slot.value4 = to_int<int32_t>(static_cast<double>((hours * 60 + minutes) * 60 + seconds));
     slot.text = reader_.read_text().text;
+    ctx_.check_time_fields(time_fields, time);
 
     // The extent of the station along the line.
     const int kind = slot.kind;
@@ -319,18 +342,52 @@ class TrainCompiler {
           if (marked > 1) model_.section(marked).approach_mark = static_cast<uint8_t>(kStationMarkBase + k);
         }
       }
-      if (end_section <= 1) return fault_end(kFaultStationEndTooLow);
+      if (end_section <= 1) return fault_end(kFaultStationEndTooLow, std::nullopt, &position_field);
       TrackCell& end = model_.section(end_section);
       end.kind = kKindStationEnd;
       end.data1 = low16(s);
       ctx_.placed(end_section);
     }
 
-    if (s > 1 && int64_t{slot.value1} - kStationGap < model_.slot(s - 1).value2)
-      return fault_end(kFaultStationsTooClose, p);
+    CompileContext::TimedStation read{slot.text, p, slot.value4, ctx_.place_of(time_fields[0]),
+                                      ctx_.place_of(position_field)};
+    read.time_place.fields = 3;
+    if (s > 1 && int64_t{slot.value1} - kStationGap < model_.slot(s - 1).value2) {
+      if (!stations_.empty()) ctx_.found.fault_notes.push_back(too_close_note(stations_.back(), s));
+      return fault_end(kFaultStationsTooClose, p, &position_field);
+    }
+    stations_.push_back(std::move(read));
     station_ = s + 1;
-    if (station_ >= model_.next_sign_slot) return fault_end(kFaultTooManyStations);
+    if (station_ >= model_.next_sign_slot) {
+      const int32_t signs = kFirstSignSlot - model_.next_sign_slot;
+      if (ctx_.found.last_sign_place)
+        ctx_.found.fault_notes.push_back(Diagnostic{
+            Severity::note, ctx_.found.last_sign_place,
+            "the line's " + std::to_string(signs) + " sign texts take slots " +
+                std::to_string(model_.next_sign_slot + 1) + " to " + std::to_string(kFirstSignSlot) +
+                ", beside " + std::to_string(s) + " stations; the last sign is here",
+            "", {}});
+      return fault_end(kFaultTooManyStations);
+    }
     return Flow::go_on;
+  }
+
+  // Fault 22: the station before, its extent against this one's start.
+  Diagnostic too_close_note(const CompileContext::TimedStation& before, int32_t s) const {
+    const SlotRecord& a = model_.slot(s - 1);
+    const SlotRecord& b = model_.slot(s);
+    const auto name = [](const std::string& t) {
+      return printable(cp1252_to_utf8(t.substr(0, t.find_last_not_of(' ') + 1)));
+    };
+    return Diagnostic{Severity::note,
+                      before.record_place,
+                      "the station before, " + name(a.text) + ", spans " + std::to_string(a.value1) + " to " +
+                          std::to_string(a.value2) + " m; " + name(b.text) + " spans " +
+                          std::to_string(b.value1) + " to " + std::to_string(b.value2) + " m, starting " +
+                          std::to_string(int64_t{b.value1} - a.value2) + " m after that end, where " +
+                          std::to_string(kStationGap) + " m are needed",
+                      "",
+                      {}};
   }
 
   // The sections a placed slow-down took: warning board, approach marks, start and end.
@@ -360,6 +417,7 @@ class TrainCompiler {
         model_.fault_site = FaultSite{};  // the references come from the line description's header
       }
     }
+    if (model_.error_code == 0) ctx_.check_timetable(stations_, clock_place_);
   }
 
   CompileContext& ctx_;
@@ -371,6 +429,8 @@ class TrainCompiler {
   int32_t speed_ = 0;     // speed limit in force, km/h
   int32_t adhesion_ = 0;  // adhesion in force
   bool matched_ = false;  // the last keyword field matched a record kind
+  std::vector<CompileContext::TimedStation> stations_;  // the stations stored so far
+  std::optional<SourcePlace> clock_place_;              // the clock's fields
 };
 
 }  // namespace

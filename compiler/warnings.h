@@ -18,6 +18,12 @@ inline constexpr std::string_view kWarnBeyondLine = "beyond-line";
 inline constexpr std::string_view kWarnTabSeparator = "tab-separator";
 inline constexpr std::string_view kWarnUtf8Input = "utf8-input";
 inline constexpr std::string_view kWarnConflict = "conflict";
+inline constexpr std::string_view kWarnCommentComma = "comment-comma";
+inline constexpr std::string_view kWarnTimetable = "timetable";
+inline constexpr std::string_view kWarnTimetableOrder = "timetable-order";
+inline constexpr std::string_view kWarnTimetableClock = "timetable-clock";
+inline constexpr std::string_view kWarnSpeedZero = "speed-zero";
+inline constexpr std::string_view kWarnTimeOfDay = "time-of-day";
 
 struct WarningKind {
   std::string_view name;

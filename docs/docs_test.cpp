@@ -10,6 +10,7 @@
 #include <string>
 
 #include "compiler/faults.h"
+#include "compiler/warnings.h"
 #include "sources/record_tables.h"
 
 namespace compactor {
@@ -84,6 +85,14 @@ TEST(AuthorDocs, EveryFaultHasAnExampleOrAnExplanation) {
   const std::string text = doc("faults.md");
   const std::regex empty_section("\n### [^\n]*\n\n### ");
   EXPECT_FALSE(std::regex_search(text, empty_section));
+}
+
+TEST(AuthorDocs, FaultsPageHasAHeadingForEveryWarningInTheCodesWords) {
+  const std::string text = doc("faults.md");
+  for (const WarningKind& w : all_warnings()) {
+    const std::string heading = "\n### -W" + std::string(w.name) + ": " + std::string(w.meaning) + "\n";
+    EXPECT_NE(text.find(heading), std::string::npos) << "faults.md lacks the heading" << heading;
+  }
 }
 
 }  // namespace

@@ -44,10 +44,10 @@ TEST(BuildWithFault, TrainFaultIsReportedAfterTheFilesAreWritten) {
   train.insert(train.end() - 1, "stazione, 30020, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, NUOVA");
   const Outcome out = build_in_temp(line_content(), train);
   EXPECT_EQ(out.status, kExitCompilerFault);
-  // One line, at the record; the description is gone, so no source line follows it.
+  // One line, at the value; the description is gone, so no source line follows it.
   EXPECT_EQ(out.stderr_text,
             "Rovella_Tirsa_7162-.txt:" + std::to_string(train.size() - 1) +
-                ":1: error: fault 8: station position is not a multiple of 50 (at 30020 m)\n");
+                ":11: error: fault 8: station position is not a multiple of 50 (at 30020 m)\n");
   const std::vector<std::string> files = {"Rovella_Tirsa_7162.dat",
                                           "Rovella_Tirsa_7162.sim",
                                           "Rovella_Tirsa_7162_note.txt",

@@ -20,4 +20,8 @@ Json model_to_json(const TrackModel& model);
 // missing, of the wrong type, or does not fit its width.
 TrackModel model_from_json(const Json& json);
 
+// The timetable: one object per station (name, position, chainage, time, and from the timed
+// station before it: from, fastest_s, given_s, margin_s, verdict), and the clock.
+Json timetable_json(const TrackModel& model);
+
 }  // namespace compactor::inspect

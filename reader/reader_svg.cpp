@@ -4,9 +4,14 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "compiler/timetable.h"
 #include "reader/reader_view.h"
+#include "sources/cp1252.h"
 
 namespace compactor::inspect {
 namespace {
@@ -88,6 +93,50 @@ struct Point {
   double x, y;
 };
 
+// Width on the page of a label in UTF-8 at a font size, from the widths of DejaVu Sans
+// (capitals about 0.7 em, digits 0.64, small letters 0.6, spaces and brackets 0.4, narrow
+// letters and marks 0.3): a little wide rather than narrow, so that labels placed side by
+// side do not touch.
+double label_width(const std::string& s, double font_size = 11) {
+  double em = 0;
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte
+    em += std::string_view("IJijlf'.,:;|!").find(c) != std::string_view::npos ? 0.3
+          : b >= 0x80 || (b >= 'A' && b <= 'Z')                               ? 0.7
+          : (b >= '0' && b <= '9')                                            ? 0.64
+          : (b >= 'a' && b <= 'z')                                            ? 0.6
+                                                                              : 0.4;
+  }
+  return em * font_size;
+}
+
+// Labels placed in rows so that none overlaps another: each goes into the first row
+// where it starts after the last label's end. A label that would pass the right edge
+// ends at it instead. Returns the label's left end and its row, or nullopt when all
+// max_rows rows are taken there.
+class LabelRows {
+ public:
+  LabelRows(double left, double right, size_t max_rows) : left_(left), right_(right), max_rows_(max_rows) {}
+  std::optional<std::pair<double, size_t>> place(double x, double width) {
+    const double at = std::max(left_, std::min(x, right_ - width));
+    for (size_t row = 0; row < max_rows_; ++row) {
+      if (row == ends_.size()) ends_.push_back(-1e9);
+      if (ends_[row] + 8 <= at) {
+        ends_[row] = at + width;
+        return std::pair{at, row};
+      }
+    }
+    return std::nullopt;
+  }
+  size_t rows() const { return ends_.size(); }
+
+ private:
+  double left_, right_;
+  size_t max_rows_;
+  std::vector<double> ends_;
+};
+
 class Picture {
  public:
   explicit Picture(const TrackModel& m) : m_(m) {
@@ -164,6 +213,35 @@ class Picture {
   void circle(double x, double y, double r, const std::string& fill, const std::string& extra = "") {
     body_ += "<circle cx=\"" + f1(x) + "\" cy=\"" + f1(y) + "\" r=\"" + f1(r) + "\" fill=\"" + fill + "\" " +
              extra + "/>\n";
+  }
+
+  // A feature's drawing in a group with a <title>, shown when the pointer rests on it.
+  void open_group(const std::string& title) { body_ += "<g><title>" + escape(title) + "</title>\n"; }
+  void close_group() { body_ += "</g>\n"; }
+
+  std::string chainage_words(int64_t position) const {
+    const auto c = chainage_at(m_, position);
+    return c ? ", chainage " + chainage_text(static_cast<int32_t>(*c)) : "";
+  }
+
+  // Section i's feature: its kind, section, position, chainage and named fields.
+  std::string feature_title(int32_t i) const {
+    const TrackCell& c = m_.sections[static_cast<size_t>(i)];
+    const int32_t p = feature_position(i, c.kind);
+    std::string t = kind_name(c.kind) + ": section " + std::to_string(i) + ", at " + std::to_string(p) + " m" +
+                    chainage_words(p);
+    std::string note = feature_note(m_, i);
+    const std::string at = "at " + std::to_string(p) + " m: ";  // said already
+    if (note.rfind(at, 0) == 0) note.erase(0, at.size());
+    if (!note.empty()) t += "; " + note;
+    return t;
+  }
+
+  std::string station_title(const StationView& s) const {
+    return "station " + s.name + ": slot " + std::to_string(s.slot) + ", kind " + std::to_string(s.kind) +
+           ", at " + std::to_string(s.position) + " m" + chainage_words(s.position) + ", from " +
+           std::to_string(s.from) + " to " + std::to_string(s.to) + " m, timetable time " +
+           (s.time != 0 ? clock_text(s.time) : "none");
   }
 
   // ---- what is drawn ----
@@ -270,17 +348,17 @@ class Picture {
   }
 
   void plan_features() {
-    for (const SignView& s : sign_boards(m_)) {
-      if (const auto p = on_plan(s.position)) {
-        const Point q = to_plan(*p);
-        rect(q.x - 2.5, q.y - 2.5, 5, 5, kSignColour);
-      }
-    }
     for (int32_t i = 0; i < m_.section_count(); ++i) {
-      if (m_.sections[static_cast<size_t>(i)].kind != kKindSignal) continue;
-      if (const auto p = on_plan(feature_position(i, kKindSignal))) {
+      const uint8_t kind = m_.sections[static_cast<size_t>(i)].kind;
+      if (kind != kKindSignal && kind != kKindSignBoard) continue;
+      if (const auto p = on_plan(feature_position(i, kind))) {
         const Point q = to_plan(*p);
-        circle(q.x, q.y, 3.5, kSignalColour);
+        open_group(feature_title(i));
+        if (kind == kKindSignal)
+          circle(q.x, q.y, 3.5, kSignalColour);
+        else
+          rect(q.x - 2.5, q.y - 2.5, 5, 5, kSignColour);
+        close_group();
       }
     }
     for (const StationView& s : stations(m_)) {
@@ -288,13 +366,18 @@ class Picture {
       for (int64_t k = std::max(s.from, 0); k <= std::min<int64_t>(s.to, plan_end_); k += 10) {
         if (const auto p = plan_point(k)) extent.push_back(to_plan(*p));
       }
+      open_group(station_title(s));
       polyline(extent, kStationColour, 7, "stroke-opacity=\"0.55\"");
       if (const auto p = on_plan(s.position)) {
         const Point q = to_plan(*p);
         circle(q.x, q.y, 4, kStationColour, "stroke=\"white\" stroke-width=\"1\"");
-        text(q.x + 8, q.y - 6, s.name,
-             "font-size=\"12\" font-weight=\"bold\" fill=\"" + std::string(kStationColour) + "\" " + kHalo);
+        // A name that would pass the page's right edge stands on the left of its station.
+        const bool left = q.x + 8 + label_width(s.name, 12) > kWidth - 4;
+        text(left ? q.x - 8 : q.x + 8, q.y - 6, s.name,
+             "font-size=\"12\" font-weight=\"bold\" fill=\"" + std::string(kStationColour) + "\" " + kHalo,
+             left ? "end" : "start");
       }
+      close_group();
     }
     // Kilometre posts along the line.
     const double post = nice_step(distance_ / 1000, 8) * 1000;
@@ -316,7 +399,9 @@ class Picture {
     for (const StationView& s : stations(m_)) {
       row += 15;
       text(x, row, s.name, "font-size=\"11\"");
-      text(x + 200, row, tick_label(s.position / 1000.0) + " km", "font-size=\"11\"", "end");
+      const std::string km = tick_label(s.position / 1000.0) + " km";
+      if (label_width(s.name) > 200 - label_width(km) - 8) row += 13;  // a long name keeps its row
+      text(x + 200, row, km, "font-size=\"11\"", "end");
       if (s.time != 0) text(x + 210, row, clock_text(s.time).substr(0, 5), "font-size=\"11\"");
     }
     const SlotRecord& train = m_.slots[kTrainSlot];
@@ -361,6 +446,7 @@ class Picture {
     speed_graph();
     gradient_graph();
     mountain_band();
+    time_distance();
     distance_axis(top);
     profile_legend();
   }
@@ -383,57 +469,79 @@ class Picture {
       line(dx(length), top, dx(length), bottom, "#555", 1, "stroke-dasharray=\"4 3\"");
       text(dx(length) - 4, top + 10, "end of line", "font-size=\"10\" fill=\"#555\"", "end");
     }
-    text((kLeft + kRight) / 2, bottom + 34, "distance from the start of the line (km)", "font-size=\"12\"",
-         "middle");
-    y_ = bottom + 50;
+    double below = bottom + 34;
+    if (chainage_at(m_, 0) || chainage_at(m_, static_cast<int64_t>(distance_))) {
+      // The chainage at the same ticks, from the header's chainage references.
+      for (double d = 0; d <= distance_ + 0.5; d += step) {
+        if (const auto c = chainage_at(m_, static_cast<int64_t>(d))) {
+          const std::string words = chainage_text(static_cast<int32_t>(*c)).substr(3);  // without "km "
+          text(dx(d), bottom + 31, words, "font-size=\"9\" fill=\"#555\"", "middle");
+        }
+      }
+      text(kLeft - 26, bottom + 31, "chainage", "font-size=\"9\" fill=\"#555\"", "end");
+      below += 14;
+    }
+    text((kLeft + kRight) / 2, below, "distance from the start of the line (km); under it the chainage (km+m)",
+         "font-size=\"12\"", "middle");
+    y_ = below + 16;
   }
 
   void station_band() {
     band_title("Stations (extent, name, timetable time)");
     const double row_height = 14;
-    std::vector<double> row_end;  // right end of the last label in each row
+    LabelRows rows_of(kLeft, kWidth - 4, SIZE_MAX);
     struct Placed {
       StationView s;
+      std::string label;
+      double at;
       size_t row;
     };
     std::vector<Placed> placed;
     for (const StationView& s : stations(m_)) {
       std::string label = s.name + (s.time != 0 ? " " + clock_text(s.time) : "");
-      const double x = dx(std::max(s.from, 0));
-      const double w = 6.6 * static_cast<double>(label.size());
-      size_t row = 0;
-      while (row < row_end.size() && row_end[row] > x - 4) ++row;
-      if (row == row_end.size()) row_end.push_back(0);
-      row_end[row] = x + w;
-      placed.push_back({s, row});
+      const auto spot = rows_of.place(dx(std::max(s.from, 0)), label_width(label));
+      placed.push_back({s, label, spot->first, spot->second});
     }
-    const double rows = static_cast<double>(std::max<size_t>(row_end.size(), 1));
+    const double rows = static_cast<double>(std::max<size_t>(rows_of.rows(), 1));
     for (const Placed& p : placed) {
+      open_group(station_title(p.s));
       const double label_y = y_ + 11 + row_height * static_cast<double>(p.row);
       const double x = dx(std::max(p.s.from, 0));
-      text(x, label_y, p.s.name + (p.s.time != 0 ? " " + clock_text(p.s.time) : ""),
-           "font-size=\"11\" fill=\"" + std::string(kStationColour) + "\"");
+      text(p.at, label_y, p.label, "font-size=\"11\" fill=\"" + std::string(kStationColour) + "\"");
       const double bar = y_ + row_height * rows + 6;
       line(x, label_y + 3, x, bar, kStationColour, 0.6);
       rect(x, bar, dx(p.s.to) - x, 9, kStationColour);
+      close_group();
     }
     y_ += row_height * rows + 24;
   }
 
   void feature_band() {
-    band_title("Signals, slow-down boards, speed boards (A speed), sign boards");
-    const double signal_row = y_ + 10;
-    const double board_row = y_ + 30;
+    band_title("Signals (kinds sx|dx), slow-down boards, speed boards (A speed), sign boards and their texts");
+    const double kinds_row = y_ + 8;
+    const double signal_row = y_ + 22;
+    const double board_row = y_ + 42;
     double label_end = -1;  // speed labels that would overlap the one before are left out
+    LabelRows kinds(kLeft - 20, kWidth - 4, 1);
+    LabelRows texts(kLeft - 20, kWidth - 4, SIZE_MAX);
+    std::vector<std::tuple<double, double, size_t, std::string, int32_t>> signs;
     for (int32_t i = 0; i < m_.section_count(); ++i) {
       const TrackCell& c = m_.sections[static_cast<size_t>(i)];
       const double p = feature_position(i, c.kind);
       if (p > distance_) break;
       const double x = dx(p);
+      if (c.kind != kKindNone && c.kind != kKindTunnelMarker && c.kind != kKindSlowApproach &&
+          c.kind != kKindStationEnd)
+        open_group(feature_title(i));
       switch (c.kind) {
-        case kKindSignal:
+        case kKindSignal: {
           triangle(x, signal_row, 6, kSignalColour);
+          const SignalView v = unpack_signal(c);
+          const std::string kind = std::to_string(v.sx) + "|" + std::to_string(v.dx);
+          if (const auto spot = kinds.place(x - label_width(kind, 9) / 2, label_width(kind, 9)))
+            text(spot->first, kinds_row, kind, "font-size=\"9\" fill=\"" + std::string(kSignalColour) + "\"");
           break;
+        }
         case kKindSlowWarning:
           triangle(x, signal_row, 6, kSlowColour);
           break;
@@ -449,14 +557,30 @@ class Picture {
             label_end = x + 5 + 6.5 * static_cast<double>(speed.size());
           }
           break;
-        case kKindSignBoard:
+        case kKindSignBoard: {
           line(x, board_row - 5, x, board_row + 5, kSignColour, 1.6);
+          std::string words;
+          if (c.data1 >= 0 && c.data1 < kSlotCount) words = cp1252_to_utf8(m_.slots[static_cast<size_t>(c.data1)].text);
+          if (const auto spot = texts.place(x, label_width(words, 10)))
+            signs.emplace_back(x, spot->first, spot->second, words, i);
           break;
+        }
         default:
           break;
       }
+      if (c.kind != kKindNone && c.kind != kKindTunnelMarker && c.kind != kKindSlowApproach &&
+          c.kind != kKindStationEnd)
+        close_group();
     }
-    y_ += 44;
+    const double text_top = board_row + 8;
+    for (const auto& [x, at, row, words, i] : signs) {
+      const double y = text_top + 12 * static_cast<double>(row + 1);
+      open_group(feature_title(i));
+      line(x, board_row + 5, x, y - 9, kSignColour, 0.5);
+      text(at, y, words, "font-size=\"10\" fill=\"" + std::string(kSignColour) + "\"");
+      close_group();
+    }
+    y_ = text_top + 12 * static_cast<double>(texts.rows()) + 10;
   }
 
   // A graph band: its value axis with ticks; returns the y of a value.
@@ -585,6 +709,90 @@ class Picture {
       line(x, y_ + h, x, y_ + h + 6, "#000", 1.2);
     }
     y_ += h + 10;
+  }
+
+  // The graphical timetable: time downward against distance. The timetable's points joined
+  // (blue), and from each timed station the fastest possible run to the next (green; red
+  // where it arrives after the timetable's time).
+  void time_distance() {
+    std::vector<TimetableRow> timed;
+    for (const TimetableRow& r : timetable_rows(m_)) {
+      if (r.station.time != 0 && r.station.position <= distance_) timed.push_back(r);
+    }
+    if (timed.size() < 2) {
+      band_title("Time\xe2\x80\x93" "distance: fewer than two stations with a timetable time");
+      y_ += 6;
+      return;
+    }
+    band_title("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run");
+    const std::vector<int32_t> speeds = allowed_speeds(m_);
+    struct Run {
+      std::vector<RunPoint> points;
+      int64_t start;
+      bool late;
+    };
+    std::vector<Run> runs;
+    double t0 = static_cast<double>(timed.front().station.time);
+    double t1 = t0;
+    for (size_t k = 0; k < timed.size(); ++k) {
+      t0 = std::min(t0, static_cast<double>(timed[k].station.time));
+      t1 = std::max(t1, static_cast<double>(timed[k].station.time));
+      if (k == 0) continue;
+      const StationView& a = timed[k - 1].station;
+      const StationView& b = timed[k].station;
+      if (b.position < a.position) continue;
+      Run run{fastest_run_points(speeds, a.position, b.position), a.time,
+              timed[k].leg && timed[k].leg->verdict != LegVerdict::ok};
+      if (!run.points.empty()) t1 = std::max(t1, a.time + run.points.back().seconds);
+      runs.push_back(std::move(run));
+    }
+    const double height = 170;
+    // Steps of whole minutes (1, 2, 5, 10 ...), of seconds only for a run of a minute or two.
+    const double step = nice_step(std::max(t1 - t0, 60.0) / 60, 7) * 60;
+    const double low = std::floor(t0 / step) * step;
+    const double high = std::max(std::ceil(t1 / step) * step, low + step);
+    auto ty = [&](double t) { return y_ + (t - low) / (high - low) * height; };
+    rect(kLeft, y_, kRight - kLeft, height, "#fbfbf8", "stroke=\"#999\" stroke-width=\"0.8\"");
+    for (double t = low; t <= high + step / 2; t += step) {
+      line(kLeft - 5, ty(t), kLeft, ty(t), "#333", 1);
+      line(kLeft, ty(t), kRight, ty(t), "#e4e4e4", 0.6);
+      const std::string clock = clock_text(static_cast<int64_t>(t));
+      const bool whole_minutes = std::fmod(step, 60.0) == 0;
+      text(kLeft - 8, ty(t) + 4, whole_minutes ? clock.substr(0, clock.size() - 3) : clock, "font-size=\"10\"",
+           "end");
+    }
+    for (const Run& r : runs) {
+      std::vector<Point> pts;
+      for (const RunPoint& p : r.points) pts.push_back({dx(p.metre), ty(static_cast<double>(r.start) + p.seconds)});
+      polyline(pts, r.late ? kSignalColour : kSpeedColour, 1.6, "stroke-dasharray=\"5 3\"");
+    }
+    std::vector<Point> planned;
+    for (const TimetableRow& r : timed) planned.push_back({dx(r.station.position), ty(static_cast<double>(r.station.time))});
+    polyline(planned, kStationColour, 1.8);
+    for (size_t k = 0; k < timed.size(); ++k) {
+      const TimetableRow& r = timed[k];
+      std::string title = station_title(r.station);
+      if (r.leg) {
+        title += r.leg->bound.blocked()
+                     ? "; a speed of 0 stands between it and " + r.from_name
+                     : "; from " + r.from_name + " the fastest run takes at least " + duration_text(r.leg->least) +
+                           ", the timetable gives " + duration_text(r.leg->given);
+      }
+      open_group(title);
+      circle(planned[k].x, planned[k].y, 3.5, kStationColour, "stroke=\"white\" stroke-width=\"1\"");
+      close_group();
+    }
+    y_ += height + 8;
+    double x = kLeft;
+    auto item = [&](const std::string& colour, const std::string& label, bool dashed) {
+      line(x, y_ + 4, x + 18, y_ + 4, colour, 1.8, dashed ? "stroke-dasharray=\"5 3\"" : "");
+      text(x + 22, y_ + 8, label, "font-size=\"11\"");
+      x += 34 + label_width(label);
+    };
+    item(kStationColour, "timetable", false);
+    item(kSpeedColour, "fastest possible run at the speed limits", true);
+    item(kSignalColour, "the same, later than the timetable", true);
+    y_ += 20;
   }
 
   void profile_legend() {

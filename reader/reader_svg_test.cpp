@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "reader/reader_test_support.h"
+#include "reader/reader_view.h"
 
 namespace compactor::inspect {
 namespace {
@@ -69,6 +70,28 @@ TEST(InspectSvg, DegenerateLinesStayOnThePage) {
     }
   }
   EXPECT_NE(scenario_svg(empty).find("holds no points"), std::string::npos);
+}
+
+// Every feature can be hovered for its section, position and fields; a long name at the
+// end of the line stays on the page; the time-distance diagram and the chainage are drawn.
+TEST(InspectSvg, FeaturesHaveTitlesAndLabelsStayOnThePage) {
+  TrackModel m = testing::small_scenario();
+  m.slots[2].text = "VALDIFIORI SUPERIORE DI SOPRA DEL MONTE";
+  m.slots[2].value4 = 66060 + 600;
+  const std::string svg = scenario_svg(m);
+  size_t features = stations(m).size();
+  for (const TrackCell& c : m.sections)
+    features += c.kind != kKindNone && c.kind != kKindTunnelMarker && c.kind != kKindSlowApproach &&
+                c.kind != kKindStationEnd;
+  EXPECT_GE(count(svg, "<title>"), features);
+  EXPECT_NE(svg.find("<title>signal: section 7, at 300 m, chainage km 50+850; sx 1"), std::string::npos);
+  const std::regex label("<text x=\"([0-9.]+)\"[^>]*text-anchor=\"start\"[^>]*>(VALDIFIORI[^<]*)<");
+  size_t labels = 0;
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), label); it != std::sregex_iterator(); ++it, ++labels)
+    EXPECT_LE(std::stod((*it)[1].str()) + 6.0 * static_cast<double>((*it)[2].length()), 1000.0) << (*it)[0];
+  EXPECT_GE(labels, 1u);
+  EXPECT_NE(svg.find(">50+550<"), std::string::npos);
+  EXPECT_NE(svg.find("the timetable and the fastest possible run"), std::string::npos);
 }
 
 }  // namespace

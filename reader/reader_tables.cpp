@@ -190,7 +190,9 @@ void write_sections_table(std::ostream& out, const TrackModel& m, const SectionR
            num(c.speed_code * 5), c.gradient_code == 0 ? "-" : num(c.gradient_code - 100), num(c.adhesion),
            feature_note(m, i)});
   }
-  out << "Sections (start: metres; speed: km/h; gradient: per mille)\n";
+  out << "Sections (start: metres; speed: km/h; gradient: per mille)\n"
+         "A point feature (signal, slow-down part, speed or sign board) written at metre p is placed in the\n"
+         "section after that metre, p / 50 + 1: its row starts 50 m after p, and its note keeps p.\n";
   t.print(out);
 }
 
@@ -199,6 +201,48 @@ void write_slots_table(std::ostream& out, const TrackModel& m) {
   write_stations(out, m);
   write_signs(out, m);
   write_other_slots(out, m);
+}
+
+static std::string verdict_text(LegVerdict v) {
+  switch (v) {
+    case LegVerdict::ok:
+      return "";
+    case LegVerdict::too_tight:
+      return "too tight";
+    case LegVerdict::backwards:
+      return "times backwards";
+    case LegVerdict::blocked:
+      return "speed 0 on the way";
+  }
+  return "";
+}
+
+void write_timetable_table(std::ostream& out, const TrackModel& model) {
+  static const std::string kNone = "\xe2\x80\x94";  // —
+  out << "Timetable: the fastest run from the timed station before, at the speed limits lowered by the\n"
+         "slow-downs, with no acceleration, no braking and no stop (a lower bound for any train)\n";
+  TextTable t({"station", "position", "chainage", "time", "fastest", "given", "margin", "note"},
+              {false, true, true, true, true, true, true, false});
+  for (const TimetableRow& r : timetable_rows(model)) {
+    const StationView& s = r.station;
+    std::vector<std::string> row{s.name, num(s.position) + " m",
+                                 r.chainage ? chainage_text(static_cast<int32_t>(*r.chainage)) : kNone,
+                                 s.time != 0 ? clock_text(s.time) : kNone};
+    if (r.leg && !r.leg->bound.blocked()) {
+      row.push_back(duration_text(r.leg->least));
+      row.push_back(duration_text(r.leg->given));
+      row.push_back(duration_text(r.leg->given - r.leg->least));
+    } else if (r.leg) {
+      row.insert(row.end(), {kNone, duration_text(r.leg->given), kNone});
+    } else {
+      row.insert(row.end(), {kNone, kNone, kNone});
+    }
+    row.push_back(r.leg ? verdict_text(r.leg->verdict) : "");
+    t.add(std::move(row));
+  }
+  t.print(out);
+  const int64_t clock = clock_seconds(model);
+  out << "clock " << clock_text(clock) << '\n';
 }
 
 }  // namespace compactor::inspect

@@ -34,4 +34,9 @@ void write_sections_table(std::ostream& out, const TrackModel& model, const Sect
 // non-empty slot with its raw fields.
 void write_slots_table(std::ostream& out, const TrackModel& model);
 
+// One row per station: name, position, chainage, timetable time ("â" when none), the
+// fastest possible time from the timed station before it, the time the timetable gives,
+// the margin, and what is wrong; then the clock.
+void write_timetable_table(std::ostream& out, const TrackModel& model);
+
 }  // namespace compactor::inspect

@@ -71,7 +71,7 @@ TEST(InspectTables, CabSignallingAndStrayFieldsAreShown) {
 TEST(InspectTables, SectionRowsGiveValuesInUnitsAndMeaning) {
   const TrackModel m = testing::small_scenario();
   const std::string t = sections_text(m, "7:7");
-  EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 3) << t;  // title, header, one row
+  EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 5) << t;  // title and its note, header, one row
   EXPECT_TRUE(
       has_line(t, "^ +7 +350  signal +50 +60 +0 +3 +0 +0 +0 +75 +0 +100  at 300 m: sx 1, s1 5, s2 6, s3 0, "))
       << t;

@@ -62,15 +62,6 @@ bool is_text_only_slot(const SlotRecord& slot) {
   return !slot.text.empty() && is_empty_slot(without_text);
 }
 
-std::string clock_text(int64_t seconds) {
-  const char* sign = seconds < 0 ? "-" : "";
-  const int64_t s = seconds < 0 ? -seconds : seconds;
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%s%02lld:%02lld:%02lld", sign, static_cast<long long>(s / 3600),
-                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
-  return buf;
-}
-
 std::string chainage_text(int32_t metres) {
   const int64_t m = metres;
   const int64_t a = m < 0 ? -m : m;
@@ -78,6 +69,19 @@ std::string chainage_text(int32_t metres) {
   std::snprintf(buf, sizeof buf, "km %s%lld+%03lld", m < 0 ? "-" : "", static_cast<long long>(a / 1000),
                 static_cast<long long>(a % 1000));
   return buf;
+}
+
+std::optional<int64_t> chainage_at(const TrackModel& model, int64_t position) {
+  std::optional<int64_t> best_start;
+  std::optional<int64_t> chainage;
+  for (int i = kFirstChainageSlot; i <= kLastChainageSlot; ++i) {
+    const SlotRecord& r = model.slots[static_cast<size_t>(i)];
+    if (r.value1 == 0 && r.value2 == 0 && r.value3 == 0) continue;
+    if (r.value1 > position || (best_start && r.value1 <= *best_start)) continue;
+    best_start = r.value1;
+    chainage = int64_t{r.value2} + (position - r.value1);
+  }
+  return chainage;
 }
 
 int first_sign_slot(const TrackModel& model) {
@@ -98,6 +102,21 @@ std::vector<StationView> stations(const TrackModel& model) {
     out.push_back(StationView{i, cp1252_to_utf8(s.text), s.kind, s.value3, s.value1, s.value2, s.value4});
   }
   return out;
+}
+
+std::vector<TimetableRow> timetable_rows(const TrackModel& model) {
+  const std::vector<StationView> all = stations(model);
+  std::vector<TimetableStop> stops;
+  std::vector<TimetableRow> rows;
+  for (const StationView& s : all) {
+    stops.push_back(TimetableStop{s.position, s.time});
+    rows.push_back(TimetableRow{s, chainage_at(model, s.position), std::nullopt, {}});
+  }
+  for (const TimetableLeg& leg : timetable_legs(allowed_speeds(model), stops)) {
+    rows[leg.to].leg = leg;
+    rows[leg.to].from_name = all[leg.from].name;
+  }
+  return rows;
 }
 
 std::vector<SignView> sign_boards(const TrackModel& model) {

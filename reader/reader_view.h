@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/timetable.h"
 #include "compiler/track_model.h"
 
 namespace compactor::inspect {
@@ -29,10 +30,15 @@ bool is_empty_slot(const SlotRecord& slot);
 // position or an extent, so such a slot is never a station.
 bool is_text_only_slot(const SlotRecord& slot);
 
-// Seconds since midnight as hh:mm:ss.
-std::string clock_text(int64_t seconds);
+// Seconds since midnight as hh:mm:ss: the core's clock_text (compiler/timetable.h).
+using compactor::clock_text;
 // A chainage in metres as "km 50+550".
 std::string chainage_text(int32_t metres);
+// The chainage at a position, from the header's chainage references (slots 81 to 83): the
+// reference with the greatest start at or before the position, counted on from its
+// chainage; references left at 0, 0, 0 are not used. nullopt when the scenario has none,
+// or the position lies before the first.
+std::optional<int64_t> chainage_at(const TrackModel& model, int64_t position);
 
 struct StationView {
   int slot = 0;
@@ -58,6 +64,16 @@ int first_sign_slot(const TrackModel& model);
 std::vector<StationView> stations(const TrackModel& model);
 // Every sign-board section, in section order, with the text of its slot.
 std::vector<SignView> sign_boards(const TrackModel& model);
+
+// One station of the timetable, with the fastest run from the timed station before it.
+struct TimetableRow {
+  StationView station;
+  std::optional<int64_t> chainage;
+  std::optional<TimetableLeg> leg;  // from the previous timed station; none for the first and the untimed
+  std::string from_name;            // that station's name
+};
+// The stations in slot order; the legs as the compiler's timetable warnings see them.
+std::vector<TimetableRow> timetable_rows(const TrackModel& model);
 
 // A signal's packed values taken apart.
 struct SignalView {

@@ -133,9 +133,9 @@ TEST_F(ScenarioCompile, LineFaultIsShownAtItsRecordAndNothingIsWritten) {
   EXPECT_EQ(r.status, 3);
   const std::string n = std::to_string(at + 1);
   EXPECT_EQ(r.err, "line.txt:" + n +
-                       ":1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
+                       ":23: error: fault 6: sign board on a section that is not free (at 450 m)\n"
                        "cartello_indicatore,  450,   (DOPPIO)\n"
-                       "^~~~~~~~~~~~~~~~~~~\n"
+                       "                      ^~~\n"
                        "note: section 10 is already taken, by the record here: line.txt:" +
                        std::to_string(at) +
                        ":1\n"
@@ -147,7 +147,7 @@ TEST_F(ScenarioCompile, LineFaultIsShownAtItsRecordAndNothingIsWritten) {
   EXPECT_EQ(j["fault"]["position"], 450);
   EXPECT_EQ(j["fault"]["file"], "line.txt");
   EXPECT_EQ(j["fault"]["line"], at + 1);
-  EXPECT_EQ(j["fault"]["column"], 1);
+  EXPECT_EQ(j["fault"]["column"], 23);
   EXPECT_EQ(j["files"], json::array());
   EXPECT_FALSE(fs::exists(out()));
 }
@@ -160,8 +160,8 @@ TEST_F(ScenarioCompile, TrainFaultIsShownAtItsRecord) {
   EXPECT_EQ(r.status, 3);
   const std::string n = std::to_string(at + 1);
   EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1),
-            "train.txt:" + n + ":1: error: fault 8: station position is not a multiple of 50 (at 6820 m)\n");
-  EXPECT_NE(r.err.find("\n" + train[at] + "\n^~~~~~~~\n"), std::string::npos) << r.err;
+            "train.txt:" + n + ":14: error: fault 8: station position is not a multiple of 50 (at 6820 m)\n");
+  EXPECT_NE(r.err.find("\n" + train[at] + "\n             ^~~~\n"), std::string::npos) << r.err;
   const json j = json_of(r);
   EXPECT_EQ(j["fault"]["code"], 8);
   EXPECT_EQ(j["fault"]["position"], 6820);
@@ -177,9 +177,9 @@ TEST_F(ScenarioCompile, ChainageFaultIsBlamedOnTheChainageRecord) {
   const ProcessResult r = compile({"--json"});
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "line.txt:" + std::to_string(at + 1) +
-                       ":1: error: fault 2: a chainage reference start or chainage is not a multiple of 50\n"
+                       ":40: error: fault 2: a chainage reference start or chainage is not a multiple of 50\n"
                        "progressiva chilometrica uno,    0,    50525,    0\n"
-                       "^~~~~~~~~~~~~~~~~~~~~~~~~~~~\n"
+                       "                                       ^~~~~\n"
                        "1 error; nothing written\n");
   const json j = json_of(r);
   EXPECT_EQ(j["fault"]["code"], 2);

@@ -211,19 +211,19 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "line.txt:2:24: warning: 'ventimila' is not a number; it is read as 0 [-Wnot-a-number]\n"
        "lunghezza percorso,    ventimila\n"
        "                       ^~~~~~~~~\n"
-       "train.txt:9:1: error: fault 15: position out of range for the line (at 6800 m)\n" +
+       "train.txt:9:14: error: fault 15: position out of range for the line (at 6800 m)\n" +
            station9 +
            "\n"
-           "^~~~~~~~\n"
+           "             ^~~~\n"
            "note: the line's length is 0, read here: line.txt:2:24\n"
            "lunghezza percorso,    ventimila\n"
            "                       ^~~~~~~~~\n"
            "1 error, 1 warning; nothing written\n"},
       {"line record out of range, found by the train's first signal", false, 7, true, "pendenza,  30000,   0",
        3,
-       "line.txt:7:1: error: fault 15: position out of range for the line (at 30000 m)\n"
+       "line.txt:7:12: error: fault 15: position out of range for the line (at 30000 m)\n"
        "pendenza,  30000,   0\n"
-       "^~~~~~~~\n"
+       "           ^~~~~\n"
        "note: the line's length is 20000, read here: line.txt:2:24\n"
        "lunghezza percorso,    20000\n"
        "                       ^~~~~\n"
@@ -231,6 +231,58 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
        "segnale,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
        "^~~~~~~\n"
        "1 error; nothing written\n"},
+      {"comment with a comma", true, 10, true, "-- galleria del passo, illuminata", 0,
+       "train.txt:10:22: warning: a comment ends at a comma: the rest of the line is read as fields, from here "
+       "on; write the comment without a comma [-Wcomment-comma]\n"
+       "-- galleria del passo, illuminata\n" +
+           std::string(21, ' ') +
+           "^\n"
+           "compiled, 1 warning: 3 files written\n"},
+      {"timetable no train can keep", true, 9, false,
+       "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  18,22, 0, PRATOLINE", 0,
+       "train.txt:9:63: warning: PRATOLINE at 18:22:00 is 6.8 km after ROVELLA at 18:21:00: at the speed limits "
+       "the train needs at least 5 min 26 s; the timetable gives 1 min [-Wtimetable]\n"
+       "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  18,22, 0, PRATOLINE\n" +
+           std::string(62, ' ') +
+           "^~~~~~~~\n"
+           "note: ROVELLA's time is here: train.txt:8:63\n" +
+           kTrain[7] + "\n" + std::string(62, ' ') +
+           "^~~~~~~~\n"
+           "compiled, 1 warning: 3 files written\n"},
+      {"time of day out of range", true, 9, false,
+       "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  25,-1, 0, PRATOLINE", 0,
+       "train.txt:9:63: warning: the timetable time 25:-1:00 has hours 25, outside 0 to 23 [-Wtime-of-day]\n"
+       "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  25,-1, 0, PRATOLINE\n" +
+           std::string(62, ' ') +
+           "^~\n"
+           "train.txt:9:66: warning: the timetable time 25:-1:00 has minutes -1, outside 0 to 59 [-Wtime-of-day]\n"
+           "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  25,-1, 0, PRATOLINE\n" +
+           std::string(65, ' ') +
+           "^~\n"
+           "compiled, 2 warnings: 3 files written\n"},
+      {"station too close names the one before", true, 9, false,
+       "stazione,     600, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, PRATOLINE", 3,
+       "train.txt:9:15: error: fault 22: station starts less than 350 m after the end of the one before (at 600 "
+       "m)\n"
+       "stazione,     600, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, PRATOLINE\n"
+       "              ^~~\n"
+       "note: the station before, ROVELLA, spans -250 to 250 m; PRATOLINE spans 350 to 900 m, starting 100 m "
+       "after that end, where 350 m are needed: train.txt:8:17\n" +
+           kTrain[7] +
+           "\n"
+           "                ^\n"
+           "1 error; nothing written\n"},
+      {"slow-down end on a signal: the length is to blame", true, 13, true,
+       "rallentamento,  3700,  30,  950,  0,  0,  0", 3,
+       "train.txt:13:29: error: fault 19: slow-down end on a section that is not free (at 3700 m)\n"
+       "rallentamento,  3700,  30,  950,  0,  0,  0\n" +
+           std::string(28, ' ') +
+           "^~~\n"
+           "note: section 94 is already taken, by the record here: train.txt:12:1\n" +
+           kTrain[11] +
+           "\n"
+           "^~~~~~~\n"
+           "1 error; nothing written\n"},
   };
   for (const Mistake& m : cases) {
     line = kLine;
@@ -323,9 +375,9 @@ TEST_F(AuthorMistake, TrainWarningsAreReportedEvenWhenTheLineStopsWithAFault) {
   const CompileReport r = compile();
   EXPECT_EQ(r.exit_status, kExitCompilerFault);
   EXPECT_EQ(r.diagnostics,
-            "line.txt:8:1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
+            "line.txt:8:23: error: fault 6: sign board on a section that is not free (at 450 m)\n"
             "cartello_indicatore,  450,   (B)\n"
-            "^~~~~~~~~~~~~~~~~~~\n"
+            "                      ^~~\n"
             "note: section 10 is already taken, by the record here: line.txt:7:1\n"
             "cartello_indicatore,  450,   (A)\n"
             "^~~~~~~~~~~~~~~~~~~\n"
@@ -356,13 +408,30 @@ TEST_F(AuthorMistake, TakenSectionFaultPointsAtTheRecordThatTookIt) {
   const CompileReport r = compile();
   EXPECT_EQ(r.exit_status, kExitCompilerFault);
   EXPECT_EQ(r.diagnostics,
-            "train.txt:13:1: error: fault 16: signal on a section that is not free (at 4650 m)\n"
+            "train.txt:13:13: error: fault 16: signal on a section that is not free (at 4650 m)\n"
             "segnale,    4650,   2, 2, 3,  0, 0,    0,  0,0,0, 0\n"
-            "^~~~~~~\n"
+            "            ^~~~\n"
             "note: section 94 is already taken, by the record here: train.txt:12:1\n"
             "segnale,    4650,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
             "^~~~~~~\n"
             "1 error; nothing written\n");
+}
+
+TEST_F(AuthorMistake, TooManyStationsNamesTheSignTextsThatShareTheSlots) {
+  for (int k = 0; k < 77; ++k)
+    line.insert(line.end() - 1, "cartello_indicatore,  " + std::to_string(1000 + 100 * k) + ",   (S)");
+  const CompileReport r = compile();
+  EXPECT_EQ(r.exit_status, kExitCompilerFault);
+  EXPECT_EQ(r.diagnostics,
+            "train.txt:9:1: error: fault 10: too many stations beside the sign texts (slots 1 to 80 are full)\n" +
+                kTrain[8] +
+                "\n"
+                "^~~~~~~~\n"
+                "note: the line's 77 sign texts take slots 4 to 80, beside 2 stations; the last sign is here: "
+                "line.txt:83:1\n"
+                "cartello_indicatore,  8600,   (S)\n"
+                "^~~~~~~~~~~~~~~~~~~\n"
+                "1 error; nothing written\n");
 }
 
 TEST_F(AuthorMistake, Errore1250ByTheAbbattimentoPassNamesTheSlowDownItWasFor) {

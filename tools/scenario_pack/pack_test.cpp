@@ -61,9 +61,9 @@ TEST_F(PackCheckTest, CompilerFaultFailsWithItsRecord) {
   const PackCheck c = check();
   EXPECT_EQ(c.problems, 1);
   EXPECT_EQ(c.diagnostics, at("line.txt") +
-                               ":81:1: error: fault 6: sign board on a section that is not free (at 450 m)\n"
+                               ":81:23: error: fault 6: sign board on a section that is not free (at 450 m)\n"
                                "cartello_indicatore,  450,   (DOPPIO)\n"
-                               "^~~~~~~~~~~~~~~~~~~\n"
+                               "                      ^~~\n"
                                "note: section 10 is already taken, by the record here: " +
                                at("line.txt") +
                                ":80:1\n"

@@ -89,7 +89,11 @@ int run(int argc, char** argv) {
                        ->expected(0, 1)
                        ->type_name("[FROM:TO]");
   app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
-  app.add_flag("--json", json, "the whole model as JSON on standard output");
+  app.add_flag("--json", json, "the whole model as JSON on standard output (with --timetable: the timetable)");
+  bool timetable = false;
+  app.add_flag("--timetable", timetable,
+               "table of the stations: position, chainage, timetable time, the fastest possible time from the "
+               "timed station before at the speed limits, and the margin");
   app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
       ->type_name("FILE");
   app.add_flag("--check", check,
@@ -106,7 +110,7 @@ int run(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? 0 : kExitFileError;
   }
-  const bool any_view = sections->count() > 0 || slots || json || !svg_file.empty() || check;
+  const bool any_view = sections->count() > 0 || slots || json || !svg_file.empty() || check || timetable;
   if (!json_in.empty()) {
     if (any_view) {
       std::cerr << "scenario-inspect: --from-json takes no other option\n";
@@ -135,7 +139,14 @@ int run(int argc, char** argv) {
     if (out.tellp() > 0) out << '\n';
     write_slots_table(out, model);
   }
-  if (json) out << model_to_json(model).dump(1) << '\n';
+  if (timetable && json) {
+    out << timetable_json(model).dump(1) << '\n';
+  } else if (timetable) {
+    if (out.tellp() > 0) out << '\n';
+    write_timetable_table(out, model);
+  } else if (json) {
+    out << model_to_json(model).dump(1) << '\n';
+  }
   if (!svg_file.empty()) {
     try {
       replace_file_atomically(svg_file, scenario_svg(model));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 
 #include "testing/process.h"
@@ -153,7 +154,31 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
     const std::string picture = read_file(svg);
     for (const char* station : {"ROVELLA", "PRATOLINE", "CASTRELA", "SAN MARTINO di TIRSA", "TIRSA"})
       EXPECT_NE(picture.find(station), std::string::npos) << station;
+    // Every feature can be hovered; the run and the chainage are drawn.
+    EXPECT_NE(picture.find("<title>signal: section 94, at 4650 m, chainage km 55+200"), std::string::npos);
+    EXPECT_NE(picture.find("fastest possible run"), std::string::npos);
+    EXPECT_NE(picture.find(">50+550<"), std::string::npos);
   }
+}
+
+// The built-in timetable against the fastest run, worked out by hand: 800 m at 75 km/h and
+// 11200 m at 135 km/h make 337.07 s; 9500 m at 135, 600 m at 60, 1150 m at 135 and 1800 m
+// at 75 make 406.4 s.
+TEST_F(OwnOutput, TimetableShowsTheFastestRunAndTheMargin) {
+  const Outcome t = inspect(*dir_, std::string("--timetable ") + files());
+  ASSERT_EQ(t.status, 0) << t.err;
+  EXPECT_TRUE(has_line(t.out, "^ROVELLA +0 m +km 50\\+550 +18:21:00 +\xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^PRATOLINE +6800 m .* \xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^CASTRELA +12000 m .* 18:29:00 +5 min 37 s +8 min +2 min 23 s$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^TIRSA +25050 m .* 18:45:00 +6 min 46 s +16 min +9 min 14 s$")) << t.out;
+  const Outcome j = inspect(*dir_, std::string("--timetable --json ") + files());
+  ASSERT_EQ(j.status, 0) << j.err;
+  const nlohmann::json rows = nlohmann::json::parse(j.out)["stations"];
+  EXPECT_NEAR(rows[2]["fastest_s"].get<double>(), 337.07, 0.01);
+  EXPECT_EQ(rows[2]["from"], "ROVELLA");
+  EXPECT_NEAR(rows[5]["fastest_s"].get<double>(), 406.4, 0.01);
+  EXPECT_EQ(rows[5]["verdict"], "ok");
+  EXPECT_TRUE(rows[1]["time"].is_null());
 }
 
 // A small scenario written by hand: the command's answers to damage and to wrong use.
@@ -176,7 +201,7 @@ TEST_F(SmallScenario, WithoutAnOptionTheSlotTableIsShown) {
 TEST_F(SmallScenario, SectionsTakeARangeOrAFileAfterThem) {
   const Outcome some = inspect(dir_, "--sections 7:8 L_1.dat L_1.sim");
   EXPECT_EQ(some.status, 0) << some.err;
-  EXPECT_EQ(std::count(some.out.begin(), some.out.end(), '\n'), 4) << some.out;
+  EXPECT_EQ(std::count(some.out.begin(), some.out.end(), '\n'), 6) << some.out;
   const Outcome all = inspect(dir_, "--sections L_1.dat L_1.sim");
   EXPECT_EQ(all.status, 0) << all.err;
   EXPECT_TRUE(has_line(all.out, "^ +160 ")) << all.out;
@@ -207,7 +232,7 @@ TEST_F(SmallScenario, ABadSectionRangeIsNamedAsOne) {
   }
   const Outcome one = inspect(dir_, "--sections 7 L_1.dat L_1.sim");
   EXPECT_EQ(one.status, 0) << one.err;
-  EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 3) << one.out;
+  EXPECT_EQ(std::count(one.out.begin(), one.out.end(), '\n'), 5) << one.out;
 }
 
 TEST_F(SmallScenario, SwappedFilesGetAHint) {
