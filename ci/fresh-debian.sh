@@ -9,7 +9,7 @@
 # runs in a chroot:
 #   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
 #   - scripts/test.sh as root;
-#   - scripts/build-windows.sh as that user; the three .exe files must then be in build-windows/;
+#   - scripts/build-windows.sh as that user; the five programs must then be in build-windows/;
 #   - ctest --preset windows as root: the Windows suite under Wine, with the byte identity of
 #     the Windows programs' files against the Linux build's;
 #   - scripts/release.sh as that user, and then ci/archive-check.sh in a second fresh root
@@ -100,7 +100,7 @@ echo "the six files are in build/"
 step "scripts/test.sh (as root)" in_root bash -c 'cd /work/main && scripts/test.sh'
 
 step "scripts/build-windows.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-windows.sh'
-for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe; do
+for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe scenario-pack.exe scenario-runner-windows.exe; do
   [ -s "$root/work/main/build-windows/$f" ] || { echo "fresh-debian: build-windows/$f is missing" >&2; exit 1; }
 done
 # The Windows suite under Wine, with the byte identity against the Linux build of test.sh.

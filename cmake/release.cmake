@@ -2,6 +2,9 @@
 # programs go to bin/, the runners beside each other in lib/scenario-compactor/ (where
 # scenario-pack looks for them), the authors' texts and examples to share/doc/.
 include(GNUInstallDirs)
+# Installing (and CPack) takes the programs as they are built: scripts/release.sh builds
+# them, and the tests need not be built for a release.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS scenario_compile scenario_inspect scenario_pack rovella_tirsa_7162 RUNTIME DESTINATION bin)
 install(TARGETS scenario_runner RUNTIME DESTINATION lib/scenario-compactor)
 # The Windows runner, from the Windows build, so that a Linux author makes Windows programs too.

@@ -19,7 +19,8 @@ targets=(scenario_compile scenario_inspect scenario_pack scenario_runner rovella
 # README's commands make: after them only the programs that are not built yet are built.
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target "${targets[@]}"
-cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/build-windows/scenario-runner-windows.exe" >/dev/null
+# The .deb takes the stripped Windows runner from the staged zip's folder.
+cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/dist/stage/scenario-compactor-$version-windows-x64/scenario-runner-windows.exe" >/dev/null
 cmake --build --preset default --target "${targets[@]}"
 
 rm -rf dist
