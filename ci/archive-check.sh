@@ -13,7 +13,7 @@ set -euo pipefail
 linux_archive=$1
 windows_archive=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '/usr/lib/wine/wineserver64 -w 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "archive-check: FAILED: $*" >&2; exit 1; }
 if command -v c++ g++ gcc cc >/dev/null 2>&1; then fail "this root has a compiler"; fi
 
