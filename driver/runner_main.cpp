@@ -16,6 +16,9 @@ namespace {
 
 using namespace compactor;
 
+// The runner's mark, by which scenario-pack knows a runner (sources/pack_payload.h).
+constexpr char kRunnerMark[] = "scenario-compactor runner, payload format 1";
+
 // One line on standard error, or in a message box when no console shows it; nothing written.
 int refuse(const std::string& line) {
   use_binary_standard_streams();

@@ -18,11 +18,25 @@ const volatile uint8_t kMaskedMark[16] = {
     0x89 ^ kMask, 'S' ^ kMask, 'C' ^ kMask, 'E' ^ kMask, 'N' ^ kMask, 'A' ^ kMask, 'R' ^ kMask, 'I' ^ kMask,
     'O' ^ kMask,  '-' ^ kMask, 'P' ^ kMask, 'A' ^ kMask, 'C' ^ kMask, 'K' ^ kMask, '\r' ^ kMask, '\n' ^ kMask};
 
-std::string payload_mark() {
-  std::string mark(sizeof kMaskedMark, '\0');
-  for (size_t i = 0; i < mark.size(); ++i) mark[i] = static_cast<char>(kMaskedMark[i] ^ kMask);
-  return mark;
+// The runner's mark ("scenario-compactor runner, payload format 1"), masked in the same
+// way: only the runner holds it as it stands (driver/runner_main.cpp), so that no maker of
+// programs passes for a runner.
+const volatile uint8_t kMaskedRunnerMark[] = {
+    's' ^ kMask, 'c' ^ kMask, 'e' ^ kMask, 'n' ^ kMask, 'a' ^ kMask, 'r' ^ kMask, 'i' ^ kMask, 'o' ^ kMask,
+    '-' ^ kMask, 'c' ^ kMask, 'o' ^ kMask, 'm' ^ kMask, 'p' ^ kMask, 'a' ^ kMask, 'c' ^ kMask, 't' ^ kMask,
+    'o' ^ kMask, 'r' ^ kMask, ' ' ^ kMask, 'r' ^ kMask, 'u' ^ kMask, 'n' ^ kMask, 'n' ^ kMask, 'e' ^ kMask,
+    'r' ^ kMask, ',' ^ kMask, ' ' ^ kMask, 'p' ^ kMask, 'a' ^ kMask, 'y' ^ kMask, 'l' ^ kMask, 'o' ^ kMask,
+    'a' ^ kMask, 'd' ^ kMask, ' ' ^ kMask, 'f' ^ kMask, 'o' ^ kMask, 'r' ^ kMask, 'm' ^ kMask, 'a' ^ kMask,
+    't' ^ kMask, ' ' ^ kMask, '1' ^ kMask,
+};
+
+std::string unmasked(const volatile uint8_t* bytes, size_t size) {
+  std::string text(size, '\0');
+  for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(bytes[i] ^ kMask);
+  return text;
 }
+
+std::string payload_mark() { return unmasked(kMaskedMark, sizeof kMaskedMark); }
 
 void put_le(std::string& out, uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -90,6 +104,10 @@ std::string append_payload(std::string_view runner, std::string_view payload, co
   put_le(out, kPayloadFormat, 4);
   out.append(kTrailerMagic);
   return out;
+}
+
+bool carries_runner_mark(std::string_view file) {
+  return file.find(unmasked(kMaskedRunnerMark, sizeof kMaskedRunnerMark)) != std::string_view::npos;
 }
 
 PayloadSearch find_payload(std::string_view program) {

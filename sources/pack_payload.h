@@ -25,8 +25,10 @@ inline constexpr uint32_t kPayloadFormat = 1;
 inline constexpr size_t kTrailerSize = 32 + 8 + 4 + 8;
 using Sha256 = std::array<uint8_t, 32>;
 
-// The text every runner carries, by which a maker of programs knows a runner from any other file.
-inline constexpr std::string_view kRunnerMark = "scenario-compactor runner, payload format 1";
+// Whether the file holds the text every runner carries as it stands, "scenario-compactor
+// runner, payload format 1", by which a maker of programs knows a runner from any other
+// program (the makers hold the text only masked).
+bool carries_runner_mark(std::string_view file);
 
 // The payload of a pack: its identity and the bytes of its five texts.
 std::string encode_pack_payload(const PackBytes& pack);

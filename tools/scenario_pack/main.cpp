@@ -75,7 +75,7 @@ std::optional<std::string> not_a_runner(const std::string& bytes, const std::str
   const bool windows = target == "windows";
   if (!bytes.starts_with(windows ? "MZ" : "\x7f" "ELF"))
     return std::string("it is not a ") + (windows ? "Windows program" : "Linux program (ELF)");
-  if (bytes.find(kRunnerMark) == std::string::npos) return "it is a program, but not the scenario runner";
+  if (!carries_runner_mark(bytes)) return "it is a program, but not the scenario runner";
   if (find_payload(bytes).result != PayloadSearch::Result::none)
     return "it carries a scenario already: give the bare runner";
   return std::nullopt;

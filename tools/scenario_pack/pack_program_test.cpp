@@ -176,6 +176,7 @@ TEST(ScenarioPackBuild, RefusesBadInputAndChangesNothing) {
       {{BUILTIN_PACK, "-o", out.string()}, 2, "is a folder"},
       {{BUILTIN_PACK, "-o", prog, "--runner", "not_a_runner"}, 2, "not_a_runner is not a runner"},
       {{BUILTIN_PACK, "-o", prog, "--runner", "nowhere"}, 2, "looked for nowhere"},
+      {{BUILTIN_PACK, "-o", prog, "--runner", SCENARIO_PACK_TOOL}, 2, "not the scenario runner"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {SCENARIO_PACK_TOOL, "build", "--target", RUNNER_TARGET};
