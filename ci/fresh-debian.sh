@@ -9,9 +9,11 @@
 # runs in a chroot:
 #   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
 #   - scripts/test.sh as root;
-#   - scripts/build-windows.sh as that user; the three .exe files must then be in build-windows/;
+#   - scripts/build-windows.sh as that user; the five programs must then be in build-windows/;
 #   - ctest --preset windows as root: the Windows suite under Wine, with the byte identity of
-#     the Windows programs' files against the Linux build's.
+#     the Windows programs' files against the Linux build's;
+#   - scripts/release.sh as that user, and then ci/archive-check.sh in a second fresh root
+#     that holds only the archives, Wine and unzip: no source tree, no compiler.
 # The root is new each time and removed at the end; nothing is cached between runs. Needs
 # root (mmdebstrap, chroot, mounts) and the network to Debian's package mirror.
 set -euo pipefail
@@ -98,10 +100,34 @@ echo "the six files are in build/"
 step "scripts/test.sh (as root)" in_root bash -c 'cd /work/main && scripts/test.sh'
 
 step "scripts/build-windows.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-windows.sh'
-for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe; do
+for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe scenario-pack.exe scenario-runner-windows.exe; do
   [ -s "$root/work/main/build-windows/$f" ] || { echo "fresh-debian: build-windows/$f is missing" >&2; exit 1; }
 done
 # The Windows suite under Wine, with the byte identity against the Linux build of test.sh.
 step "ctest --preset windows (as root, under Wine)" in_root bash -c 'cd /work/main && ctest --preset windows'
+
+# The release archives, then the archives alone in a second fresh root: no source tree and
+# no compiler, only what a driver's or an author's machine has (and Wine for the .exe files).
+step "scripts/release.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/release.sh'
+archive_check() {
+  local t0 root2 include=wine64,unzip,libssl3,ca-certificates
+  t0=$(date +%s)
+  root2=$(mktemp -d "${TMPDIR:-/tmp}/fresh-archives.XXXXXX")
+  # Until FLTK is linked statically the Linux programs need its shared library.
+  if ldd "$root/work/main/build/scenario-runner-linux" 2>/dev/null | grep -q libfltk; then include+=,libfltk1.3; fi
+  mmdebstrap --quiet --variant=apt --include="$include" "$suite" "$root2" || return 1
+  mkdir -p "$root2/dist"
+  cp "$root"/work/main/dist/*.tar.gz "$root"/work/main/dist/*.zip "$repo/ci/archive-check.sh" "$root2/dist/"
+  mount --rbind /proc "$root2/proc" && mount --make-rslave "$root2/proc"
+  local status=0
+  chroot "$root2" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+    bash /dist/archive-check.sh "/dist/$(basename "$root"/work/main/dist/*.tar.gz)" \
+    "/dist/$(basename "$root"/work/main/dist/*.zip)" || status=$?
+  umount -R "$root2/proc" || umount -R -l "$root2/proc" || true
+  grep -q " $root2/" /proc/self/mounts || rm -rf "$root2"
+  echo "archive check in a second fresh root: $(($(date +%s) - t0)) s"
+  return $status
+}
+step "the archives alone in a fresh root" archive_check
 
 echo "fresh-debian: passed in $(($(date +%s) - started)) s"

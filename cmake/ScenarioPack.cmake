@@ -54,7 +54,7 @@ endfunction()
 # add_scenario_program(<target> PACK <folder> [OUTPUT_NAME <name>] [OUTPUT_DIRECTORY <dir>])
 #
 # The program for one pack: by default named <line>_<train> after scenario.json. The pack
-# is checked first (scenario-pack-check); a check that fails fails the build, with its
+# is checked first (scenario-pack check); a check that fails fails the build, with its
 # messages. On a cross build the check runs through CMAKE_CROSSCOMPILING_EMULATOR.
 # Sets <target>_PACK_SOURCE in the caller's scope: the generated source of the pack.
 function(add_scenario_program target)
@@ -81,9 +81,9 @@ function(add_scenario_program target)
   endforeach()
   add_custom_command(
     OUTPUT ${stamp}
-    COMMAND scenario_pack_check --out ${work}/compiled ${pack}
+    COMMAND scenario_pack check --out ${work}/compiled ${pack}
     COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
-    DEPENDS ${inputs} scenario_pack_check
+    DEPENDS ${inputs} scenario_pack
     COMMENT "Checking the scenario pack ${pack}"
     VERBATIM)
   scenario_pack_source(${pack} program_pack ${work}/program_pack.cpp CHECKED_BY ${stamp})
@@ -100,4 +100,36 @@ function(add_scenario_program target)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME "${ARG_OUTPUT_NAME}"
                                              RUNTIME_OUTPUT_DIRECTORY "${ARG_OUTPUT_DIRECTORY}")
   set(${target}_PACK_SOURCE ${work}/program_pack.cpp PARENT_SCOPE)
+endfunction()
+
+# make_scenario_program(<target> PACK <folder> OUTPUT_DIRECTORY <dir>)
+#
+# The pack's program as `scenario-pack build` makes it, byte for byte: this build's runner
+# with the pack appended, <dir>/<line>_<train>[.exe]. Nothing is compiled for the pack.
+# Sets <target>_FILE in the caller's scope.
+function(make_scenario_program target)
+  cmake_parse_arguments(ARG "" "PACK;OUTPUT_DIRECTORY" "" ${ARGN})
+  get_filename_component(pack "${ARG_PACK}" ABSOLUTE BASE_DIR "${CMAKE_SOURCE_DIR}")
+  scenario_pack_identity("${pack}" line_name train_number encoding)
+  string(REGEX REPLACE "[/\\\\:*?\"<>| \t\r\n]" "_" name "${line_name}_${train_number}")
+  if(WIN32)
+    set(system windows)
+    string(APPEND name .exe)
+  else()
+    set(system linux)
+  endif()
+  set(program ${ARG_OUTPUT_DIRECTORY}/${name})
+  set(inputs "")
+  foreach(file ${SCENARIO_PACK_FILES})
+    list(APPEND inputs "${pack}/${file}")
+  endforeach()
+  add_custom_command(
+    OUTPUT ${program}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ARG_OUTPUT_DIRECTORY}
+    COMMAND scenario_pack build ${pack} --target ${system} --runner $<TARGET_FILE:scenario_runner> -o ${program}
+    DEPENDS ${inputs} scenario_pack scenario_runner
+    COMMENT "Making the program of the scenario pack ${pack}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${program})
+  set(${target}_FILE ${program} PARENT_SCOPE)
 endfunction()

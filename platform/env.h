@@ -50,7 +50,8 @@ struct WriteFaultInjection {
 };
 void set_write_fault_injection(const WriteFaultInjection& injection);
 
-// The folder that holds the running program, and the program's own file name.
+// The running program's own file, the folder that holds it, and its file name.
+std::filesystem::path program_path();
 std::filesystem::path program_folder();
 std::string program_name();
 
@@ -74,7 +75,8 @@ class PendingFile {
   virtual void commit() = 0;
   virtual const std::filesystem::path& path() const = 0;
 };
-std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path);
+// executable: the new file may be run (on POSIX, x bits wherever the umask allows r bits).
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool executable = false);
 
 // Makes the renames done in the folder durable (fsync of the folder on POSIX; on Windows
 // the renames are written through already).

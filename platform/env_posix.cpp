@@ -24,8 +24,8 @@ std::filesystem::path program_file() {
 
 class PosixPendingFile : public PendingFile {
  public:
-  explicit PosixPendingFile(const std::filesystem::path& path)
-      : path_(path), number_(fault_seam::next_file()) {
+  PosixPendingFile(const std::filesystem::path& path, bool executable)
+      : path_(path), number_(fault_seam::next_file()), executable_(executable) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     // Hidden temporary name in the same folder, so the rename stays on one file system.
@@ -65,6 +65,7 @@ class PosixPendingFile : public PendingFile {
       ::umask(mask);
       mode = 0666 & ~mask;
     }
+    if (executable_) mode |= (mode & 0444) >> 2;
     if (::fchmod(fd_, mode) != 0) fail("cannot set the permissions of the temporary file", errno);
     if (::fsync(fd_) != 0) fail("cannot write", errno);
     const int rc = ::close(fd_);
@@ -122,6 +123,7 @@ class PosixPendingFile : public PendingFile {
   int number_;
   int fd_ = -1;
   std::string temp_;
+  bool executable_;
   bool inject_write_ = false;
   off_t written_ = 0;  // bytes written to the temporary so far
   off_t flushed_ = 0;  // of which the disk has been asked to write
@@ -129,6 +131,7 @@ class PosixPendingFile : public PendingFile {
 
 }  // namespace
 
+std::filesystem::path program_path() { return program_file(); }
 std::filesystem::path program_folder() { return program_file().parent_path(); }
 
 std::string program_name() {
@@ -172,8 +175,8 @@ void delete_file(const std::filesystem::path& path) {
     throw FileError(path, "cannot delete: " + reason_of(errno));
 }
 
-std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path) {
-  return std::make_unique<PosixPendingFile>(path);
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool executable) {
+  return std::make_unique<PosixPendingFile>(path, executable);
 }
 
 void sync_folder(const std::filesystem::path& folder) {

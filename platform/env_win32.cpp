@@ -173,6 +173,7 @@ class Win32PendingFile : public PendingFile {
 
 }  // namespace
 
+std::filesystem::path program_path() { return std::filesystem::path(module_file()); }
 std::filesystem::path program_folder() { return std::filesystem::path(module_file()).parent_path(); }
 
 std::string program_name() {
@@ -220,7 +221,8 @@ void delete_file(const std::filesystem::path& path) {
   throw FileError(path, "cannot delete: " + reason_of(err));
 }
 
-std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path) {
+// Every file may be run on Windows: executable has nothing to add.
+std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool) {
   return std::make_unique<Win32PendingFile>(path);
 }
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program for a scenario pack and prints where it landed.
+# Makes the program for a scenario pack and prints where it landed.
 #
 #   scripts/build-pack.sh PACK [--windows]
 #
 # PACK is a pack folder (scenario.json, line.txt, train.txt, scheda_treno.txt,
-# rallentamenti.txt, note.txt). The pack is checked first; a pack with a fault, a
-# warning it does not accept, a character without a Windows-1252 byte, a text too long
-# for the line table or a name that cannot name files stops the build with the
-# problems by file, line and column. With --windows the program is cross-built for
-# Windows (<line>_<train>.exe).
+# rallentamenti.txt, note.txt). The build's scenario-pack checks the pack and appends it
+# to the build's runner (both are built first when they are not built yet): the same bytes
+# as scenario-pack build. A pack with a fault, a warning it does not accept, a character
+# without a Windows-1252 byte, a text too long for the line table or a name that cannot
+# name files makes no program; the problems are named by file, line and column. With
+# --windows the program is the Windows one (<line>_<train>.exe), from the Windows build.
 set -euo pipefail
 
 usage() {
@@ -22,7 +23,7 @@ for arg in "$@"; do
   case "$arg" in
     --windows) preset=windows ;;
     -h | --help)
-      sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+      sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
       exit 0
       ;;
     -*) usage ;;

@@ -4,15 +4,17 @@
 #   scripts/install-deps.sh build   what configuring and building the program needs
 #   scripts/install-deps.sh windows that and the Windows cross build
 #   scripts/install-deps.sh wasm    that and the WebAssembly build with the page (and its browser tests)
-#   scripts/install-deps.sh         the build, the tests and the benchmarks (not wasm)
+#   scripts/install-deps.sh release that and what making the release archives needs
+#   scripts/install-deps.sh         the build, the tests, the benchmarks and the release (not wasm)
 # Works as root, and as a user who may use sudo.
 set -euo pipefail
 
-# Configuring the project and building the program. Debian's FLTK CMake files refer to
+# Configuring the project and building the program (libssl-dev: the SHA-256 of a pack
+# program's payload, from libcrypto). Debian's FLTK CMake files refer to
 # /usr/bin/fluid, which is in its own package: without it, configuring fails.
 build_packages=(
   cmake g++ make
-  libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libfast-float-dev
+  libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libfast-float-dev libssl-dev
   libfltk1.3-dev fluid
 )
 # The tests, the sanitizer and fuzz builds, and the benchmarks.
@@ -22,9 +24,15 @@ test_packages=(
   clang libclang-rt-14-dev
   time hyperfine
 )
-# The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine.
+# The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine
+# (osslsigncode and openssl sign a program with a throw-away certificate).
 windows_packages=(
-  g++-mingw-w64-x86-64-posix googletest wine64
+  g++-mingw-w64-x86-64-posix googletest wine64 osslsigncode openssl
+)
+
+# Making the release archives (scripts/release.sh): zip, and dpkg-shlibdeps for the .deb.
+release_packages=(
+  zip dpkg-dev
 )
 
 # The WebAssembly build (emscripten, node and npm for the page's packages) and the page's
@@ -39,9 +47,10 @@ case "${1:-all}" in
   build) packages=("${build_packages[@]}") ;;
   windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
   wasm) packages=("${build_packages[@]}" "${wasm_packages[@]}") ;;
-  all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
-  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${wasm_packages[@]}"; exit 0 ;;
-  *) echo "usage: $0 [build|windows|wasm|all|list]" >&2; exit 2 ;;
+  release) packages=("${build_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}") ;;
+  all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}") ;;
+  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}" "${wasm_packages[@]}"; exit 0 ;;
+  *) echo "usage: $0 [build|windows|wasm|release|all|list]" >&2; exit 2 ;;
 esac
 
 missing=()

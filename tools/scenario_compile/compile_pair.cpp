@@ -12,7 +12,6 @@
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
-#include "tools/scenario_compile/windows_names.h"
 
 namespace compactor {
 namespace {
@@ -170,23 +169,6 @@ std::string from_utf8(Description which, std::string_view text, std::vector<Diag
 }
 
 }  // namespace
-
-std::optional<std::string> identity_problem(std::string_view name) {
-  if (name.empty()) return "is empty";
-  if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
-    return "contains a path separator";
-  if (name.find("..") != std::string_view::npos) return "contains \"..\"";
-  for (size_t i = 0; i < name.size(); ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    // C0 controls, DEL, and the C1 controls U+0080..U+009F (UTF-8 C2 80..C2 9F).
-    const bool c1 = c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
-                    static_cast<unsigned char>(name[i + 1]) <= 0x9F;
-    if (c < 0x20 || c == 0x7F || c1) return "contains a control character";
-  }
-  if (!is_cp1252_encodable(name)) return "contains a character without a Windows-1252 byte";
-  // A scenario is meant for Windows: its file names must be ones Windows can hold.
-  return windows_name_problem(name);
-}
 
 std::string format_summary(int errors, int warnings, size_t files_written) {
   std::string out = errors == 0 ? "compiled" : plural(static_cast<size_t>(errors), "error");

@@ -13,6 +13,7 @@
 
 #include "compiler/diagnostics.h"
 #include "output/memorizza_percorso.h"
+#include "sources/scenario_names.h"
 
 namespace compactor {
 
@@ -51,9 +52,6 @@ struct CompileReport {
   std::string train_file;
   std::string diagnostics;  // for standard error, one problem a line (plus source and caret)
 };
-
-// Why a line name or train number cannot name files safely, or nullopt when it can.
-std::optional<std::string> identity_problem(std::string_view name);
 
 // Compiles the pair and writes the outputs as the request says. The line name and the
 // train number must have passed identity_problem. Never throws for a file problem: it

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
   footer +=
       "\nExit status: 0 compiled (warnings do not change it unless --werror); 1 a reserved place is\n"
       "taken (1250, 1251); 2 wrong use, or a description or output that cannot be read or written\n"
-      "(a missing description included); 3 a compiler fault, or a warning under --werror.";
+      "(a missing description included); 3 a compiler fault, or a warning under --werror (under\n"
+      "--pack, a warning that scenario.json does not accept).";
   app.footer(footer);
   app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
   // With --pack the identity and the descriptions come from the pack.
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
       argv + 1, argv + argc, [](std::string_view a) { return a == "--pack" || a.starts_with("--pack="); });
   auto* pack_option = app.add_option(
       "--pack", pack_dir,
-      "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json");
+      "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json;\n"
+      "a warning that its accepted_warnings does not list is an error, as when its program is made");
   app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
       ->required(!packed)
       ->excludes(pack_option);
@@ -93,6 +95,8 @@ int main(int argc, char** argv) {
           stderr);
       return kExitFileError;
     }
+    // Warnings are judged as the pack's build judges them: one it does not accept is an error.
+    request.werror = true;
   } else {
     request.line_description = line_path;
     request.train_description = train_path;

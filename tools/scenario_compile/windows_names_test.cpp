@@ -1,4 +1,4 @@
-#include "tools/scenario_compile/windows_names.h"
+#include "sources/scenario_names.h"
 
 #include <gtest/gtest.h>
 

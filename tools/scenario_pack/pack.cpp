@@ -249,6 +249,7 @@ bool pack_request(const std::filesystem::path& folder, CompileRequest& request, 
   request.train_text = rendered_description(*train);
   request.line_name = manifest->line_name;
   request.train_number = manifest->train_number;
+  for (const std::string& name : manifest->accepted_warnings) request.disabled_warnings.insert(name);
   return true;
 }
 
@@ -271,8 +272,8 @@ PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem:
   std::string unused;
   if (manifest && descriptions && pack_request(folder, request, unused)) {
     request.out_dir = out_dir;
-    // An accepted warning is not even shown; any other one refuses the pack.
-    for (const std::string& name : manifest->accepted_warnings) request.disabled_warnings.insert(name);
+    // An accepted warning is not even shown (pack_request turned it off); any other one
+    // refuses the pack.
     const CompileReport report = compile_pair(request);
     if (report.exit_status != 0 || !report.warnings.empty()) {
       check.diagnostics += report.diagnostics;

@@ -37,8 +37,8 @@ std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, s
 // pack's program will.
 std::string rendered_description(const DecodedText& text);
 
-// Fills the request from the pack: its identity, and its two descriptions rendered as the
-// program writes them, named by their paths in the pack. false, with the problems in
+// Fills the request from the pack: its identity, its two descriptions rendered as the
+// program writes them, named by their paths in the pack, and its accepted warnings turned off. false, with the problems in
 // diagnostics, when the manifest or a description cannot be used.
 bool pack_request(const std::filesystem::path& folder, CompileRequest& request, std::string& diagnostics);
 

@@ -1,7 +1,9 @@
-#include "tools/scenario_compile/windows_names.h"
+#include "sources/scenario_names.h"
 
 #include <array>
 #include <cctype>
+
+#include "sources/cp1252.h"
 
 namespace compactor {
 namespace {
@@ -35,6 +37,23 @@ std::optional<std::string> windows_name_problem(std::string_view name) {
     return "ends with a dot or a space, which Windows drops from a file name";
   if (device_name(name.substr(0, name.find('.')))) return "is a device name on Windows";
   return std::nullopt;
+}
+
+std::optional<std::string> identity_problem(std::string_view name) {
+  if (name.empty()) return "is empty";
+  if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
+    return "contains a path separator";
+  if (name.find("..") != std::string_view::npos) return "contains \"..\"";
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    // C0 controls, DEL, and the C1 controls U+0080..U+009F (UTF-8 C2 80..C2 9F).
+    const bool c1 = c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+                    static_cast<unsigned char>(name[i + 1]) <= 0x9F;
+    if (c < 0x20 || c == 0x7F || c1) return "contains a control character";
+  }
+  if (!is_cp1252_encodable(name)) return "contains a character without a Windows-1252 byte";
+  // A scenario is meant for Windows: its file names must be ones Windows can hold.
+  return windows_name_problem(name);
 }
 
 }  // namespace compactor

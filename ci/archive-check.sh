@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The release archives alone: run in a fresh Debian 12 root that has no source tree and no
+# compiler, only Wine and unzip (ci/fresh-debian.sh makes it).
+#
+#   archive-check.sh LINUX.tar.gz WINDOWS.zip
+#
+# With the Linux archive's scenario-pack it makes an example pack's programs for both
+# systems, runs the Linux one and the Windows one under Wine, and compares their six files
+# with scenario-compile --pack and the pack's documents, byte for byte. With the Windows
+# zip alone, scenario-pack.exe build under Wine makes the .exe, and it runs. A program with
+# one payload byte changed is refused and writes nothing.
+set -euo pipefail
+linux_archive=$1
+windows_archive=$2
+work=$(mktemp -d)
+trap '/usr/lib/wine/wineserver64 -w 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "archive-check: FAILED: $*" >&2; exit 1; }
+if command -v c++ g++ gcc cc >/dev/null 2>&1; then fail "this root has a compiler"; fi
+
+mkdir "$work/linux" "$work/windows"
+tar -xzf "$linux_archive" -C "$work/linux"
+unzip -q "$windows_archive" -d "$work/windows"
+lin=$(echo "$work"/linux/*)
+win=$(echo "$work"/windows/*)
+pack=$lin/examples/first-line
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$work/wineprefix"
+unset DISPLAY
+wine64() { /usr/lib/wine/wine64 "$@"; }
+wine64 wineboot --init >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -w || true
+
+if ldd "$lin/scenario-runner-linux" | grep -q libfltk; then
+  echo "archive-check: warning: the Linux runner still needs libfltk"
+fi
+"$lin/scenario-pack" check "$pack"
+mkdir "$work/run-linux" "$work/run-windows" "$work/run-zip" "$work/compiled" "$work/damaged"
+"$lin/scenario-pack" build "$pack" --target linux -o "$work/run-linux/Prima_Linea_101"
+"$lin/scenario-pack" build "$pack" --target windows -o "$work/run-windows/Prima_Linea_101.exe"
+(cd "$work/run-linux" && ./Prima_Linea_101) || fail "the Linux program failed"
+(cd "$work/run-windows" && wine64 ./Prima_Linea_101.exe) || fail "the Windows program failed under Wine"
+# With the Windows zip alone: its scenario-pack.exe makes the .exe, with its own runner.
+cp -r "$win/examples/first-line" "$work/run-zip/pack"
+(cd "$work/run-zip" && wine64 "$win/scenario-pack.exe" build pack --target windows) ||
+  fail "scenario-pack.exe build failed under Wine"
+rm -r "$work/run-zip/pack"
+(cd "$work/run-zip" && wine64 ./Prima_Linea_101.exe) || fail "the .exe made under Wine failed"
+
+"$lin/scenario-compile" --pack "$pack" --out "$work/compiled"
+for doc in note rallentamenti scheda_treno; do
+  # The pack's document as the program writes it: Windows-1252, CR LF.
+  iconv -f utf-8 -t cp1252 "$pack/$doc.txt" | sed 's/$/\r/' >"$work/compiled/Prima_Linea_101_$doc.txt"
+done
+[ "$(ls "$work/compiled" | wc -l)" -eq 6 ] || fail "expected six files: $(ls "$work/compiled")"
+for file in "$work"/compiled/*; do
+  name=$(basename "$file")
+  for run in run-linux run-windows run-zip; do
+    cmp -s "$file" "$work/$run/$name" || fail "$run/$name differs from what the pack gives"
+  done
+  echo "same bytes in all three runs: $name"
+done
+
+# One payload byte changed: refused with status 2, nothing written.
+cp "$work/run-linux/Prima_Linea_101" "$work/damaged/"
+offset=$(($(stat -c %s "$lin/scenario-runner-linux") + 40))
+printf 'X' | dd of="$work/damaged/Prima_Linea_101" bs=1 seek="$offset" conv=notrunc status=none
+status=0
+(cd "$work/damaged" && ./Prima_Linea_101) || status=$?
+[ "$status" -eq 2 ] || fail "the damaged program ended with status $status"
+[ "$(ls "$work/damaged" | wc -l)" -eq 1 ] || fail "the damaged program wrote files"
+echo "archive-check: passed"

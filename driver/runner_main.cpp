@@ -1,0 +1,71 @@
+// The runner: the program of any scenario. It carries none of its own; a maker of programs
+// (scenario-pack build) appends a pack to a copy of its file, and at start it reads that
+// pack back from its own file and builds the scenario exactly as a program built with the
+// pack would: the same window, the same order, the same files, the same errors.
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+
+#include "driver/build.h"
+#include "driver/command_line.h"
+#include "platform/digest.h"
+#include "platform/env.h"
+#include "sources/pack_payload.h"
+
+namespace {
+
+using namespace compactor;
+
+// The runner's mark, by which scenario-pack knows a runner (sources/pack_payload.h).
+constexpr char kRunnerMark[] = "scenario-compactor runner, payload format 1";
+
+// One line on standard error, or in a message box when no console shows it; nothing written.
+int refuse(const std::string& line) {
+  use_binary_standard_streams();
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+  if (!has_console()) show_failure_box(line);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::filesystem::path self;
+  std::optional<std::string> bytes;
+  try {
+    self = program_path();
+    bytes = read_whole_file(self);
+  } catch (const FileError& e) {
+    return refuse(e.what());
+  }
+  const std::string file = FileError::display_path(self);
+  if (!bytes) return refuse(file + ": cannot read the program's own file");
+
+  const PayloadSearch found = find_payload(*bytes);
+  if (found.result == PayloadSearch::Result::none)
+    return refuse(file + ": this is the " + std::string(kRunnerMark) +
+                  ", and it carries no scenario; make a program of it with "
+                  "scenario-pack build PACK --target linux|windows");
+  const std::string damaged = file + ": the scenario payload is damaged: ";
+  if (found.result == PayloadSearch::Result::damaged) return refuse(damaged + found.problem + "; nothing written");
+  try {
+    if (sha256(found.payload) != found.digest)
+      return refuse(damaged + "its checksum does not match its " + std::to_string(found.payload.size()) +
+                    " bytes; nothing written");
+  } catch (const std::runtime_error& e) {
+    return refuse(file + ": " + e.what() + "; nothing written");
+  }
+  std::string problem;
+  const std::optional<PackBytes> pack = decode_pack_payload(found.payload, problem);
+  if (!pack) return refuse(file + ": the scenario payload is refused: " + problem + "; nothing written");
+  std::optional<PackTexts> texts;
+  try {
+    texts.emplace(*pack);
+  } catch (const std::invalid_argument& e) {
+    return refuse(file + ": the scenario payload is refused: " + e.what() + "; nothing written");
+  }
+  const Scenario scenario{texts->line_name(), texts->train_number(), texts->line(), texts->train(),
+                          texts->notes(),     texts->form(),         texts->card()};
+  return run_program_with_args(argc, argv, scenario);
+}

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Makes the release archives in dist/:
+#   scenario-compactor-<version>-windows-x64.zip      static, stripped .exe files
+#   scenario-compactor-<version>-linux-x86_64.tar.gz  stripped Linux programs
+#   scenario-compactor_<version>_amd64.deb            the Linux programs, made by CPack
+# Each holds scenario-compile, scenario-inspect, scenario-pack, both runners,
+# rovella_tirsa_7162, docs/, examples/ and AUTHORS.txt. The version is the project's, from
+# CMakeLists.txt. Builds the programs (no tests) in build/ and build-windows/, then prints
+# each archive's size.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh release
+
+version=$(sed -n 's/^project(scenario_compactor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }
+targets=(scenario_compile scenario_inspect scenario_pack scenario_runner rovella_tirsa_7162)
+
+# The builds of the presets default (build/) and windows (build-windows/), the ones the
+# README's commands make: after them only the programs that are not built yet are built.
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target "${targets[@]}"
+# The .deb takes the stripped Windows runner from the staged zip's folder.
+cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/dist/stage/scenario-compactor-$version-windows-x64/scenario-runner-windows.exe" >/dev/null
+cmake --build --preset default --target "${targets[@]}"
+
+rm -rf dist
+mkdir -p dist/stage
+stage() {  # stage NAME SUFFIX STRIP BUILD: a folder with the programs of one system
+  local dir=dist/stage/$1 suffix=$2 strip=$3 build=$4
+  mkdir -p "$dir"
+  for program in scenario-compile scenario-inspect scenario-pack rovella_tirsa_7162; do
+    cp "$build/$program$suffix" "$dir/"
+    "$strip" "$dir/$program$suffix"
+  done
+  cp build/scenario-runner-linux build-windows/scenario-runner-windows.exe "$dir/"
+  strip "$dir/scenario-runner-linux"
+  x86_64-w64-mingw32-strip "$dir/scenario-runner-windows.exe"
+  mkdir "$dir/docs"
+  cp docs/*.md "$dir/docs/"
+  cp -r examples "$dir/"
+  find "$dir/examples" \( -name CMakeLists.txt -o -name '*_test.cpp' \) -delete
+  cp scripts/release/AUTHORS.txt "$dir/"
+}
+linux=scenario-compactor-$version-linux-x86_64
+windows=scenario-compactor-$version-windows-x64
+stage "$linux" "" strip build
+stage "$windows" .exe x86_64-w64-mingw32-strip build-windows
+(cd dist/stage && tar -czf "../$linux.tar.gz" --owner=0 --group=0 "$linux")
+(cd dist/stage && zip -qr -X "../$windows.zip" "$windows")
+(cd build && cpack -G DEB -B "$PWD/../dist/cpack" >/dev/null)
+mv dist/cpack/*.deb dist/
+rm -rf dist/stage dist/cpack
+
+# The Linux programs must need no library a Debian 12 desktop lacks. FLTK is the one
+# still linked as a shared library; until it is static, say so rather than fail.
+if ldd build/rovella_tirsa_7162 build/scenario-runner-linux | grep -q libfltk; then
+  echo "release: warning: the Linux programs still need libfltk (ldd lists it)" >&2
+fi
+dpkg-deb -f dist/*.deb Depends | sed 's/^/release: the .deb depends on: /'
+for f in dist/*; do
+  printf '%s %s bytes\n' "$f" "$(stat -c %s "$f")"
+done
