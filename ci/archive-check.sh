@@ -29,8 +29,9 @@ wine64() { /usr/lib/wine/wine64 "$@"; }
 wine64 wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver64 -w || true
 
-if ldd "$lin/scenario-runner-linux" | grep -q libfltk; then
-  echo "archive-check: warning: the Linux runner still needs libfltk"
+if ldd "$lin/scenario-runner-linux" | grep libfltk; then
+  echo "archive-check: the Linux runner needs libfltk" >&2
+  exit 1
 fi
 "$lin/scenario-pack" check "$pack"
 mkdir "$work/run-linux" "$work/run-windows" "$work/run-zip" "$work/compiled" "$work/damaged"

@@ -113,8 +113,6 @@ archive_check() {
   local t0 root2 include=wine64,unzip,libssl3,ca-certificates
   t0=$(date +%s)
   root2=$(mktemp -d "${TMPDIR:-/tmp}/fresh-archives.XXXXXX")
-  # Until FLTK is linked statically the Linux programs need its shared library.
-  if ldd "$root/work/main/build/scenario-runner-linux" 2>/dev/null | grep -q libfltk; then include+=,libfltk1.3; fi
   mmdebstrap --quiet --variant=apt --include="$include" "$suite" "$root2" || return 1
   mkdir -p "$root2/dist"
   cp "$root"/work/main/dist/*.tar.gz "$root"/work/main/dist/*.zip "$repo/ci/archive-check.sh" "$root2/dist/"
