@@ -78,7 +78,7 @@ TEST_F(FolderStoreTest, InjectionCountsReplaceCalls) {
 }
 
 // Three files that change together, with a failure injected at each write and each rename
-// in turn: before the renames nothing changes; at a rename the files before it are new.
+// in turn: the old set stays whole, the files renamed before a failed rename put back.
 TEST_F(FolderStoreTest, ASetChangesTogetherOrNotAtAll) {
   const char* const names[] = {"p_linea.dat", "p.sim", "p.dat"};
   struct Case {
@@ -90,7 +90,7 @@ TEST_F(FolderStoreTest, ASetChangesTogetherOrNotAtAll) {
       {WriteFaultInjection::Step::open, 1, 0},   {WriteFaultInjection::Step::open, 3, 0},
       {WriteFaultInjection::Step::write, 1, 0},  {WriteFaultInjection::Step::write, 2, 0},
       {WriteFaultInjection::Step::write, 3, 0},  {WriteFaultInjection::Step::rename, 1, 0},
-      {WriteFaultInjection::Step::rename, 2, 1}, {WriteFaultInjection::Step::rename, 3, 2},
+      {WriteFaultInjection::Step::rename, 2, 0}, {WriteFaultInjection::Step::rename, 3, 0},
       {WriteFaultInjection::Step::none, 0, 3},
   };
   for (const auto& c : cases) {

@@ -1,0 +1,234 @@
+#include "platform/set_commit.h"
+
+#include <algorithm>
+#include <optional>
+#include <thread>
+
+namespace compactor {
+namespace {
+
+constexpr std::string_view kJournalHead = "compactor set 1";
+
+struct Entry {
+  std::string name;    // the file's own name
+  std::string temp;    // its finished temporary
+  std::string backup;  // a second name of the old file; empty when there was none
+};
+
+struct Journal {
+  std::vector<Entry> entries;
+  bool complete = false;     // written to its end: the renames may have begun
+  bool rolling_back = false;  // the old set was being put back
+};
+
+std::string backup_name(const std::string& name) { return "." + name + ".set-old"; }
+
+std::string journal_text(const std::vector<Entry>& entries) {
+  std::string text = std::string(kJournalHead) + "\n";
+  for (const Entry& e : entries)
+    text += "file\t" + e.name + "\t" + e.temp + "\t" + (e.backup.empty() ? "-" : e.backup) + "\n";
+  return text + "end\n";
+}
+
+// A plain name inside the folder, never a path out of it.
+bool plain_name(std::string_view n) {
+  return !n.empty() && n != "." && n != ".." && n.find_first_of("/\\:") == std::string_view::npos;
+}
+
+std::optional<Journal> parse_journal(std::string_view text) {
+  Journal j;
+  size_t line_no = 0;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) break;  // a last line cut short: not written to its end
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    if (line_no++ == 0) {
+      if (line != kJournalHead) return std::nullopt;
+    } else if (line == "end") {
+      j.complete = true;
+    } else if (line == "rollback") {
+      j.rolling_back = true;
+    } else if (!j.complete && line.starts_with("file\t")) {
+      std::vector<std::string> f;
+      std::string_view rest = line.substr(5);
+      for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos; rest.remove_prefix(tab + 1))
+        f.emplace_back(rest.substr(0, tab));
+      f.emplace_back(rest);
+      if (f.size() != 3 || !plain_name(f[0]) || !plain_name(f[1]) || !plain_name(f[2])) return std::nullopt;
+      j.entries.push_back({f[0], f[1], f[2] == "-" ? std::string() : f[2]});
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (line_no == 0) return std::nullopt;
+  return j;
+}
+
+std::string names_of(const std::vector<Entry>& entries) {
+  std::string out;
+  for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
+  return out;
+}
+
+// Runs a step of a clean-up; the first failure is kept and the rest still run.
+struct Attempts {
+  std::string first_problem;
+  template <typename F>
+  void operator()(F step) {
+    try {
+      step();
+    } catch (const FileError& e) {
+      if (first_problem.empty()) first_problem = e.what();
+    }
+  }
+};
+
+// Puts the old set back: a file already renamed gets its backup back (or goes, when it is
+// new), the rest keep theirs; then the temporaries, the backups and the journal go. The
+// journal is marked first, so that a run killed half way through is undone, not finished.
+// Returns the first problem, empty when the old set is whole again.
+std::string roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
+                      const std::vector<bool>& renamed, bool mark) {
+  Attempts attempt;
+  if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    if (!renamed[i]) continue;  // the old file is in place
+    if (e.backup.empty())
+      attempt([&] { delete_file(folder / e.name); });
+    else if (file_exists(folder / e.backup))
+      attempt([&] { rename_file(folder / e.backup, folder / e.name); });
+  }
+  for (const Entry& e : entries) {
+    attempt([&] { delete_file(folder / e.temp); });
+    if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+  }
+  attempt([&] { sync_folder(folder); });
+  if (attempt.first_problem.empty()) attempt([&] { delete_file(folder / kJournalName); });
+  return attempt.first_problem;
+}
+
+}  // namespace
+
+bool is_stale_temporary(std::string_view name) {
+  return name.size() > 1 && name[0] == '.' && name != kJournalName &&
+         (name.find(".new-", 1) != std::string_view::npos || name.ends_with(".set-old"));
+}
+
+void commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files) {
+  if (files.empty()) return;
+  std::vector<Entry> entries;
+  try {
+    for (const auto& f : files) {
+      Entry e{f->path().filename().string(), f->temporary().filename().string(), std::string()};
+      if (file_exists(f->path())) {
+        e.backup = backup_name(e.name);
+        delete_file(folder / e.backup);
+        entries.push_back(e);
+        try {
+          link_or_copy_file(f->path(), folder / e.backup);
+        } catch (const FileError& le) {
+          throw FileError(f->path(), "cannot replace: cannot keep the old file aside: " + le.reason());
+        }
+      } else {
+        entries.push_back(e);
+      }
+    }
+    write_file_durably(folder / kJournalName, journal_text(entries));
+    sync_folder(folder);
+  } catch (const FileError&) {
+    Attempts attempt;
+    for (const Entry& e : entries)
+      if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+    attempt([&] { delete_file(folder / kJournalName); });
+    throw;
+  }
+  size_t renamed = 0;
+  try {
+    for (; renamed < files.size(); ++renamed) files[renamed]->commit();
+    sync_folder(folder);
+  } catch (const FileError& e) {
+    std::vector<bool> done(entries.size(), false);
+    for (size_t i = 0; i < renamed; ++i) done[i] = true;
+    const std::string problem = roll_back(folder, entries, done, true);
+    files.clear();  // the temporaries not renamed
+    if (problem.empty()) throw;
+    throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
+                                  "): the next run in this folder puts them back");
+  }
+  Attempts attempt;
+  for (const Entry& e : entries)
+    if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+  attempt([&] { delete_file(folder / kJournalName); });
+  // A backup or journal left here is removed by the next run, which says so.
+}
+
+std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
+  std::vector<std::string> notes;
+  const std::filesystem::path journal_path = folder / kJournalName;
+  const std::string shown = FileError::display_path(folder);
+  if (const std::optional<std::string> text = read_whole_file(journal_path)) {
+    const std::optional<Journal> journal = parse_journal(*text);
+    if (!journal)
+      throw FileError(journal_path,
+                      "the journal of an interrupted write cannot be read; check the files and remove it");
+    const std::vector<Entry>& entries = journal->entries;
+    // A temporary that is gone was renamed over its file.
+    std::vector<bool> renamed;
+    for (const Entry& e : entries) renamed.push_back(!file_exists(folder / e.temp));
+    const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
+    if (!journal->complete) {
+      // Killed before the first rename: no file was replaced.
+      Attempts attempt;
+      for (const Entry& e : entries) {
+        attempt([&] { delete_file(folder / e.temp); });
+        if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+      }
+      if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+      delete_file(journal_path);
+      notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; " +
+                      names_of(entries) + " are as they were");
+    } else if (all_renamed && !journal->rolling_back) {
+      Attempts attempt;
+      for (const Entry& e : entries)
+        if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+      if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+      delete_file(journal_path);
+      notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
+                      " are in place together");
+    } else {
+      const std::string problem = roll_back(folder, entries, renamed, !journal->rolling_back);
+      if (!problem.empty())
+        throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
+      notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
+                      " are back in place");
+    }
+  }
+  std::error_code ec;
+  std::vector<std::filesystem::path> stale;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (is_stale_temporary(it->path().filename().string())) stale.push_back(it->path());
+  for (const auto& path : stale) {
+    try {
+      delete_file(path);
+    } catch (const FileError& e) {
+      notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
+    }
+  }
+  return notes;
+}
+
+bool has_interrupted_write(const std::filesystem::path& folder) { return file_exists(folder / kJournalName); }
+
+FolderSession::FolderSession(const std::filesystem::path& folder, std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!(lock_ = try_lock_folder(folder))) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw FileError(folder, "another run is writing this folder; nothing written");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  notes_ = recover_folder(folder);
+}
+
+}  // namespace compactor
