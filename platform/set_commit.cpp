@@ -122,6 +122,10 @@ void commit_file_set(const std::filesystem::path& folder, std::vector<std::uniqu
   try {
     for (const auto& f : files) {
       Entry e{f->path().filename().string(), f->temporary().filename().string(), std::string()};
+      std::error_code ec;
+      const auto status = std::filesystem::symlink_status(f->path(), ec);
+      if (std::filesystem::is_directory(status))
+        throw FileError(f->path(), "cannot replace: a folder stands in its place");
       if (file_exists(f->path())) {
         e.backup = backup_name(e.name);
         delete_file(folder / e.backup);
