@@ -68,7 +68,7 @@ std::optional<Journal> parse_journal(std::string_view text) {
 std::string names_of(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
-  return out;
+  return out.empty() ? "files" : out;
 }
 
 // Runs a step of a clean-up; the first failure is kept and the rest still run.
