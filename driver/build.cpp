@@ -112,7 +112,9 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   const FolderSession session(folder);
   report_notes(session.notes());
   FolderStore store(folder);
-  return build_in(store, scenario, window);
+  const int status = build_in(store, scenario, window);
+  report_notes(store.notes());
+  return status;
 }
 
 int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
@@ -124,7 +126,9 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     const FolderSession session(folder);
     report_notes(session.notes());
     store.emplace(folder);
-    return build_in(*store, scenario, window);
+    const int status = build_in(*store, scenario, window);
+    report_notes(store->notes());
+    return status;
   } catch (const FileError& e) {
     std::vector<std::string> replaced;
     std::vector<std::string> notes;

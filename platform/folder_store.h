@@ -39,6 +39,8 @@ class FolderStore : public FileSink {
   void remove_file(const std::string& name);
   // The names replaced so far, in order (a set's once it is in place).
   const std::vector<std::string>& replaced() const { return replaced_; }
+  // What could not be tidied after a set was put in place, one line each.
+  const std::vector<std::string>& notes() const { return notes_; }
 
  private:
   void place(std::unique_ptr<PendingFile> file);
@@ -47,6 +49,7 @@ class FolderStore : public FileSink {
   bool in_set_ = false;
   std::vector<std::unique_ptr<PendingFile>> held_;
   std::vector<std::string> replaced_;
+  std::vector<std::string> notes_;
 };
 
 // Writes bytes to a path by temporary file + rename.

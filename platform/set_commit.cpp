@@ -35,33 +35,33 @@ bool plain_name(std::string_view n) {
   return !n.empty() && n != "." && n != ".." && n.find_first_of("/\\:") == std::string_view::npos;
 }
 
+// A journal cut short (the run was killed while writing it, before any rename) reads as
+// incomplete; one that is complete and still does not read is damaged (nullopt).
 std::optional<Journal> parse_journal(std::string_view text) {
   Journal j;
-  size_t line_no = 0;
-  while (!text.empty()) {
+  for (size_t line_no = 0; !text.empty(); ++line_no) {
     const size_t end = text.find('\n');
-    if (end == std::string_view::npos) break;  // a last line cut short: not written to its end
+    if (end == std::string_view::npos) break;  // a last line cut short
     const std::string_view line = text.substr(0, end);
     text.remove_prefix(end + 1);
-    if (line_no++ == 0) {
+    if (j.complete) {
+      if (line != "rollback") return std::nullopt;
+      j.rolling_back = true;
+    } else if (line_no == 0) {
       if (line != kJournalHead) return std::nullopt;
     } else if (line == "end") {
       j.complete = true;
-    } else if (line == "rollback") {
-      j.rolling_back = true;
-    } else if (!j.complete && line.starts_with("file\t")) {
+    } else {
       std::vector<std::string> f;
-      std::string_view rest = line.substr(5);
+      std::string_view rest = line;
       for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos; rest.remove_prefix(tab + 1))
         f.emplace_back(rest.substr(0, tab));
       f.emplace_back(rest);
-      if (f.size() != 3 || !plain_name(f[0]) || !plain_name(f[1]) || !plain_name(f[2])) return std::nullopt;
-      j.entries.push_back({f[0], f[1], f[2] == "-" ? std::string() : f[2]});
-    } else {
-      return std::nullopt;
+      if (f.size() != 4 || f[0] != "file" || !plain_name(f[1]) || !plain_name(f[2]) || !plain_name(f[3]))
+        return std::nullopt;
+      j.entries.push_back({f[1], f[2], f[3] == "-" ? std::string() : f[3]});
     }
   }
-  if (line_no == 0) return std::nullopt;
   return j;
 }
 
@@ -116,8 +116,9 @@ bool is_stale_temporary(std::string_view name) {
          (name.find(".new-", 1) != std::string_view::npos || name.ends_with(".set-old"));
 }
 
-void commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files) {
-  if (files.empty()) return;
+std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
+                                         std::vector<std::unique_ptr<PendingFile>>& files) {
+  if (files.empty()) return {};
   std::vector<Entry> entries;
   try {
     for (const auto& f : files) {
@@ -161,54 +162,55 @@ void commit_file_set(const std::filesystem::path& folder, std::vector<std::uniqu
     throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
                                   "): the next run in this folder puts them back");
   }
-  Attempts attempt;
+  std::vector<std::string> notes;
+  auto remove = [&](const std::filesystem::path& path) {
+    try {
+      delete_file(path);
+    } catch (const FileError& e) {
+      notes.push_back(std::string(e.what()) + "; the new set is in place and the next run removes it");
+    }
+  };
   for (const Entry& e : entries)
-    if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
-  attempt([&] { delete_file(folder / kJournalName); });
-  // A backup or journal left here is removed by the next run, which says so.
+    if (!e.backup.empty()) remove(folder / e.backup);
+  remove(folder / kJournalName);
+  return notes;
 }
 
-std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
-  std::vector<std::string> notes;
+namespace {
+
+// Finishes the switch when every new file is in place, puts the old set back otherwise.
+void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<std::string>& notes) {
   const std::filesystem::path journal_path = folder / kJournalName;
   const std::string shown = FileError::display_path(folder);
-  if (const std::optional<std::string> text = read_whole_file(journal_path)) {
-    const std::optional<Journal> journal = parse_journal(*text);
-    if (!journal)
-      throw FileError(journal_path,
-                      "the journal of an interrupted write cannot be read; check the files and remove it");
-    const std::vector<Entry>& entries = journal->entries;
-    // A temporary that is gone was renamed over its file.
-    std::vector<bool> renamed;
-    for (const Entry& e : entries) renamed.push_back(!file_exists(folder / e.temp));
-    const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
-    if (!journal->complete) {
-      // Killed before the first rename: no file was replaced.
-      Attempts attempt;
-      for (const Entry& e : entries) {
-        attempt([&] { delete_file(folder / e.temp); });
-        if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
-      }
-      if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
-      delete_file(journal_path);
-      notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; " +
-                      names_of(entries) + " are as they were");
-    } else if (all_renamed && !journal->rolling_back) {
-      Attempts attempt;
-      for (const Entry& e : entries)
-        if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
-      if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
-      delete_file(journal_path);
-      notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
-                      " are in place together");
-    } else {
-      const std::string problem = roll_back(folder, entries, renamed, !journal->rolling_back);
-      if (!problem.empty())
-        throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
-      notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
-                      " are back in place");
-    }
+  const std::vector<Entry>& entries = journal.entries;
+  // A temporary that is gone was renamed over its file.
+  std::vector<bool> renamed;
+  for (const Entry& e : entries) renamed.push_back(!file_exists(folder / e.temp));
+  const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
+  if (!journal.complete) {
+    // Killed before the first rename: no file was replaced; the temporaries and backups
+    // go with the stale ones.
+    delete_file(journal_path);
+    notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; the files are as "
+                    "they were");
+  } else if (all_renamed && !journal.rolling_back) {
+    Attempts attempt;
+    for (const Entry& e : entries)
+      if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+    if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+    delete_file(journal_path);
+    notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
+                    " are in place together");
+  } else {
+    const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back);
+    if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
+    notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
+                    " are back in place");
   }
+}
+
+// Removes the temporaries and backups that killed runs left; a failure is one note.
+void remove_stale(const std::filesystem::path& folder, std::vector<std::string>& notes) {
   std::error_code ec;
   std::vector<std::filesystem::path> stale;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -220,6 +222,24 @@ std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
       notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
     }
   }
+}
+
+}  // namespace
+
+std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
+  std::vector<std::string> notes;
+  const std::filesystem::path journal_path = folder / kJournalName;
+  if (const std::optional<std::string> text = read_whole_file(journal_path)) {
+    const std::optional<Journal> journal = parse_journal(*text);
+    if (journal)
+      recover_set(folder, *journal, notes);
+    else if (text->find("\nend\n") == std::string::npos)
+      recover_set(folder, Journal{}, notes);  // cut short while it was written
+    else
+      throw FileError(journal_path,
+                      "the journal of an interrupted write cannot be read; check the files and remove it");
+  }
+  remove_stale(folder, notes);
   return notes;
 }
 

@@ -27,8 +27,10 @@ bool is_stale_temporary(std::string_view name);
 
 // Renames the finished files over their names as one set (see above), then removes the
 // backups and the journal. On a failure every old file is back in place and the
-// temporaries are gone; the FileError names the file that failed and says so.
-void commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
+// temporaries are gone; the FileError names the file that failed and says so. Returns a
+// line for each backup or journal that could not be removed afterwards (the set is in
+// place; the next run removes them).
+std::vector<std::string> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
 
 // Finishes or undoes an interrupted set and removes stale temporaries; one line for each
 // thing it did or could not do (a failed removal included), for standard error.

@@ -20,6 +20,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
   time
+  strace e2fsprogs util-linux
 )
 # The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine.
 windows_packages=(

@@ -71,6 +71,7 @@ class ToolIo : public ScenarioIo {
     try {
       out_.commit_set();
       written = held_;
+      notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
       problem = FileProblem{e.path().string(), e.reason() + "; the earlier compiled set was kept"};
     }
@@ -367,7 +368,9 @@ CompileReport compile_pair(const CompileRequest& request) {
 
   // A file that could not be written matters only when the files were wanted.
   if (outcome.errore.empty() && (!faulty || request.keep_partial)) {
+    const size_t recovery_notes = io.notes.size();
     io.keep();
+    for (size_t i = recovery_notes; i < io.notes.size(); ++i) report.diagnostics += printable(io.notes[i]) + "\n";
     if (io.problem) file_problem(io.problem->file, io.problem->reason);
   } else {
     io.drop();
