@@ -67,12 +67,13 @@ void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
 // One line on standard error: the file and the system's reason, then the files this run
 // had already replaced, if any. A program with no console to write to (started from the
 // Windows desktop) shows the same line in a message box.
-void report_file_error(const FileError& e, const std::vector<std::string>& replaced) {
+void report_file_error(const FileError& e, const std::vector<std::string>& replaced, bool set_kept) {
   std::string line = FileError::display_path(e.path()) + ": " + e.reason();
   if (!replaced.empty()) {
     line += "; replaced before the failure:";
     for (size_t i = 0; i < replaced.size(); ++i) line += (i == 0 ? " " : ", ") + replaced[i];
-    line += "; the compiled set was kept";
+    // Otherwise the reason says that the next run puts the earlier set back.
+    if (set_kept) line += "; the compiled set was kept";
   }
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
@@ -144,7 +145,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
         }
       }
     }
-    report_file_error(e, replaced);
+    report_file_error(e, replaced, !has_interrupted_write(folder));
     report_notes(notes);
     return kExitFileError;
   }
@@ -155,7 +156,7 @@ int run_program(const Scenario& scenario) {
   try {
     folder = program_folder();
   } catch (const FileError& e) {
-    report_file_error(e, {});
+    report_file_error(e, {}, true);
     return kExitFileError;
   }
   auto window = open_progress_window();

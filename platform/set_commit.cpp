@@ -100,6 +100,8 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
     else if (file_exists(folder / e.backup))
       attempt([&] { rename_file(folder / e.backup, folder / e.name); });
   }
+  // A file not put back keeps its backup, and everything else stays for the next run.
+  if (!attempt.first_problem.empty()) return attempt.first_problem;
   for (const Entry& e : entries) {
     attempt([&] { delete_file(folder / e.temp); });
     if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });

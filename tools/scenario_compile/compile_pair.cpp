@@ -73,7 +73,10 @@ class ToolIo : public ScenarioIo {
       written = held_;
       notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
-      problem = FileProblem{e.path().string(), e.reason() + "; the earlier compiled set was kept"};
+      // Where even putting the old files back failed, the journal stays for the next run.
+      problem = FileProblem{e.path().string(), e.reason() + (has_interrupted_write(request_.out_dir)
+                                                                  ? ""
+                                                                  : "; the earlier compiled set was kept")};
     }
     held_.clear();
   }
