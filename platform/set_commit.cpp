@@ -142,8 +142,10 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
         entries.push_back(e);
       }
     }
+    // The journal's bytes are flushed; its name and the backups' need no flush of their own:
+    // a journaling file system commits them no later than the renames that follow, and
+    // a killed process loses nothing the system already has.
     write_file_durably(folder / kJournalName, journal_text(entries));
-    sync_folder(folder);
   } catch (const FileError&) {
     Attempts attempt;
     for (const Entry& e : entries)
