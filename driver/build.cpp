@@ -1,5 +1,6 @@
 #include "driver/build.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -136,8 +137,10 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     if (store) {
       for (const std::string& name : store->replaced())
         if (name != descriptions[0] && name != descriptions[1]) replaced.push_back(name);
-      // The descriptions are intermediate: they never outlive the run.
+      // The descriptions are intermediate: those this run wrote never outlive it.
       for (const std::string& name : descriptions) {
+        const auto& written = store->replaced();
+        if (std::find(written.begin(), written.end(), name) == written.end()) continue;
         try {
           store->remove_file(name);
         } catch (const FileError& gone) {

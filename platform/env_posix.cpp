@@ -250,7 +250,10 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
   const std::filesystem::path path = (folder.empty() ? std::filesystem::path(".") : folder) / ".compactor-lock";
   for (;;) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // another user's
+    if (fd < 0 && errno == EACCES) {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // another user's lock file
+      if (fd < 0 && errno == ENOENT) errno = EACCES;     // none, and none can be made
+    }
     if (fd < 0) {
       const int err = errno;
       if (err == EACCES || err == EROFS || err == EPERM) return std::make_unique<FolderLock>();
