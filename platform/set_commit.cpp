@@ -21,6 +21,15 @@ struct Journal {
   bool rolling_back = false;  // the old set was being put back
 };
 
+// Names are kept as UTF-8, whatever the system's own encoding of paths.
+std::string utf8_name(const std::filesystem::path& path) {
+  const std::u8string u8 = path.filename().u8string();
+  return std::string(u8.begin(), u8.end());
+}
+std::filesystem::path at(const std::filesystem::path& folder, const std::string& name) {
+  return folder / std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 std::string backup_name(const std::string& name) { return "." + name + ".set-old"; }
 
 std::string journal_text(const std::vector<Entry>& entries) {
@@ -96,15 +105,15 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
     const Entry& e = entries[i];
     if (!renamed[i]) continue;  // the old file is in place
     if (e.backup.empty())
-      attempt([&] { delete_file(folder / e.name); });
-    else if (file_exists(folder / e.backup))
-      attempt([&] { rename_file(folder / e.backup, folder / e.name); });
+      attempt([&] { delete_file(at(folder, e.name)); });
+    else if (file_exists(at(folder, e.backup)))
+      attempt([&] { rename_file(at(folder, e.backup), at(folder, e.name)); });
   }
   // A file not put back keeps its backup, and everything else stays for the next run.
   if (!attempt.first_problem.empty()) return attempt.first_problem;
   for (const Entry& e : entries) {
-    attempt([&] { delete_file(folder / e.temp); });
-    if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+    attempt([&] { delete_file(at(folder, e.temp)); });
+    if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
   }
   attempt([&] { sync_folder(folder); });
   if (attempt.first_problem.empty()) attempt([&] { delete_file(folder / kJournalName); });
@@ -124,17 +133,17 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
   std::vector<Entry> entries;
   try {
     for (const auto& f : files) {
-      Entry e{f->path().filename().string(), f->temporary().filename().string(), std::string()};
+      Entry e{utf8_name(f->path()), utf8_name(f->temporary()), std::string()};
       std::error_code ec;
       const auto status = std::filesystem::symlink_status(f->path(), ec);
       if (std::filesystem::is_directory(status))
         throw FileError(f->path(), "cannot replace: a folder stands in its place");
       if (file_exists(f->path())) {
         e.backup = backup_name(e.name);
-        delete_file(folder / e.backup);
+        delete_file(at(folder, e.backup));
         entries.push_back(e);
         try {
-          link_or_copy_file(f->path(), folder / e.backup);
+          link_or_copy_file(f->path(), at(folder, e.backup));
         } catch (const FileError& le) {
           throw FileError(f->path(), "cannot replace: cannot keep the old file aside: " + le.reason());
         }
@@ -149,7 +158,7 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
   } catch (const FileError&) {
     Attempts attempt;
     for (const Entry& e : entries)
-      if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
     attempt([&] { delete_file(folder / kJournalName); });
     throw;
   }
@@ -175,7 +184,7 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
     }
   };
   for (const Entry& e : entries)
-    if (!e.backup.empty()) remove(folder / e.backup);
+    if (!e.backup.empty()) remove(at(folder, e.backup));
   remove(folder / kJournalName);
   return notes;
 }
@@ -189,7 +198,7 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
   const std::vector<Entry>& entries = journal.entries;
   // A temporary that is gone was renamed over its file.
   std::vector<bool> renamed;
-  for (const Entry& e : entries) renamed.push_back(!file_exists(folder / e.temp));
+  for (const Entry& e : entries) renamed.push_back(!file_exists(at(folder, e.temp)));
   const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
   if (!journal.complete) {
     // Killed before the first rename: no file was replaced; the temporaries and backups
@@ -200,7 +209,7 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
   } else if (all_renamed && !journal.rolling_back) {
     Attempts attempt;
     for (const Entry& e : entries)
-      if (!e.backup.empty()) attempt([&] { delete_file(folder / e.backup); });
+      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
     if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
     notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
@@ -218,7 +227,7 @@ void remove_stale(const std::filesystem::path& folder, std::vector<std::string>&
   std::error_code ec;
   std::vector<std::filesystem::path> stale;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (is_stale_temporary(it->path().filename().string())) stale.push_back(it->path());
+    if (is_stale_temporary(utf8_name(it->path()))) stale.push_back(it->path());
   for (const auto& path : stale) {
     try {
       delete_file(path);
