@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/folder_store.h"
+#include "platform/set_commit.h"
 #include "testing/temp_folder.h"
 
 namespace compactor {
@@ -92,8 +94,11 @@ TEST(FolderStoreWin32Test, ASetKeepsTheOldFilesWhenOneCannotBeReplaced) {
     FolderStore store(dir.path());
     for (const char* name : names) store.replace_file(name, std::string("old ") + name);
     {
-      Holder holder(dir / names[1], FILE_SHARE_READ);
-      if (held) ASSERT_TRUE(holder.open());
+      std::optional<Holder> holder;
+      if (held) {
+        holder.emplace(dir / names[1], FILE_SHARE_READ);
+        ASSERT_TRUE(holder->open());
+      }
       set_write_fault_injection({held ? WriteFaultInjection::Step::none : WriteFaultInjection::Step::rename, 3,
                                  false});
       store.begin_set();
@@ -107,6 +112,8 @@ TEST(FolderStoreWin32Test, ASetKeepsTheOldFilesWhenOneCannotBeReplaced) {
       set_write_fault_injection({});
     }
     for (const char* name : names) EXPECT_EQ(store.read_file(name), std::string("old ") + name);
+    // The backup of a file held open cannot go while it is held: the next run removes it.
+    EXPECT_TRUE(FolderSession(dir.path()).notes().empty());
     EXPECT_EQ(entries(dir.path()), 3u) << "a temporary, backup or journal was left behind";
   }
 }

@@ -96,9 +96,10 @@ struct Attempts {
 // Puts the old set back: a file already renamed gets its backup back (or goes, when it is
 // new), the rest keep theirs; then the temporaries, the backups and the journal go. The
 // journal is marked first, so that a run killed half way through is undone, not finished.
-// Returns the first problem, empty when the old set is whole again.
+// Returns the first problem putting a file back (empty when the old set is whole again);
+// a temporary or backup that cannot be removed afterwards is only noted in left.
 std::string roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
-                      const std::vector<bool>& renamed, bool mark) {
+                      const std::vector<bool>& renamed, bool mark, std::string* left = nullptr) {
   Attempts attempt;
   if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -111,13 +112,17 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
   }
   // A file not put back keeps its backup, and everything else stays for the next run.
   if (!attempt.first_problem.empty()) return attempt.first_problem;
+  // The old set is whole: what cannot be removed now (a backup of a file another program
+  // holds open, on Windows) is a stale file the next run removes.
+  Attempts tidy;
   for (const Entry& e : entries) {
-    attempt([&] { delete_file(at(folder, e.temp)); });
-    if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
+    tidy([&] { delete_file(at(folder, e.temp)); });
+    if (!e.backup.empty()) tidy([&] { delete_file(at(folder, e.backup)); });
   }
-  attempt([&] { sync_folder(folder); });
-  if (attempt.first_problem.empty()) attempt([&] { delete_file(folder / kJournalName); });
-  return attempt.first_problem;
+  tidy([&] { sync_folder(folder); });
+  tidy([&] { delete_file(folder / kJournalName); });
+  if (left) *left = tidy.first_problem;
+  return std::string();
 }
 
 }  // namespace
@@ -169,9 +174,12 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
   } catch (const FileError& e) {
     std::vector<bool> done(entries.size(), false);
     for (size_t i = 0; i < renamed; ++i) done[i] = true;
-    const std::string problem = roll_back(folder, entries, done, true);
+    std::string left;
+    const std::string problem = roll_back(folder, entries, done, true, &left);
     files.clear();  // the temporaries not renamed
-    if (problem.empty()) throw;
+    if (problem.empty() && left.empty()) throw;
+    if (problem.empty())
+      throw FileError(e.path(), e.reason() + "; " + left + " (the next run removes it)");
     throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
                                   "): the next run in this folder puts them back");
   }
