@@ -362,7 +362,8 @@ TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
   std::ofstream(work / "blocker") << "a file, not a folder";
   ProcessResult r = compile({"--out", "blocker/sub"});
   EXPECT_EQ(r.status, 2) << r.err;
-  EXPECT_EQ(r.err.rfind("blocker/sub: error: cannot reach the folder: ", 0), 0u) << r.err;
+  // "cannot reach the folder" where the system says so at once, "cannot create the folder" otherwise.
+  EXPECT_EQ(r.err.rfind("blocker/sub: error: cannot ", 0), 0u) << r.err;
 
   // A folder bearing the name of the slot table: nothing changes.
   fs::create_directories(out() / kSlots);
