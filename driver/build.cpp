@@ -151,6 +151,10 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     report_file_error(e, replaced, !has_interrupted_write(folder));
     report_notes(notes);
     return kExitFileError;
+  } catch (const std::exception& e) {
+    // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
+    report_notes({program_name() + ": " + e.what()});
+    return kExitFileError;
   }
 }
 
