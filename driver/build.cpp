@@ -1,6 +1,9 @@
 #include "driver/build.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "compiler/diagnostics.h"
 #include "documents/notes.h"
@@ -10,6 +13,7 @@
 #include "output/memorizza_percorso.h"
 #include "platform/env.h"
 #include "platform/folder_store.h"
+#include "platform/set_commit.h"
 #include "sources/cp1252.h"
 #include "sources/file_names.h"
 #include "sources/line_content.h"
@@ -61,24 +65,33 @@ void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
   std::fputs(printer.format(fault).c_str(), stderr);
 }
 
-// One line on standard error: the file and the system's reason. A program with no console
-// to write to (started from the Windows desktop) shows the same line in a message box.
-void report_file_error(const FileError& e) {
-  const std::string line = FileError::display_path(e.path()) + ": " + e.reason();
+// One line on standard error: the file and the system's reason, then the files this run
+// had already replaced, if any. A program with no console to write to (started from the
+// Windows desktop) shows the same line in a message box.
+void report_file_error(const FileError& e, const std::vector<std::string>& replaced, bool set_kept) {
+  std::string line = FileError::display_path(e.path()) + ": " + e.reason();
+  if (!replaced.empty()) {
+    line += "; replaced before the failure:";
+    for (size_t i = 0; i < replaced.size(); ++i) line += (i == 0 ? " " : ", ") + replaced[i];
+    // Otherwise the reason says that the next run puts the earlier set back.
+    if (set_kept) line += "; the compiled set was kept";
+  }
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
   if (!has_console()) show_failure_box(line);
 }
 
-}  // namespace
+void report_notes(const std::vector<std::string>& notes) {
+  for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+  std::fflush(stderr);
+}
 
-int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
+int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& window) {
   TrackModel model;
   model.line_name = scenario.line_name;
   model.train_number = scenario.train_number;
   window.show_and_repaint();
 
-  FolderStore store(folder);
   dati_linea(store, model.line_name, scenario.line_content);
   dati_treno(store, model.line_name, model.train_number, scenario.train_content);
   dati_note(store, model.line_name, model.train_number, scenario.notes);
@@ -95,11 +108,52 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   return kExitBuilt;
 }
 
+}  // namespace
+
+int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
+  const FolderSession session(folder);
+  report_notes(session.notes());
+  FolderStore store(folder);
+  const int status = build_in(store, scenario, window);
+  report_notes(store.notes());
+  return status;
+}
+
 int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
+  std::optional<FolderStore> store;
+  const std::string descriptions[] = {line_description_name(scenario.line_name),
+                                      train_description_name(scenario.line_name, scenario.train_number)};
   try {
-    return Form_Load(scenario, window, folder);
+    // One run writes the folder at a time; an interrupted earlier run is finished or undone first.
+    const FolderSession session(folder);
+    report_notes(session.notes());
+    store.emplace(folder);
+    const int status = build_in(*store, scenario, window);
+    report_notes(store->notes());
+    return status;
   } catch (const FileError& e) {
-    report_file_error(e);
+    std::vector<std::string> replaced;
+    std::vector<std::string> notes;
+    if (store) {
+      for (const std::string& name : store->replaced())
+        if (name != descriptions[0] && name != descriptions[1]) replaced.push_back(name);
+      // The descriptions are intermediate: those this run wrote never outlive it.
+      for (const std::string& name : descriptions) {
+        const auto& written = store->replaced();
+        if (std::find(written.begin(), written.end(), name) == written.end()) continue;
+        try {
+          store->remove_file(name);
+        } catch (const FileError& gone) {
+          notes.push_back(gone.what());
+        }
+      }
+    }
+    report_file_error(e, replaced, !has_interrupted_write(folder));
+    report_notes(notes);
+    return kExitFileError;
+  } catch (const std::exception& e) {
+    // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
+    report_notes({program_name() + ": " + e.what()});
     return kExitFileError;
   }
 }
@@ -109,7 +163,7 @@ int run_program(const Scenario& scenario) {
   try {
     folder = program_folder();
   } catch (const FileError& e) {
-    report_file_error(e);
+    report_file_error(e, {}, true);
     return kExitFileError;
   }
   auto window = open_progress_window();

@@ -74,9 +74,31 @@ class PendingFile {
   // Renames the finished temporary over the file.
   virtual void commit() = 0;
   virtual const std::filesystem::path& path() const = 0;
+  // Where the bytes wait until commit(): a hidden name beside the file, ending in
+  // ".new-" and a few characters of its own (see is_stale_temporary).
+  virtual const std::filesystem::path& temporary() const = 0;
 };
 // executable: the new file may be run (on POSIX, x bits wherever the umask allows r bits).
 std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool executable = false);
+
+// Renames a file over another in one step (MoveFileEx on Windows); throws FileError naming to.
+void rename_file(const std::filesystem::path& from, const std::filesystem::path& to);
+// A second name for an existing file (a hard link), or, where the file system has none, a
+// copy flushed to disk. Throws FileError naming to.
+void link_or_copy_file(const std::filesystem::path& from, const std::filesystem::path& to);
+// Writes a small file in place and flushes it to disk; throws FileError.
+void write_file_durably(const std::filesystem::path& path, std::string_view bytes, bool append = false);
+
+// An exclusive hold on a folder for writing (flock on POSIX, LockFileEx on Windows), on a
+// hidden lock file that goes when the hold ends.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
+};
+// The hold, or nullptr when another process holds it now. A folder in which no lock file
+// can be made (read-only) gets an empty hold: nothing can be written there anyway, and the
+// first write names the file and the reason. Throws FileError for anything else.
+std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder);
 
 // Makes the renames done in the folder durable (fsync of the folder on POSIX; on Windows
 // the renames are written through already).

@@ -1,5 +1,6 @@
 // The platform layer on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,13 +30,14 @@ class PosixPendingFile : public PendingFile {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     // Hidden temporary name in the same folder, so the rename stays on one file system.
-    std::string templ = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string templ = (dir / ("." + path.filename().string() + ".new-XXXXXX")).string();
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     fd_ = fault_seam::fails(WriteFaultInjection::Step::open, number_) ? (errno = EACCES, -1)
                                                                       : ::mkstemp(buf.data());
     if (fd_ < 0) throw FileError(path, "cannot create a temporary file beside it: " + reason_of(errno));
     temp_ = buf.data();
+    temp_path_ = temp_;
     inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
   }
 
@@ -82,6 +84,7 @@ class PosixPendingFile : public PendingFile {
   }
 
   const std::filesystem::path& path() const override { return path_; }
+  const std::filesystem::path& temporary() const override { return temp_path_; }
 
  private:
   void write_all(std::string_view piece) {
@@ -124,6 +127,7 @@ class PosixPendingFile : public PendingFile {
   int fd_ = -1;
   std::string temp_;
   bool executable_;
+  std::filesystem::path temp_path_;
   bool inject_write_ = false;
   off_t written_ = 0;  // bytes written to the temporary so far
   off_t flushed_ = 0;  // of which the disk has been asked to write
@@ -189,6 +193,87 @@ void sync_folder(const std::filesystem::path& folder) {
   // Some file systems cannot flush a folder at all; that is no failure of the replace.
   if (rc != 0 && err != EINVAL && err != ENOTSUP)
     throw FileError(dir, "cannot flush the folder: " + reason_of(err));
+}
+
+void rename_file(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, "cannot replace: " + reason_of(errno));
+}
+
+void write_file_durably(const std::filesystem::path& path, std::string_view bytes, bool append) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+  if (fd < 0) throw FileError(path, "cannot write: " + reason_of(errno));
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      throw FileError(path, "cannot write: " + reason_of(err));
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  const int rc = ::fsync(fd);
+  const int err = errno;
+  ::close(fd);
+  if (rc != 0) throw FileError(path, "cannot write: " + reason_of(err));
+}
+
+void link_or_copy_file(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::link(from.c_str(), to.c_str()) == 0) return;
+  const int err = errno;
+  // A file system without hard links (or one that refuses them for this file): a copy.
+  if (err != EPERM && err != ENOTSUP && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS)
+    throw FileError(to, reason_of(err));
+  const std::optional<std::string> bytes = read_whole_file(from);
+  if (!bytes) throw FileError(from, reason_of(ENOENT));
+  write_file_durably(to, *bytes);
+}
+
+namespace {
+
+class PosixFolderLock : public FolderLock {
+ public:
+  PosixFolderLock(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixFolderLock() override {
+    if (fd_ < 0) return;
+    // Removed while still held: a run that opened it meanwhile sees that it is gone and
+    // takes a new one.
+    ::unlink(path_.c_str());
+    ::close(fd_);
+  }
+
+ private:
+  int fd_;
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder) {
+  const std::filesystem::path path = (folder.empty() ? std::filesystem::path(".") : folder) / ".compactor-lock";
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EACCES) {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // another user's lock file
+      if (fd < 0 && errno == ENOENT) errno = EACCES;     // none, and none can be made
+    }
+    if (fd < 0) {
+      const int err = errno;
+      if (err == EACCES || err == EROFS || err == EPERM) return std::make_unique<FolderLock>();
+      throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int err = errno;
+      ::close(fd);
+      if (err == EWOULDBLOCK || err == EINTR) return nullptr;
+      throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+    }
+    struct stat held {}, named {};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+        held.st_dev == named.st_dev)
+      return std::make_unique<PosixFolderLock>(fd, path);
+    ::close(fd);  // removed by the run that held it, as this one opened it
+  }
 }
 
 void use_binary_standard_streams() {}

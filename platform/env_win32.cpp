@@ -83,8 +83,8 @@ class Win32PendingFile : public PendingFile {
     const bool inject_open = fault_seam::fails(WriteFaultInjection::Step::open, number_);
     // A name of its own in the same folder, so that the rename stays on one volume.
     for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
-      temp_ = dir / (L"." + path.filename().wstring() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(counter++) + L".tmp");
+      temp_ = dir / (L"." + path.filename().wstring() + L".new-" + std::to_wstring(GetCurrentProcessId()) +
+                     L"-" + std::to_wstring(counter++));
       if (inject_open) {
         SetLastError(ERROR_ACCESS_DENIED);
         break;
@@ -98,6 +98,7 @@ class Win32PendingFile : public PendingFile {
       temp_.clear();
       throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
     }
+    temp_name_ = temp_;
     inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
   }
 
@@ -142,6 +143,7 @@ class Win32PendingFile : public PendingFile {
   }
 
   const std::filesystem::path& path() const override { return path_; }
+  const std::filesystem::path& temporary() const override { return temp_name_; }
 
  private:
   void write_all(std::string_view piece) {
@@ -168,6 +170,7 @@ class Win32PendingFile : public PendingFile {
   int number_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   std::filesystem::path temp_;
+  std::filesystem::path temp_name_;
   bool inject_write_ = false;
 };
 
@@ -224,6 +227,70 @@ void delete_file(const std::filesystem::path& path) {
 // Every file may be run on Windows: executable has nothing to add.
 std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool) {
   return std::make_unique<Win32PendingFile>(path);
+}
+
+void rename_file(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw FileError(to, "cannot replace: " + reason_of(GetLastError()));
+}
+
+void write_file_durably(const std::filesystem::path& path, std::string_view bytes, bool append) {
+  HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw FileError(path, "cannot write: " + reason_of(GetLastError()));
+  while (!bytes.empty()) {
+    DWORD done = 0;
+    const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+    if (!WriteFile(h, bytes.data(), chunk, &done, nullptr)) {
+      const DWORD err = GetLastError();
+      CloseHandle(h);
+      throw FileError(path, "cannot write: " + reason_of(err));
+    }
+    bytes.remove_prefix(done);
+  }
+  const BOOL flushed = FlushFileBuffers(h);
+  const DWORD err = GetLastError();
+  CloseHandle(h);
+  if (!flushed) throw FileError(path, "cannot write: " + reason_of(err));
+}
+
+void link_or_copy_file(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return;
+  // A volume without hard links (FAT): a copy.
+  if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw FileError(to, reason_of(GetLastError()));
+}
+
+namespace {
+
+class Win32FolderLock : public FolderLock {
+ public:
+  explicit Win32FolderLock(HANDLE h) : h_(h) {}
+  ~Win32FolderLock() override { CloseHandle(h_); }  // the lock file goes with the last handle
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder) {
+  const std::filesystem::path path = (folder.empty() ? std::filesystem::path(".") : folder) / L".compactor-lock";
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    // A lock file on its way out (its last holder closed it while another run waits on it).
+    if (err == ERROR_ACCESS_DENIED && file_exists(path)) return nullptr;
+    if (err == ERROR_ACCESS_DENIED || err == ERROR_WRITE_PROTECT) return std::make_unique<FolderLock>();
+    throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+  }
+  OVERLAPPED at{};
+  if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  return std::make_unique<Win32FolderLock>(h);
 }
 
 // MOVEFILE_WRITE_THROUGH returns only once the rename is on disk.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/set_commit.h"
+
 namespace compactor {
 namespace {
 
@@ -43,10 +45,12 @@ void FolderStore::replace_file_from(const std::string& name, ByteSource& source)
 }
 
 void FolderStore::place(std::unique_ptr<PendingFile> file) {
-  if (in_set_)
+  if (in_set_) {
     held_.push_back(std::move(file));
-  else
+  } else {
     file->commit();
+    replaced_.push_back(file->path().filename().string());
+  }
 }
 
 void FolderStore::begin_set() {
@@ -58,9 +62,9 @@ void FolderStore::commit_set() {
   in_set_ = false;
   std::vector<std::unique_ptr<PendingFile>> files = std::move(held_);
   held_.clear();
-  // A failed rename throws; the temporaries not yet renamed go with the vector.
-  for (auto& file : files) file->commit();
-  if (!files.empty()) sync_folder(folder_);
+  // A failure puts every old file back and throws.
+  for (std::string& note : commit_file_set(folder_, files)) notes_.push_back(std::move(note));
+  for (const auto& file : files) replaced_.push_back(file->path().filename().string());
 }
 
 void FolderStore::abandon_set() {

@@ -27,9 +27,8 @@ class FolderStore : public FileSink {
   void replace_file(const std::string& name, std::string_view bytes) override;
   void replace_file_from(const std::string& name, ByteSource& source) override;
   // Between begin_set and commit_set every replacement is written and flushed to its
-  // temporary only; commit_set renames them in the order they were written, then flushes
-  // the folder. A failure before the renames removes every temporary and leaves each old
-  // file whole; a failed rename removes the temporaries not yet renamed.
+  // temporary only; commit_set puts them in place as one set (commit_file_set): on any
+  // failure every old file is whole and no temporary is left.
   void begin_set() override;
   void commit_set() override;
   void abandon_set() override;
@@ -38,6 +37,10 @@ class FolderStore : public FileSink {
   bool exists(const std::string& name) const;
   // Deletes the file when it exists; throws FileError when it cannot.
   void remove_file(const std::string& name);
+  // The names replaced so far, in order (a set's once it is in place).
+  const std::vector<std::string>& replaced() const { return replaced_; }
+  // What could not be tidied after a set was put in place, one line each.
+  const std::vector<std::string>& notes() const { return notes_; }
 
  private:
   void place(std::unique_ptr<PendingFile> file);
@@ -45,6 +48,8 @@ class FolderStore : public FileSink {
   std::filesystem::path folder_;
   bool in_set_ = false;
   std::vector<std::unique_ptr<PendingFile>> held_;
+  std::vector<std::string> replaced_;
+  std::vector<std::string> notes_;
 };
 
 // Writes bytes to a path by temporary file + rename.

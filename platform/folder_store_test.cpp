@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/set_commit.h"
 #include "testing/temp_folder.h"
 
 namespace compactor {
@@ -78,7 +79,7 @@ TEST_F(FolderStoreTest, InjectionCountsReplaceCalls) {
 }
 
 // Three files that change together, with a failure injected at each write and each rename
-// in turn: before the renames nothing changes; at a rename the files before it are new.
+// in turn: the old set stays whole, the files renamed before a failed rename put back.
 TEST_F(FolderStoreTest, ASetChangesTogetherOrNotAtAll) {
   const char* const names[] = {"p_linea.dat", "p.sim", "p.dat"};
   struct Case {
@@ -90,7 +91,7 @@ TEST_F(FolderStoreTest, ASetChangesTogetherOrNotAtAll) {
       {WriteFaultInjection::Step::open, 1, 0},   {WriteFaultInjection::Step::open, 3, 0},
       {WriteFaultInjection::Step::write, 1, 0},  {WriteFaultInjection::Step::write, 2, 0},
       {WriteFaultInjection::Step::write, 3, 0},  {WriteFaultInjection::Step::rename, 1, 0},
-      {WriteFaultInjection::Step::rename, 2, 1}, {WriteFaultInjection::Step::rename, 3, 2},
+      {WriteFaultInjection::Step::rename, 2, 0}, {WriteFaultInjection::Step::rename, 3, 0},
       {WriteFaultInjection::Step::none, 0, 3},
   };
   for (const auto& c : cases) {
@@ -127,6 +128,52 @@ TEST_F(FolderStoreTest, AbandonedSetRemovesItsTemporaries) {
   EXPECT_EQ(entries(), 1u);
   EXPECT_EQ(store.read_file("a"), "old");
   EXPECT_FALSE(store.exists("b"));
+}
+
+// The states a killed run can leave two files in, built by hand, and what the next
+// writer of the folder makes of each: the new pair whole, or the old pair whole.
+TEST_F(FolderStoreTest, RecoveryFinishesOrUndoesAnInterruptedSet) {
+  struct Case {
+    const char* label;
+    bool a_renamed, b_renamed;  // the new file is in place, its temporary gone
+    const char* tail;           // after the journal's entries
+    bool a_backup_used;         // a was put back already by an undo cut short
+    const char* result;         // "old" or "new"
+  };
+  const Case cases[] = {
+      {"journal cut short", false, false, "fi", false, "old"},
+      {"no rename yet", false, false, "end\n", false, "old"},
+      {"one of two renamed", true, false, "end\n", false, "old"},
+      {"both renamed", true, true, "end\n", false, "new"},
+      {"undo cut short", true, true, "end\nrollback\n", true, "old"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    FolderStore store(dir_);
+    for (const char* n : {"a", "b"}) store.replace_file(n, std::string("old ") + n);
+    std::string journal = "compactor set 1\n";
+    for (const auto& [n, renamed] : {std::pair{"a", c.a_renamed}, std::pair{"b", c.b_renamed}}) {
+      const std::string temp = std::string(".") + n + ".new-x", backup = std::string(".") + n + ".set-old";
+      journal += std::string("file\t") + n + "\t" + temp + "\t" + backup + "\n";
+      if (!(c.a_backup_used && n == std::string("a"))) store.replace_file(backup, std::string("old ") + n);
+      store.replace_file(renamed ? n : temp, std::string("new ") + n);
+      if (c.a_backup_used && n == std::string("a")) store.replace_file(n, "old a");
+    }
+    store.replace_file(std::string(kJournalName), journal + c.tail);
+    store.replace_file(".x.new-stale", "left by a killed run");
+    EXPECT_TRUE(has_interrupted_write(dir_));
+
+    EXPECT_EQ(FolderSession(dir_).notes().size(), 1u);
+    for (const char* n : {"a", "b"}) EXPECT_EQ(store.read_file(n), std::string(c.result) + " " + n);
+    EXPECT_EQ(entries(), 2u) << "a temporary, backup, journal or lock was left";
+  }
+  // A complete journal that does not read is left alone, and nothing is changed.
+  FolderStore store(dir_);
+  store.replace_file(std::string(kJournalName), "compactor set 1\nfile\t../x\t.t\t-\nend\n");
+  EXPECT_THROW(FolderSession{dir_}, FileError);
+  EXPECT_TRUE(has_interrupted_write(dir_));
 }
 
 }  // namespace

@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/folder_store.h"
+#include "platform/set_commit.h"
 #include "testing/temp_folder.h"
 
 namespace compactor {
@@ -80,6 +82,40 @@ TEST(FolderStoreWin32Test, FileHeldOpenWithShareDeleteIsReplacedOrKeptWhole) {
   }
   EXPECT_EQ(store.read_file("L_1.dat"), replaced ? "new" : "old");
   EXPECT_EQ(entries(dir.path()), 1u) << "a temporary file was left behind";
+}
+
+// A set whose slot table is held open by the simulator, or whose last rename fails: the
+// files renamed before it are put back, and the folder holds the old set and nothing else.
+TEST(FolderStoreWin32Test, ASetKeepsTheOldFilesWhenOneCannotBeReplaced) {
+  const char* const names[] = {"L_linea.dat", "L_1.sim", "L_1.dat"};
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "held open" : "failed rename");
+    testing::TempFolder dir("store-win32");
+    FolderStore store(dir.path());
+    for (const char* name : names) store.replace_file(name, std::string("old ") + name);
+    {
+      std::optional<Holder> holder;
+      if (held) {
+        holder.emplace(dir / names[1], FILE_SHARE_READ);
+        ASSERT_TRUE(holder->open());
+      }
+      set_write_fault_injection({held ? WriteFaultInjection::Step::none : WriteFaultInjection::Step::rename, 3,
+                                 false});
+      store.begin_set();
+      for (const char* name : names) store.replace_file(name, std::string("new ") + name);
+      try {
+        store.commit_set();
+        ADD_FAILURE() << "the set was committed";
+      } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), dir / names[held ? 1 : 2]);
+      }
+      set_write_fault_injection({});
+    }
+    for (const char* name : names) EXPECT_EQ(store.read_file(name), std::string("old ") + name);
+    // The backup of a file held open cannot go while it is held: the next run removes it.
+    EXPECT_TRUE(FolderSession(dir.path()).notes().empty());
+    EXPECT_EQ(entries(dir.path()), 3u) << "a temporary, backup or journal was left behind";
+  }
 }
 
 TEST(FolderStoreWin32Test, ReadOnlyFileIsNotReplaced) {

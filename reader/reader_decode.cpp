@@ -6,7 +6,23 @@
 namespace compactor::inspect {
 namespace {
 
-enum class Format { sections, slots, plot };
+using Format = CompiledKind;
+
+constexpr uint64_t kSectionBytes = 15;    // one section record
+constexpr uint64_t kEmptySlotBytes = 34;  // one slot record with an empty text
+
+// Whether a file of this size can hold the format at all: the swap hint is given only then.
+bool size_fits(size_t size, Format f) {
+  switch (f) {
+    case Format::sections:
+      return size % kSectionBytes == 0 && size >= 2 * kSectionBytes && size <= largest_size(f);
+    case Format::slots:
+      return size >= uint64_t{kSlotCount} * kEmptySlotBytes && size <= largest_size(f);
+    case Format::plot:
+      return size >= 4 && size <= largest_size(f);
+  }
+  return false;
+}
 
 template <typename Decode>
 bool decodes(Decode decode) {
@@ -23,12 +39,13 @@ bool decodes(Decode decode) {
 // any length that is a multiple of 15 reads as a section array.
 std::string swap_hint(const std::string& bytes, Format given) {
   const char* holds = nullptr;
-  if (given != Format::slots && decodes([&] { decode_slots(bytes); }))
-    holds = "a slot table (.sim)";
-  else if (given != Format::plot && decodes([&] { decode_route_plot(bytes); }))
-    holds = "a route plot (_linea.dat)";
-  else if (given != Format::sections && decodes([&] { decode_sections(bytes); }))
-    holds = "a section array (.dat)";
+  const auto fits = [&](Format f) { return given != f && size_fits(bytes.size(), f); };
+  if (fits(Format::slots) && decodes([&] { decode_slots(bytes); }))
+    holds = kind_name(Format::slots);
+  else if (fits(Format::plot) && decodes([&] { decode_route_plot(bytes); }))
+    holds = kind_name(Format::plot);
+  else if (fits(Format::sections) && decodes([&] { decode_sections(bytes); }))
+    holds = kind_name(Format::sections);
   if (holds == nullptr) return "";
   return std::string("; it reads as ") + holds +
          ": are the files swapped? Give them in the order SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]";
@@ -46,6 +63,33 @@ auto decode_named(const std::string& name, const std::string& bytes, Format form
 }
 
 }  // namespace
+
+uint64_t largest_size(CompiledKind kind) {
+  // The longest line: its plot reaches kSpareMetres past the end, a section every 50 m.
+  constexpr uint64_t points = uint64_t{kMaxLineLength} + kSpareMetres + 1;
+  constexpr uint64_t sections = (uint64_t{kMaxLineLength} + kSpareMetres + kMetresPerSection / 2) / kMetresPerSection + 1;
+  switch (kind) {
+    case CompiledKind::sections:
+      return sections * kSectionBytes;
+    case CompiledKind::slots:
+      return uint64_t{kSlotCount} * (kEmptySlotBytes + 0xFFFF);
+    case CompiledKind::plot:
+      return 2 * points * 10;  // every value an 8-byte double behind its 2-byte tag
+  }
+  return 0;
+}
+
+const char* kind_name(CompiledKind kind) {
+  switch (kind) {
+    case CompiledKind::sections:
+      return "a section array (.dat)";
+    case CompiledKind::slots:
+      return "a slot table (.sim)";
+    case CompiledKind::plot:
+      return "a route plot (_linea.dat)";
+  }
+  return "";
+}
 
 TrackModel decode_scenario(const std::string& sections_bytes, const std::string& sections_name,
                            const std::string& slots_bytes, const std::string& slots_name,

@@ -1,6 +1,7 @@
 #pragma once
 // The compiled files of a scenario, decoded from bytes in memory into a track model.
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,6 +16,12 @@ class InspectError : public std::runtime_error {
  public:
   explicit InspectError(const std::string& what) : std::runtime_error(what) {}
 };
+
+// The three compiled files, and the largest each can be: a line of the longest length
+// with every slot text at its longest.
+enum class CompiledKind { sections, slots, plot };
+uint64_t largest_size(CompiledKind kind);
+const char* kind_name(CompiledKind kind);  // "a section array (.dat)", ...
 
 // The model as the files hold it: sections (cell_limit = count - 1), the 87 slots,
 // and the route plot when its bytes are given (plot_created, plot_limit = points - 1).

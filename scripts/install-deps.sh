@@ -23,6 +23,7 @@ test_packages=(
   xvfb xdotool x11-utils imagemagick librsvg2-bin fonts-urw-base35
   clang libclang-rt-14-dev
   time hyperfine
+  strace e2fsprogs util-linux
 )
 # The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine
 # (osslsigncode and openssl sign a program with a throw-away certificate).

@@ -9,6 +9,7 @@
 #include "compiler/warnings.h"
 #include "platform/env.h"
 #include "platform/folder_store.h"
+#include "platform/set_commit.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
@@ -59,8 +60,8 @@ class ToolIo : public ScenarioIo {
   void abandon_set() override { drop(); }
   void errore(const std::string&) override {}
 
-  // Puts the finished set in place. A file that could not be written, or a rename that
-  // failed, is the problem; the files renamed before it are the ones written.
+  // Puts the finished set in place, all of it or none: a file that could not be written,
+  // or a rename that failed, is the problem, and the earlier set stays.
   void keep() {
     if (problem) {
       drop();
@@ -69,12 +70,12 @@ class ToolIo : public ScenarioIo {
     try {
       out_.commit_set();
       written = held_;
+      notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
-      for (const std::string& name : held_) {
-        if (out_.path_of(name) == e.path()) break;
-        written.push_back(name);
-      }
-      problem = FileProblem{e.path().string(), e.reason()};
+      // Where even putting the old files back failed, the journal stays for the next run.
+      problem = FileProblem{e.path().string(), e.reason() + (has_interrupted_write(request_.out_dir)
+                                                                  ? ""
+                                                                  : "; the earlier compiled set was kept")};
     }
     held_.clear();
   }
@@ -83,13 +84,22 @@ class ToolIo : public ScenarioIo {
     out_.abandon_set();
     held_.clear();
     if (made_folder_) {
+      session_.reset();  // its lock file goes with it
       std::error_code ec;
       std::filesystem::remove(request_.out_dir, ec);  // only when empty
       made_folder_ = false;
     }
   }
+  // Takes the output folder for this run (waiting for another run to finish) and
+  // finishes or undoes an interrupted earlier write there. Throws FileError.
+  void open_session() {
+    if (session_) return;
+    session_.emplace(request_.out_dir);
+    notes = session_->notes();
+  }
 
   std::vector<std::string> written;
+  std::vector<std::string> notes;  // what the recovery of the folder did
   // The first file that could not be written; nothing is written after it.
   std::optional<FileProblem> problem;
 
@@ -98,11 +108,12 @@ class ToolIo : public ScenarioIo {
   void write(const std::string& name, Replace replace) {
     if (problem) return;
     try {
-      if (held_.empty() && !std::filesystem::is_directory(request_.out_dir)) {
-        std::error_code ec;
+      std::error_code ec;
+      if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) throw FileError(request_.out_dir, "cannot create the folder: " + ec.message());
       }
+      open_session();
       replace();
       held_.push_back(name);
     } catch (const FileError& e) {
@@ -113,6 +124,7 @@ class ToolIo : public ScenarioIo {
   const CompileRequest& request_;
   const std::optional<std::string>& line_;
   const std::optional<std::string>& train_;
+  std::optional<FolderSession> session_;
   FolderStore out_;
   std::vector<std::string> held_;  // finished temporaries, in the order they were written
   bool made_folder_ = false;
@@ -251,6 +263,30 @@ CompileReport compile_pair(const CompileRequest& request) {
   model.line_name = request.line_name;
   model.train_number = request.train_number;
   ToolIo io(request, line_text, train_text);
+  // An existing output folder is taken and recovered before anything else; a new one
+  // when it is made.
+  {
+    std::error_code ec;
+    const auto out_status = std::filesystem::status(request.out_dir, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+      file_problem(request.out_dir.string(), "cannot reach the folder: " + ec.message());
+      report.diagnostics += format_summary(errors, 0, 0);
+      return report;
+    }
+    if (std::filesystem::exists(out_status) && !std::filesystem::is_directory(out_status)) {
+      file_problem(request.out_dir.string(), "cannot write the compiled files here: not a folder");
+      report.diagnostics += format_summary(errors, 0, 0);
+      return report;
+    }
+    try {
+      if (std::filesystem::is_directory(out_status)) io.open_session();
+    } catch (const FileError& e) {
+      file_problem(e.path().string(), e.reason());
+      report.diagnostics += format_summary(errors, 0, 0);
+      return report;
+    }
+    for (const std::string& note : io.notes) report.diagnostics += printable(note) + "\n";
+  }
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
   const PercorsoOutcome& outcome = report.outcome;
   const CompileDiagnostics& found = outcome.diagnostics;
@@ -317,7 +353,9 @@ CompileReport compile_pair(const CompileRequest& request) {
 
   // A file that could not be written matters only when the files were wanted.
   if (outcome.errore.empty() && (!faulty || request.keep_partial)) {
+    const size_t recovery_notes = io.notes.size();
     io.keep();
+    for (size_t i = recovery_notes; i < io.notes.size(); ++i) report.diagnostics += printable(io.notes[i]) + "\n";
     if (io.problem) file_problem(io.problem->file, io.problem->reason);
   } else {
     io.drop();

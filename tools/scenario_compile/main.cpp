@@ -9,10 +9,29 @@
 #include "compiler/diagnostics.h"
 #include "compiler/warnings.h"
 #include "platform/env.h"
+#include "platform/set_commit.h"
 #include "tools/scenario_compile/compile_pair.h"
 #include "tools/scenario_pack/pack.h"
 
+namespace {
+
+int run(int argc, char** argv);
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Whatever the system refuses (a path it cannot resolve, memory) ends in one line.
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "scenario-compile: error: %s\n", e.what());
+    return compactor::kExitFileError;
+  }
+}
+
+namespace {
+
+int run(int argc, char** argv) {
   using namespace compactor;
   use_binary_standard_streams();
   CompileRequest request;
@@ -43,21 +62,27 @@ int main(int argc, char** argv) {
   std::string pack_dir;
   const bool packed = std::any_of(
       argv + 1, argv + argc, [](std::string_view a) { return a == "--pack" || a.starts_with("--pack="); });
+  const bool recover_only =
+      std::any_of(argv + 1, argv + argc, [](std::string_view a) { return a == "--recover"; });
   auto* pack_option = app.add_option(
       "--pack", pack_dir,
       "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json;\n"
       "a warning that its accepted_warnings does not list is an error, as when its program is made");
   app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
-      ->required(!packed)
+      ->required(!packed && !recover_only)
       ->excludes(pack_option);
   app.add_option("--train-number", request.train_number,
                  "train number used in file names, slot 86 and the codes")
-      ->required(!packed)
+      ->required(!packed && !recover_only)
       ->excludes(pack_option);
   // Given twice, the last one counts, as with a compiler's -o.
   app.add_option("--out", out_dir, "folder for the compiled files (created if missing)")
       ->default_str(".")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  bool recover = false;
+  app.add_flag("--recover", recover,
+               "only finish or undo a write of --out that was interrupted, and remove the temporaries "
+               "killed runs left there; compiles nothing");
   app.add_flag("--no-plot", no_plot, "do not build or write <line>_linea.dat");
   app.add_flag("--keep-partial", request.keep_partial,
                "on a compiler fault, still write the compiled files as far as compiling got");
@@ -74,10 +99,10 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"windows-1252", "utf-8"}))
       ->default_str("windows-1252");
   app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")
-      ->required(!packed)
+      ->required(!packed && !recover_only)
       ->excludes(pack_option);
   app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")
-      ->required(!packed)
+      ->required(!packed && !recover_only)
       ->excludes(pack_option);
   try {
     app.parse(argc, argv);
@@ -85,6 +110,18 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? kExitBuilt : kExitFileError;
   }
 
+  if (recover) {
+    try {
+      const FolderSession session(out_dir);
+      for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", printable(note).c_str());
+      if (session.notes().empty())
+        std::fprintf(stderr, "%s: nothing to recover\n", printable(out_dir).c_str());
+      return kExitBuilt;
+    } catch (const FileError& e) {
+      std::fprintf(stderr, "scenario-compile: error: %s\n", printable(e.what()).c_str());
+      return kExitFileError;
+    }
+  }
   if (packed) {
     std::string diagnostics;
     if (!pack_request(pack_dir, request, diagnostics)) {
@@ -139,3 +176,5 @@ int main(int argc, char** argv) {
     std::cout << report_json(report).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   return report.exit_status;
 }
+
+}  // namespace

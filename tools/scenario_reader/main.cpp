@@ -8,6 +8,7 @@
 
 #include "platform/env.h"
 #include "platform/folder_store.h"
+#include "platform/set_commit.h"
 #include "reader/reader_check.h"
 #include "tools/scenario_reader/reader_files.h"
 #include "reader/reader_json.h"
@@ -125,6 +126,18 @@ int run(int argc, char** argv) {
               << "\" is not a range of section indexes; write FROM:TO, FROM:, :TO or one index, as in "
                  "--sections 100:140\n";
     return kExitFileError;
+  }
+  if (check) {
+    // A write cut short leaves its journal beside the set: the files may not belong together.
+    const std::filesystem::path folder = std::filesystem::path(files.at(1)).parent_path();
+    if (has_interrupted_write(folder.empty() ? std::filesystem::path(".") : folder)) {
+      const std::string shown = folder.empty() ? "." : folder.string();
+      std::cout << "interrupted write: " << shown
+                << " holds the journal of a write that was cut short, so the files may not belong together; "
+                   "run scenario-compile --recover --out "
+                << shown << " (or the program in that folder) to finish or undo it\n";
+      return kExitCheckFailed;
+    }
   }
   const TrackModel model = load_scenario(paths_of(files));
   std::ostringstream out;

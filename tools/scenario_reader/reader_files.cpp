@@ -7,7 +7,21 @@ namespace compactor::inspect {
 namespace {
 
 
-std::string read_whole(const std::filesystem::path& path) {
+// The whole file, refused before reading when it is not a regular file or is larger than
+// the largest file of its kind, so that memory stays bounded whatever is given.
+std::string read_whole(const std::filesystem::path& path, CompiledKind kind) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory)
+    throw InspectError(path.string() + ": cannot read: " + ec.message());
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    throw InspectError(path.string() + ": not a regular file; give " + kind_name(kind));
+  if (std::filesystem::exists(status)) {
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > largest_size(kind))
+      throw InspectError(path.string() + ": " + std::to_string(size) + " bytes, more than " + kind_name(kind) +
+                         " can hold (" + std::to_string(largest_size(kind)) + " bytes at most)");
+  }
   try {
     const FolderStore store(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."));
     std::optional<std::string> bytes = store.read_file(path.filename().string());
@@ -21,10 +35,10 @@ std::string read_whole(const std::filesystem::path& path) {
 }  // namespace
 
 TrackModel load_scenario(const ScenarioPaths& paths) {
-  const std::string sections = read_whole(paths.sections);
-  const std::string slots = read_whole(paths.slots);
+  const std::string sections = read_whole(paths.sections, CompiledKind::sections);
+  const std::string slots = read_whole(paths.slots, CompiledKind::slots);
   std::optional<std::string> plot;
-  if (paths.plot) plot = read_whole(*paths.plot);
+  if (paths.plot) plot = read_whole(*paths.plot, CompiledKind::plot);
   return decode_scenario(sections, paths.sections.string(), slots, paths.slots.string(), plot,
                          paths.plot ? paths.plot->string() : std::string());
 }

@@ -1,0 +1,279 @@
+#include "platform/set_commit.h"
+
+#include <algorithm>
+#include <optional>
+#include <thread>
+
+namespace compactor {
+namespace {
+
+constexpr std::string_view kJournalHead = "compactor set 1";
+
+struct Entry {
+  std::string name;    // the file's own name
+  std::string temp;    // its finished temporary
+  std::string backup;  // a second name of the old file; empty when there was none
+};
+
+struct Journal {
+  std::vector<Entry> entries;
+  bool complete = false;     // written to its end: the renames may have begun
+  bool rolling_back = false;  // the old set was being put back
+};
+
+// Names are kept as UTF-8, whatever the system's own encoding of paths.
+std::string utf8_name(const std::filesystem::path& path) {
+  const std::u8string u8 = path.filename().u8string();
+  return std::string(u8.begin(), u8.end());
+}
+std::filesystem::path at(const std::filesystem::path& folder, const std::string& name) {
+  return folder / std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string backup_name(const std::string& name) { return "." + name + ".set-old"; }
+
+std::string journal_text(const std::vector<Entry>& entries) {
+  std::string text = std::string(kJournalHead) + "\n";
+  for (const Entry& e : entries)
+    text += "file\t" + e.name + "\t" + e.temp + "\t" + (e.backup.empty() ? "-" : e.backup) + "\n";
+  return text + "end\n";
+}
+
+// A plain name inside the folder, never a path out of it.
+bool plain_name(std::string_view n) {
+  return !n.empty() && n != "." && n != ".." && n.find_first_of("/\\:") == std::string_view::npos;
+}
+
+// A journal cut short (the run was killed while writing it, before any rename) reads as
+// incomplete; one that is complete and still does not read is damaged (nullopt).
+std::optional<Journal> parse_journal(std::string_view text) {
+  Journal j;
+  for (size_t line_no = 0; !text.empty(); ++line_no) {
+    const size_t end = text.find('\n');
+    if (end == std::string_view::npos) break;  // a last line cut short
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    if (j.complete) {
+      if (line != "rollback") return std::nullopt;
+      j.rolling_back = true;
+    } else if (line_no == 0) {
+      if (line != kJournalHead) return std::nullopt;
+    } else if (line == "end") {
+      j.complete = true;
+    } else {
+      std::vector<std::string> f;
+      std::string_view rest = line;
+      for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos; rest.remove_prefix(tab + 1))
+        f.emplace_back(rest.substr(0, tab));
+      f.emplace_back(rest);
+      if (f.size() != 4 || f[0] != "file" || !plain_name(f[1]) || !plain_name(f[2]) || !plain_name(f[3]))
+        return std::nullopt;
+      j.entries.push_back({f[1], f[2], f[3] == "-" ? std::string() : f[3]});
+    }
+  }
+  return j;
+}
+
+std::string names_of(const std::vector<Entry>& entries) {
+  std::string out;
+  for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
+  return out.empty() ? "files" : out;
+}
+
+// Runs a step of a clean-up; the first failure is kept and the rest still run.
+struct Attempts {
+  std::string first_problem;
+  template <typename F>
+  void operator()(F step) {
+    try {
+      step();
+    } catch (const FileError& e) {
+      if (first_problem.empty()) first_problem = e.what();
+    }
+  }
+};
+
+// Puts the old set back: a file already renamed gets its backup back (or goes, when it is
+// new), the rest keep theirs; then the temporaries, the backups and the journal go. The
+// journal is marked first, so that a run killed half way through is undone, not finished.
+// Returns the first problem putting a file back (empty when the old set is whole again);
+// a temporary or backup that cannot be removed afterwards is only noted in left.
+std::string roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
+                      const std::vector<bool>& renamed, bool mark, std::string* left = nullptr) {
+  Attempts attempt;
+  if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    if (!renamed[i]) continue;  // the old file is in place
+    if (e.backup.empty())
+      attempt([&] { delete_file(at(folder, e.name)); });
+    else if (file_exists(at(folder, e.backup)))
+      attempt([&] { rename_file(at(folder, e.backup), at(folder, e.name)); });
+  }
+  // A file not put back keeps its backup, and everything else stays for the next run.
+  if (!attempt.first_problem.empty()) return attempt.first_problem;
+  // The old set is whole: what cannot be removed now (a backup of a file another program
+  // holds open, on Windows) is a stale file the next run removes.
+  Attempts tidy;
+  for (const Entry& e : entries) {
+    tidy([&] { delete_file(at(folder, e.temp)); });
+    if (!e.backup.empty()) tidy([&] { delete_file(at(folder, e.backup)); });
+  }
+  tidy([&] { sync_folder(folder); });
+  tidy([&] { delete_file(folder / kJournalName); });
+  if (left) *left = tidy.first_problem;
+  return std::string();
+}
+
+}  // namespace
+
+bool is_stale_temporary(std::string_view name) {
+  return name.size() > 1 && name[0] == '.' && name != kJournalName &&
+         (name.find(".new-", 1) != std::string_view::npos || name.ends_with(".set-old"));
+}
+
+std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
+                                         std::vector<std::unique_ptr<PendingFile>>& files) {
+  if (files.empty()) return {};
+  std::vector<Entry> entries;
+  try {
+    for (const auto& f : files) {
+      Entry e{utf8_name(f->path()), utf8_name(f->temporary()), std::string()};
+      std::error_code ec;
+      const auto status = std::filesystem::symlink_status(f->path(), ec);
+      if (std::filesystem::is_directory(status))
+        throw FileError(f->path(), "cannot replace: a folder stands in its place");
+      if (file_exists(f->path())) {
+        e.backup = backup_name(e.name);
+        delete_file(at(folder, e.backup));
+        entries.push_back(e);
+        try {
+          link_or_copy_file(f->path(), at(folder, e.backup));
+        } catch (const FileError& le) {
+          throw FileError(f->path(), "cannot replace: cannot keep the old file aside: " + le.reason());
+        }
+      } else {
+        entries.push_back(e);
+      }
+    }
+    // The journal's bytes are flushed; its name and the backups' need no flush of their own:
+    // a journaling file system commits them no later than the renames that follow, and
+    // a killed process loses nothing the system already has.
+    write_file_durably(folder / kJournalName, journal_text(entries));
+  } catch (const FileError&) {
+    Attempts attempt;
+    for (const Entry& e : entries)
+      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
+    attempt([&] { delete_file(folder / kJournalName); });
+    throw;
+  }
+  size_t renamed = 0;
+  try {
+    for (; renamed < files.size(); ++renamed) files[renamed]->commit();
+    sync_folder(folder);
+  } catch (const FileError& e) {
+    std::vector<bool> done(entries.size(), false);
+    for (size_t i = 0; i < renamed; ++i) done[i] = true;
+    std::string left;
+    const std::string problem = roll_back(folder, entries, done, true, &left);
+    files.clear();  // the temporaries not renamed
+    if (problem.empty() && left.empty()) throw;
+    if (problem.empty())
+      throw FileError(e.path(), e.reason() + "; " + left + " (the next run removes it)");
+    throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
+                                  "): the next run in this folder puts them back");
+  }
+  std::vector<std::string> notes;
+  auto remove = [&](const std::filesystem::path& path) {
+    try {
+      delete_file(path);
+    } catch (const FileError& e) {
+      notes.push_back(std::string(e.what()) + "; the new set is in place and the next run removes it");
+    }
+  };
+  for (const Entry& e : entries)
+    if (!e.backup.empty()) remove(at(folder, e.backup));
+  remove(folder / kJournalName);
+  return notes;
+}
+
+namespace {
+
+// Finishes the switch when every new file is in place, puts the old set back otherwise.
+void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<std::string>& notes) {
+  const std::filesystem::path journal_path = folder / kJournalName;
+  const std::string shown = FileError::display_path(folder);
+  const std::vector<Entry>& entries = journal.entries;
+  // A temporary that is gone was renamed over its file.
+  std::vector<bool> renamed;
+  for (const Entry& e : entries) renamed.push_back(!file_exists(at(folder, e.temp)));
+  const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
+  if (!journal.complete) {
+    // Killed before the first rename: no file was replaced; the temporaries and backups
+    // go with the stale ones.
+    delete_file(journal_path);
+    notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; the files are as "
+                    "they were");
+  } else if (all_renamed && !journal.rolling_back) {
+    Attempts attempt;
+    for (const Entry& e : entries)
+      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
+    if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+    delete_file(journal_path);
+    notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
+                    " are in place together");
+  } else {
+    const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back);
+    if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
+    notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
+                    " are back in place");
+  }
+}
+
+// Removes the temporaries and backups that killed runs left; a failure is one note.
+void remove_stale(const std::filesystem::path& folder, std::vector<std::string>& notes) {
+  std::error_code ec;
+  std::vector<std::filesystem::path> stale;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (is_stale_temporary(utf8_name(it->path()))) stale.push_back(it->path());
+  for (const auto& path : stale) {
+    try {
+      delete_file(path);
+    } catch (const FileError& e) {
+      notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
+  std::vector<std::string> notes;
+  const std::filesystem::path journal_path = folder / kJournalName;
+  if (const std::optional<std::string> text = read_whole_file(journal_path)) {
+    const std::optional<Journal> journal = parse_journal(*text);
+    if (journal)
+      recover_set(folder, *journal, notes);
+    else if (text->find("\nend\n") == std::string::npos)
+      recover_set(folder, Journal{}, notes);  // cut short while it was written
+    else
+      throw FileError(journal_path,
+                      "the journal of an interrupted write cannot be read; check the files and remove it");
+  }
+  remove_stale(folder, notes);
+  return notes;
+}
+
+bool has_interrupted_write(const std::filesystem::path& folder) { return file_exists(folder / kJournalName); }
+
+FolderSession::FolderSession(const std::filesystem::path& folder, std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!(lock_ = try_lock_folder(folder))) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw FileError(folder, "another run is writing this folder; nothing written");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  notes_ = recover_folder(folder);
+}
+
+}  // namespace compactor

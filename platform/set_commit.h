@@ -1,0 +1,58 @@
+#pragma once
+// Files of one folder that change together, and the one writer of a folder.
+//
+// A set is committed like a database's rollback journal: the finished temporaries are
+// flushed; each old file gets a second name (its backup); a small journal beside the set
+// lists every file's name, temporary and backup and is flushed; only then are the
+// temporaries renamed over the files. A failed rename puts the backups back. A run that
+// was killed half way leaves the journal, and the next writer of the folder finishes the
+// switch (every new file was in place) or puts the old set back (otherwise) before doing
+// anything else, and removes the temporaries and backups that killed runs left.
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/env.h"
+
+namespace compactor {
+
+inline constexpr std::string_view kJournalName = ".compactor-journal";
+
+// A temporary or a backup of this system's writes, left only by a killed run.
+bool is_stale_temporary(std::string_view name);
+
+// Renames the finished files over their names as one set (see above), then removes the
+// backups and the journal. On a failure every old file is back in place and the
+// temporaries are gone; the FileError names the file that failed and says so. Returns a
+// line for each backup or journal that could not be removed afterwards (the set is in
+// place; the next run removes them).
+std::vector<std::string> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
+
+// Finishes or undoes an interrupted set and removes stale temporaries; one line for each
+// thing it did or could not do (a failed removal included), for standard error.
+std::vector<std::string> recover_folder(const std::filesystem::path& folder);
+
+// Whether a killed run left a set half switched in the folder.
+bool has_interrupted_write(const std::filesystem::path& folder);
+
+// What every writer of a folder does first: takes the folder's lock, waiting up to wait
+// for another run to finish, then recovers the folder. Throws FileError naming the folder
+// ("another run is writing this folder") when the lock stays held. The lock is held until
+// the session ends.
+class FolderSession {
+ public:
+  explicit FolderSession(const std::filesystem::path& folder,
+                         std::chrono::milliseconds wait = std::chrono::seconds(5));
+  // What recovery did, one line each.
+  const std::vector<std::string>& notes() const { return notes_; }
+
+ private:
+  std::unique_ptr<FolderLock> lock_;
+  std::vector<std::string> notes_;
+};
+
+}  // namespace compactor
