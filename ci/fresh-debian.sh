@@ -106,6 +106,13 @@ done
 # The Windows suite under Wine, with the byte identity against the Linux build of test.sh.
 step "ctest --preset windows (as root, under Wine)" in_root bash -c 'cd /work/main && ctest --preset windows'
 
+# The page and the node command with Debian's emscripten, node and npm, then the node
+# command held to the native tool of test.sh's build, and the page in headless Chromium.
+step "scripts/build-studio.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-studio.sh'
+step "ctest --preset wasm (as root)" in_root bash -c \
+  'cd /work/main && cmake --preset wasm -DCOMPACTOR_LINUX_BUILD=/work/main/build-ci >/dev/null && ctest --preset wasm'
+[ -s "$root/work/main/build-wasm/scenario-studio.html" ] || { echo "fresh-debian: build-wasm/scenario-studio.html is missing" >&2; exit 1; }
+
 # The release archives, then the archives alone in a second fresh root: no source tree and
 # no compiler, only what a driver's or an author's machine has (and Wine for the .exe files).
 step "scripts/release.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/release.sh'
