@@ -10,6 +10,7 @@
 
 #include "platform/digest.h"
 #include "platform/env.h"
+#include "platform/set_commit.h"
 #include "sources/pack_payload.h"
 #include "tools/scenario_pack/pack.h"
 
@@ -113,6 +114,12 @@ int build(const std::string& folder, const std::string& target, std::string outp
     const std::string payload = encode_pack_payload(pack);
     const std::string program = append_payload(runner->bytes, payload, sha256(payload));
 
+    // The folder's one writer: a set that a killed compile left half switched there is
+    // finished or put back first.
+    fs::path out_folder = fs::path(output).parent_path();
+    if (out_folder.empty()) out_folder = ".";
+    const FolderSession session(out_folder);
+    for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", note.c_str());
     const auto file = begin_replace(output, target == "linux");
     file->write(program);
     file->finish();

@@ -172,7 +172,7 @@ TEST(ScenarioPackBuild, RefusesBadInputAndChangesNothing) {
     std::string says;
   } cases[] = {
       {{"broken", "-o", prog}, 1, "note.txt:"},
-      {{BUILTIN_PACK, "-o", (out / "missing" / "prog").string()}, 2, "cannot create a temporary file"},
+      {{BUILTIN_PACK, "-o", (out / "missing" / "prog").string()}, 2, "cannot lock the folder"},
       {{BUILTIN_PACK, "-o", out.string()}, 2, "is a folder"},
       {{BUILTIN_PACK, "-o", prog, "--runner", "not_a_runner"}, 2, "not_a_runner is not a runner"},
       {{BUILTIN_PACK, "-o", prog, "--runner", "nowhere"}, 2, "looked for nowhere"},
