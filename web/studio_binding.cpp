@@ -76,12 +76,16 @@ std::string scenario_view(const std::string& out, const std::string& dat, const 
     const TrackModel model = inspect::decode_scenario(read(dat), dat, read(sim), sim, read(plot), plot);
     j["svg"] = inspect::scenario_svg(model);
     j["stations"] = nlohmann::json::array();
-    for (const inspect::StationView& s : inspect::stations(model))
+    for (const inspect::StationView& s : inspect::stations(model)) {
+      // The railway's chainage at the station, from the header's references, as
+      // scenario-inspect --timetable gives it.
+      const std::optional<int64_t> chainage = inspect::chainage_at(model, s.position);
       j["stations"].push_back({{"slot", s.slot},
                                {"name", s.name},
                                {"position", s.position},
-                               {"chainage", inspect::chainage_text(s.position)},
+                               {"chainage", chainage ? inspect::chainage_text(static_cast<int32_t>(*chainage)) : "—"},
                                {"time", s.time == 0 ? "" : inspect::clock_text(s.time)}});
+    }
   } catch (const std::exception& e) {
     j["error"] = e.what();
   }

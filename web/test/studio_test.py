@@ -91,6 +91,8 @@ try:
     check(entries() == [] and lint_marks() == 0, "the example first-line shows no diagnostic")
     check(wait("return document.getElementById('stations').textContent.includes('PRIMA')"),
           "the station table lists PRIMA")
+    check(driver.execute_script("return document.getElementById('stations').textContent.includes('km 12+600')"),
+          "at its chainage from the line's reference (km 12+300 at the start, PRIMA at 300 m)")
     shot("example")
 
     # A misspelt keyword: "segnale" becomes "segnalle" on the train description's line 19.
