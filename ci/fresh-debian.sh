@@ -48,15 +48,22 @@ started=$(date +%s)
 echo "== fresh Debian root ($suite, mmdebstrap --variant=apt) in $root"
 mmdebstrap --quiet --variant=apt "$suite" "$root"
 
-# sudo is what "a user who may use sudo" needs; the rest of the root stays as made.
+# sudo is what "a user who may use sudo" needs; the rest of the root stays as made. The root
+# reaches the package registries as this machine does: through its resolver, and trusting
+# the certificate authorities this machine adds to Debian's (a network that inspects TLS
+# has one); ca-certificates takes them in when it is installed.
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+mkdir -p "$root/usr/local/share/ca-certificates"
+cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/" 2>/dev/null || true
 for d in proc sys dev; do
   mount --rbind "/$d" "$root/$d"
   mount --make-rslave "$root/$d"
   mounted+=("$root/$d")
 done
 
+# node (npm) trusts its own list of authorities unless told of the system's.
 in_root() { chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 CI="${CI:-}" \
+  NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
 
 in_root apt-get update -qq
