@@ -27,6 +27,11 @@ command -v strace >/dev/null || skip "strace is not installed"
 strace -o /dev/null true 2>/dev/null || skip "strace cannot trace here (no ptrace)"
 # The leak checker traces the process itself, which a traced process cannot allow.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+# The sanitizer runtime writes to pipes of its own and stops when such a write fails, so in a
+# sanitizer build a failed write is not the tools' to handle: there the eio mode leaves
+# writes out (the plain build covers them).
+sanitized=
+ldd "$compile" 2>/dev/null | grep -q libasan && sanitized=1
 
 # The two tools as one interface: set <tool> <folder> writes that tool's set B there.
 tool_names() {
@@ -92,6 +97,7 @@ case $mode in
       # shellcheck disable=SC2046
       run_b $tool "$work/t" strace -o "$work/trace" -e trace=$(echo $calls | tr ' ' ,) >/dev/null 2>&1
       for call in $calls; do
+        [ "$mode" = eio ] && [ -n "$sanitized" ] && [ "$call" = write ] && continue
         count=$(grep -c "^$call(" "$work/trace")
         for n in $(seq "$count"); do
           fresh $tool "$work/t"
