@@ -53,6 +53,9 @@ mmdebstrap --quiet --variant=apt "$suite" "$root"
 # the certificate authorities this machine adds to Debian's (a network that inspects TLS
 # has one); ca-certificates takes them in when it is installed.
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The root comes without /etc/hosts, and so without "localhost", where the browser tests'
+# driver is reached.
+[ -s "$root/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\tlocalhost ip6-localhost ip6-loopback\n' >"$root/etc/hosts"
 mkdir -p "$root/usr/local/share/ca-certificates"
 cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/" 2>/dev/null || true
 for d in proc sys dev; do
