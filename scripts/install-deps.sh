@@ -31,9 +31,10 @@ windows_packages=(
   g++-mingw-w64-x86-64-posix googletest wine64 osslsigncode openssl
 )
 
-# Making the release archives (scripts/release.sh): zip, and dpkg-shlibdeps for the .deb.
+# Making the release archives (scripts/release.sh): zip, and dpkg-shlibdeps and file for
+# the .deb (CPack's DEB generator stops without file).
 release_packages=(
-  zip dpkg-dev
+  zip dpkg-dev file
 )
 
 # The WebAssembly build (emscripten, node and npm for the page's packages) and the page's
