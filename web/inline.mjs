@@ -1,10 +1,11 @@
 // Puts the styles, the example packs (base64), the fields of every record as the author
-// documentation names them, the engine and the bundle into the page.
-//   node inline.mjs TEMPLATE CSS CORE_JS BUNDLE_JS EXAMPLES_DIR DOCS_DIR OUT
+// documentation names them, the runners found in RUNNERS_DIR (base64), the engine and the
+// bundle into the page.
+//   node inline.mjs TEMPLATE CSS CORE_JS BUNDLE_JS EXAMPLES_DIR DOCS_DIR RUNNERS_DIR OUT
 import fs from 'node:fs';
 import path from 'node:path';
 
-const [template, css, core, bundle, examples, docs, out] = process.argv.slice(2);
+const [template, css, core, bundle, examples, docs, runnersDir, out] = process.argv.slice(2);
 
 // The value fields of each record, from the headings ("### `pendenza, position, gradient`")
 // and the field tables ("| 7 | `dx` | ... | meaning |") of the two format documents. The
@@ -43,11 +44,17 @@ for (const name of fs.readdirSync(examples).sort()) {
   packs[name] = {};
   for (const f of fs.readdirSync(dir)) if (f !== 'README.md') packs[name][f] = fs.readFileSync(path.join(dir, f)).toString('base64');
 }
+const runners = {};
+for (const [target, file] of [['windows', 'scenario-runner-windows.exe'], ['linux', 'scenario-runner-linux']]) {
+  const at = path.join(runnersDir, file);
+  if (fs.existsSync(at)) runners[target] = fs.readFileSync(at).toString('base64');
+}
 // A script's text must not close its own element.
 const safe = (s) => s.replace(/<\/script/gi, '<\\/script');
 const parts = {
   STYLE: fs.readFileSync(css, 'utf8'),
   EXAMPLES: `window.STUDIO_EXAMPLES = ${JSON.stringify(packs)};\nwindow.STUDIO_FIELDS = ${JSON.stringify(fields)};`,
+  RUNNERS: `window.STUDIO_RUNNERS = ${JSON.stringify(runners)};`,
   CORE: safe(fs.readFileSync(core, 'utf8')),
   BUNDLE: safe(fs.readFileSync(bundle, 'utf8')),
 };

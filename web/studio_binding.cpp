@@ -6,12 +6,14 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/env.h"
 #include "reader/reader_decode.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
 #include "sources/file_names.h"
+#include "sources/pack_payload.h"
 #include "sources/record_tables.h"
 #include "tools/scenario_compile/compile_pair.h"
 #include "tools/scenario_pack/pack.h"
@@ -92,6 +94,47 @@ std::string scenario_view(const std::string& out, const std::string& dat, const 
   return dump(j);
 }
 
+// The bytes the last of the program functions below made, for the page to copy out.
+std::string held;
+
+emscripten::val held_bytes() {
+  return emscripten::val(emscripten::typed_memory_view(held.size(), reinterpret_cast<const uint8_t*>(held.data())));
+}
+
+// A program's payload, checked as `scenario-pack build` checks the pack before it makes
+// one: "problems" and their "diagnostics" (the compiled files go to out); with none, the
+// payload is held for the page to hash.
+std::string program_payload(const std::string& pack, const std::string& out) {
+  held.clear();
+  const PackCheck check = check_pack(pack, out);
+  nlohmann::json j{{"problems", check.problems}, {"diagnostics", check.diagnostics}};
+  if (check.problems == 0) {
+    std::string problem;
+    std::optional<std::string> payload = pack_payload(pack, problem);
+    if (payload) held = std::move(*payload);
+    else j = {{"problems", 1}, {"diagnostics", problem + "\n"}};
+  }
+  return dump(j);
+}
+
+// The program: the runner in the file runner with the held payload and its trailer, given the
+// payload's SHA-256 in 64 hex digits. Held in place of the payload; an empty text when made,
+// else what went wrong.
+std::string join_program(const std::string& runner, const std::string& digest_hex) {
+  const std::optional<std::string> bytes = read_whole_file(runner);
+  if (!bytes || !carries_runner_mark(*bytes)) return runner + " is not a runner";
+  Sha256 digest{};
+  const auto nibble = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1; };
+  if (digest_hex.size() != 2 * digest.size()) return "the digest is not 64 hex digits";
+  for (size_t i = 0; i < digest.size(); ++i) {
+    const int high = nibble(digest_hex[2 * i]), low = nibble(digest_hex[2 * i + 1]);
+    if (high < 0 || low < 0) return "the digest is not 64 hex digits";
+    digest[i] = static_cast<uint8_t>(high * 16 + low);
+  }
+  held = append_payload(*bytes, held, digest);
+  return "";
+}
+
 // The record tables of both formats, for the editor's highlighting.
 std::string record_tables() {
   nlohmann::json j;
@@ -118,4 +161,7 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
   emscripten::function("recordTables", &compactor::record_tables);
+  emscripten::function("programPayload", &compactor::program_payload);
+  emscripten::function("joinProgram", &compactor::join_program);
+  emscripten::function("heldBytes", &compactor::held_bytes);
 }

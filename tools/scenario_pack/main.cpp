@@ -101,18 +101,10 @@ int build(const std::string& folder, const std::string& target, std::string outp
     if (const auto why = not_a_runner(runner->bytes, target))
       return fail(display(runner->path) + " is not a runner for " + target + ": " + *why);
 
-    std::string texts[5];
-    const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
-    for (int i = 0; i < 5; ++i) {
-      const fs::path path = fs::path(folder) / files[i];
-      std::optional<std::string> bytes = read_whole_file(path);
-      if (!bytes) return fail(display(path) + ": the file is missing");
-      texts[i] = std::move(*bytes);
-    }
-    const PackBytes pack{manifest->line_name, manifest->train_number, manifest->encoding, texts[0], texts[1],
-                         texts[2],           texts[3],              texts[4]};
-    const std::string payload = encode_pack_payload(pack);
-    const std::string program = append_payload(runner->bytes, payload, sha256(payload));
+    std::string problem;
+    const std::optional<std::string> payload = pack_payload(folder, problem);
+    if (!payload) return fail(problem);
+    const std::string program = append_payload(runner->bytes, *payload, sha256(*payload));
 
     // The folder's one writer: a set that a killed compile left half switched there is
     // finished or put back first.

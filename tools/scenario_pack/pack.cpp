@@ -8,6 +8,7 @@
 
 #include "platform/folder_store.h"
 #include "sources/cp1252.h"
+#include "sources/pack_payload.h"
 #include "tools/scenario_compile/compile_pair.h"
 
 namespace compactor {
@@ -290,6 +291,25 @@ PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem:
     check.diagnostics += folder.string() + ": " + plural(static_cast<size_t>(check.problems), "problem") +
                          "; the program is not built\n";
   return check;
+}
+
+std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem) {
+  const std::optional<PackManifest> manifest = read_manifest(folder, problem);
+  if (!manifest) return std::nullopt;
+  std::string texts[5];
+  const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
+  for (int i = 0; i < 5; ++i) {
+    const std::filesystem::path path = folder / files[i];
+    std::optional<std::string> bytes = read_whole_file(path);
+    if (!bytes) {
+      problem = FileError::display_path(path) + ": the file is missing";
+      return std::nullopt;
+    }
+    texts[i] = std::move(*bytes);
+  }
+  const PackBytes pack{manifest->line_name, manifest->train_number, manifest->encoding, texts[0], texts[1],
+                       texts[2],           texts[3],              texts[4]};
+  return encode_pack_payload(pack);
 }
 
 }  // namespace compactor

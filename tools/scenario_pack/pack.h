@@ -54,4 +54,9 @@ struct PackCheck {
 // to out_dir.
 PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem::path& out_dir);
 
+// The payload a program of the pack carries: its identity and its five texts as they stand
+// in the folder. nullopt, with what is wrong in problem, when the manifest cannot be read or
+// a text is missing. Every maker of programs (scenario-pack build, the page) writes this.
+std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem);
+
 }  // namespace compactor

@@ -351,20 +351,50 @@ function wire() {
   $('example').onchange = (e) => {
     if (e.target.value) loadPack(examplePack(e.target.value));
   };
-  $('download-program').onclick = downloadProgram;
+  $('download-program').onclick = () => downloadProgram('windows');
+  $('download-program-linux').onclick = () => downloadProgram('linux');
   panZoom($('picture'));
 }
 
-// The driver's program for Windows (and Linux): the pack joined to a runner embedded in the
-// page, byte for byte what `scenario-pack build` makes. This is where the runners plug in;
-// until the page carries them it says so. A pack with errors never gets a program.
-function downloadProgram() {
+// The driver's program: the pack joined to a runner the page carries, as `scenario-pack
+// build` joins them, byte for byte: the engine checks the pack as the build does and makes
+// the payload, the browser hashes it, and the engine appends it to the runner. A pack with
+// errors never gets a program.
+async function downloadProgram(target) {
+  if (app.pending) compile();
   const report = app.result && app.result.report;
   if (!report || report.exit_status !== 0 || !app.result.files || app.result.notAPack) {
     message('The pack has errors (listed under the editor): a program is made only from a pack that compiles.');
     return;
   }
-  message('The driver\'s program is made by scenario-pack build; this page does not carry the runners yet.');
+  const runner = (window.STUDIO_RUNNERS || {})[target];
+  if (!runner) {
+    message(`This page carries no runner for ${target}: scenario-pack build makes the program.`);
+    return;
+  }
+  if (!(globalThis.crypto && crypto.subtle)) {
+    message('This browser gives the page no SHA-256 (crypto.subtle): scenario-pack build makes the program.');
+    return;
+  }
+  const { FS } = app.core;
+  const checked = JSON.parse(app.core.programPayload('/pack', '/check'));
+  if (checked.problems) {
+    message(`A program is not made from this pack, as scenario-pack build would not make one:\n${checked.diagnostics.replaceAll('/pack/', '')}`);
+    return;
+  }
+  const payload = app.core.heldBytes().slice();
+  const digest = [...new Uint8Array(await crypto.subtle.digest('SHA-256', payload))]
+    .map((b) => b.toString(16).padStart(2, '0')).join('');
+  FS.writeFile('/runner', Uint8Array.from(atob(runner), (c) => c.charCodeAt(0)));
+  const error = app.core.joinProgram('/runner', digest);
+  FS.unlink('/runner');
+  if (error) {
+    message(`The program could not be made: ${error}`);
+    return;
+  }
+  const name = packName() + (target === 'windows' ? '.exe' : '');
+  download(name, app.core.heldBytes().slice());
+  message(target === 'linux' ? `${name}: make it executable (chmod +x ${name}) before the driver runs it.` : '');
 }
 
 function packName() {

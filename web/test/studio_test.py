@@ -1,7 +1,8 @@
 """The page in headless Chromium, opened from file://: an example compiles clean; a misspelt
 keyword typed in is underlined and listed at its line and column, and goes when mended; a
-hover names a signal's field; the
-downloaded compiled files are the native scenario-compile's bytes; the latency from a
+hover names a signal's field; a pack with problems gets no program; the
+downloaded compiled files are the native scenario-compile's bytes, and the drivers' programs
+scenario-pack build's with the runners the page carries; the latency from a
 keystroke to updated diagnostics; a binary file is refused with a message.
 
   /usr/bin/python3 studio_test.py PAGE NATIVE_BUILD_DIR SOURCE_DIR ARTIFACT_DIR
@@ -107,6 +108,11 @@ try:
     listed = driver.find_element("id", "diagnostics").text
     check("train.txt" in listed and "did you mean" in listed, "the list groups it under train.txt with its fix")
     shot("misspelt")
+    driver.find_element("id", "download-program").click()
+    shown = wait("return document.getElementById('message').textContent")
+    check(shown and "not made" in shown and "segnalle" in shown,
+          f"a pack with problems gets no program, and the page says why ({shown})")
+    driver.execute_script("studio.view.focus()")
     ActionChains(driver).send_keys("\b").perform()
     wait("return studio.entries.length == 0")
     check(entries() == [] and lint_marks() == 0, "mended, the entry goes")
@@ -137,6 +143,24 @@ try:
     same = [n for n in names if os.path.exists(os.path.join(downloads, n)) and
             open(os.path.join(downloads, n), "rb").read() == open(os.path.join(native_out, n), "rb").read()]
     check(same == names, f"the downloaded compiled files are the native bytes ({len(same)} of {len(names)})")
+
+    # The drivers' programs, downloaded, against scenario-pack build with the runners the page carries.
+    for target, runner in (("windows", "scenario-runner-windows.exe"), ("linux", "scenario-runner-linux")):
+        runner = os.path.join(os.path.dirname(page), "runners", runner)
+        if not os.path.exists(runner):
+            print(f"skipped: the page carries no runner for {target} ({runner} is missing)")
+            continue
+        native_program = os.path.join(work, "native-" + target)
+        subprocess.run([os.path.join(native, "scenario-pack"), "build", os.path.join(source, "examples/first-line"),
+                        "--target", target, "--runner", runner, "-o", native_program], check=True, capture_output=True)
+        name = "Prima_Linea_101" + (".exe" if target == "windows" else "")
+        driver.find_element("id", "download-program" + ("" if target == "windows" else "-linux")).click()
+        made = os.path.join(downloads, name)
+        end = time.time() + 30
+        while time.time() < end and not (os.path.exists(made) and os.path.getsize(made) == os.path.getsize(native_program)):
+            time.sleep(0.1)
+        check(os.path.exists(made) and open(made, "rb").read() == open(native_program, "rb").read(),
+              f"the downloaded {target} program is scenario-pack build's bytes")
 
     p50, p95 = latency(20, "segnale,")
     print(f"latency, example first-line: p50 {p50:.1f} ms, p95 {p95:.1f} ms")
