@@ -8,7 +8,8 @@
 # systems, runs the Linux one and the Windows one under Wine, and compares their six files
 # with scenario-compile --pack and the pack's documents, byte for byte. With the Windows
 # zip alone, scenario-pack.exe build under Wine makes the .exe, and it runs. A program with
-# one payload byte changed is refused and writes nothing.
+# one payload byte changed is refused and writes nothing. Both archives carry the same
+# page, and the runners inside it are the archives' own.
 set -euo pipefail
 linux_archive=$1
 windows_archive=$2
@@ -34,6 +35,15 @@ if ldd "$lin/scenario-runner-linux" | grep libfltk; then
   exit 1
 fi
 "$lin/scenario-pack" check "$pack"
+page=$lin/scenario-studio.html
+[ -s "$page" ] || fail "the Linux archive has no scenario-studio.html"
+cmp -s "$page" "$win/scenario-studio.html" || fail "the archives carry different pages"
+for runner in windows:scenario-runner-windows.exe linux:scenario-runner-linux; do
+  grep -o 'STUDIO_RUNNERS = {.*}' "$page" | grep -o "\"${runner%%:*}\":\"[A-Za-z0-9+/=]*\"" | cut -d'"' -f4 |
+    base64 -d >"$work/page-runner" || fail "the page carries no ${runner%%:*} runner"
+  cmp -s "$work/page-runner" "$lin/${runner#*:}" || fail "the page's ${runner%%:*} runner is not the archive's"
+done
+echo "the page in both archives carries the archives' runners"
 mkdir "$work/run-linux" "$work/run-windows" "$work/run-zip" "$work/compiled" "$work/damaged"
 "$lin/scenario-pack" build "$pack" --target linux -o "$work/run-linux/Prima_Linea_101"
 "$lin/scenario-pack" build "$pack" --target windows -o "$work/run-windows/Prima_Linea_101.exe"

@@ -12,6 +12,11 @@ set(COMPACTOR_WINDOWS_RUNNER "" CACHE FILEPATH "scenario-runner-windows.exe to s
 if(COMPACTOR_WINDOWS_RUNNER)
   install(PROGRAMS ${COMPACTOR_WINDOWS_RUNNER} DESTINATION lib/scenario-compactor)
 endif()
+# The scenario studio's page (scripts/build-studio.sh), with the same runners inside it.
+set(COMPACTOR_STUDIO_PAGE "" CACHE FILEPATH "scenario-studio.html to ship")
+if(COMPACTOR_STUDIO_PAGE)
+  install(FILES ${COMPACTOR_STUDIO_PAGE} DESTINATION share/scenario-compactor)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/release/AUTHORS.txt DESTINATION share/doc/scenario-compactor)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/doc/scenario-compactor/docs
         FILES_MATCHING PATTERN "*.md")

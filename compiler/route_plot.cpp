@@ -101,4 +101,32 @@ std::vector<PlotValue> RoutePlot::values() const {
   return out;
 }
 
+PlotPoints::PlotPoints(const RoutePlot& plot) : plot_(plot) {
+  first_mark_.reserve(plot.runs().size());
+  for (const PlotRun& run : plot.runs()) {
+    first_mark_.push_back(marks_.size());
+    PlotState s = run.before;
+    for (int32_t c = run.first; c < run.end; ++c) {
+      if ((c - run.first) % kStride == 0) marks_.push_back(s);
+      run.step(s);
+    }
+  }
+}
+
+PlotValue PlotPoints::at(int64_t metre, int axis) const {
+  const std::vector<PlotRun>& runs = plot_.runs();
+  if (plot_.from_file() || metre < plot_.origin_points() || metre >= plot_.next() || runs.empty() ||
+      metre < runs.front().first)
+    return plot_.at(metre, axis);  // no run to step: a stored value, the origin, or checked there
+  const auto it = std::upper_bound(runs.begin(), runs.end(), metre,
+                                   [](int64_t m, const PlotRun& r) { return m < r.first; });
+  const size_t k = static_cast<size_t>(it - runs.begin()) - 1;
+  const PlotRun& run = runs[k];
+  if (metre >= run.end) return plot_.at(metre, axis);
+  const int64_t mark = (metre - run.first) / kStride;
+  PlotState s = marks_[first_mark_[k] + static_cast<size_t>(mark)];
+  for (int64_t c = run.first + mark * kStride; c <= metre; ++c) run.step(s);
+  return axis == 0 ? s.x1 : s.y1;
+}
+
 }  // namespace compactor

@@ -124,4 +124,21 @@ class RoutePlot {
   std::vector<PlotValue> stored_;
 };
 
+// A plot's points in any order at a bounded cost, for a reader that asks for many: one
+// pass over the runs keeps the two points before every kStride-th metre of each run, and
+// a point is then at most kStride steps of its run from one. The values are those of
+// RoutePlot::at, bit for bit: the steps are the same, from the same states.
+class PlotPoints {
+ public:
+  static constexpr int32_t kStride = 1024;
+  explicit PlotPoints(const RoutePlot& plot);
+  // As plot.at(metre, axis).
+  PlotValue at(int64_t metre, int axis) const;
+
+ private:
+  const RoutePlot& plot_;
+  std::vector<size_t> first_mark_;  // of each run, in marks_
+  std::vector<PlotState> marks_;    // before metres first, first + kStride, ... of each run
+};
+
 }  // namespace compactor

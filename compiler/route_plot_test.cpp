@@ -64,6 +64,29 @@ TEST(RoutePlot, EveryMetreReadsAsTheRecurrenceComputedIt) {
   EXPECT_EQ(p.runs().size(), 5u);
 }
 
+// Runs shorter and longer than the stride, one ending on a mark: every metre reads as at()
+// reads it, bit for bit, and the points that are not computed (the origin, the empty end,
+// outside the plot) as well.
+TEST(PlotPoints, ReadEveryMetreAsThePlotDoes) {
+  constexpr int32_t kStride = PlotPoints::kStride;
+  RoutePlot p(5 * kStride);
+  p.set_origin();
+  p.extend_straight(2 + 3 * kStride + 7);
+  p.extend_curved(2 + 4 * kStride + 7, 0.0007);
+  p.extend_curved(2 + 4 * kStride + 20, -0.002);
+  p.extend_straight(5 * kStride - 10);
+  const PlotPoints points(p);
+  for (int64_t m = 0; m < 5 * kStride; ++m)
+    for (int axis : {0, 1}) {
+      const PlotValue a = p.at(m, axis), b = points.at(m, axis);
+      ASSERT_EQ(a.index(), b.index()) << m;
+      if (std::holds_alternative<double>(a)) ASSERT_EQ(bits(a), bits(b)) << m;
+      else ASSERT_EQ(a, b) << m;
+    }
+  EXPECT_THROW(points.at(5 * kStride, 0), IndexFault);
+  EXPECT_THROW(points.at(-1, 1), IndexFault);
+}
+
 TEST(RoutePlot, ARunEndingBehindTheIndexComputesNothing) {
   RoutePlot p(100);
   p.set_origin();

@@ -139,7 +139,7 @@ class LabelRows {
 
 class Picture {
  public:
-  explicit Picture(const TrackModel& m) : m_(m) {
+  explicit Picture(const TrackModel& m) : m_(m), plot_(m.route_plot) {
     int64_t end = std::max<int64_t>(line_length(m), 0);
     for (int32_t i = 0; i < m.section_count(); ++i) {
       const TrackCell& c = m.sections[static_cast<size_t>(i)];
@@ -150,7 +150,6 @@ class Picture {
     end = std::min<int64_t>(end, int64_t{m.section_count()} * kMetresPerSection);
     distance_ = std::max(1000.0, std::ceil(static_cast<double>(end) / 1000.0) * 1000.0);
     if (m.plot_created) {
-      plot_ = m.route_plot.values();
       points_ = m.route_plot.points();
       last_point_ = points_ - 1;
       while (last_point_ >= 0 && !plan_point(last_point_)) --last_point_;
@@ -261,8 +260,8 @@ class Picture {
 
   std::optional<Point> plan_point(int64_t metre) const {
     if (metre < 0 || metre >= points_) return std::nullopt;
-    const auto x = number(plot_[static_cast<size_t>(metre)]);
-    const auto y = number(plot_[static_cast<size_t>(points_ + metre)]);
+    const auto x = number(plot_.at(metre, 0));
+    const auto y = number(plot_.at(metre, 1));
     if (!x || !y) return std::nullopt;
     return Point{*x, *y};
   }
@@ -823,7 +822,8 @@ class Picture {
   std::string body_;
   double y_ = 0;
   double distance_ = 1000;  // metres shown on the profile, a whole number of km
-  std::vector<PlotValue> plot_;  // x for every metre, then y
+  // The plot's points, read where the picture needs them: a compiled plot is never held whole.
+  PlotPoints plot_;
   int64_t points_ = 0;
   int64_t last_point_ = -1;  // the last metre with both coordinates
   int64_t plan_end_ = 0;

@@ -4,8 +4,8 @@
 #   scripts/install-deps.sh build   what configuring and building the program needs
 #   scripts/install-deps.sh windows that and the Windows cross build
 #   scripts/install-deps.sh wasm    that and the WebAssembly build with the page (and its browser tests)
-#   scripts/install-deps.sh release that and what making the release archives needs
-#   scripts/install-deps.sh         the build, the tests, the benchmarks and the release (not wasm)
+#   scripts/install-deps.sh release all three, and what making the release archives needs
+#   scripts/install-deps.sh         the build, the tests, the benchmarks and the Windows build
 # Works as root, and as a user who may use sudo.
 set -euo pipefail
 
@@ -49,7 +49,7 @@ case "${1:-all}" in
   build) packages=("${build_packages[@]}") ;;
   windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
   wasm) packages=("${build_packages[@]}" "${wasm_packages[@]}") ;;
-  release) packages=("${build_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}") ;;
+  release) packages=("${build_packages[@]}" "${windows_packages[@]}" "${wasm_packages[@]}" "${release_packages[@]}") ;;
   all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}") ;;
   list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}" "${wasm_packages[@]}"; exit 0 ;;
   *) echo "usage: $0 [build|windows|wasm|release|all|list]" >&2; exit 2 ;;

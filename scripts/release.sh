@@ -4,7 +4,8 @@
 #   scenario-compactor-<version>-linux-x86_64.tar.gz  stripped Linux programs
 #   scenario-compactor_<version>_amd64.deb            the Linux programs, made by CPack
 # Each holds scenario-compile, scenario-inspect, scenario-pack, both runners,
-# rovella_tirsa_7162, docs/, examples/ and AUTHORS.txt. The version is the project's, from
+# rovella_tirsa_7162, the page scenario-studio.html (it carries the same two runners),
+# docs/, examples/ and AUTHORS.txt. The version is the project's, from
 # CMakeLists.txt. Builds the programs (no tests) in build/ and build-windows/, then prints
 # each archive's size.
 set -euo pipefail
@@ -20,7 +21,8 @@ targets=(scenario_compile scenario_inspect scenario_pack scenario_runner rovella
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target "${targets[@]}"
 # The .deb takes the stripped Windows runner from the staged zip's folder.
-cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/dist/stage/scenario-compactor-$version-windows-x64/scenario-runner-windows.exe" >/dev/null
+cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/dist/stage/scenario-compactor-$version-windows-x64/scenario-runner-windows.exe" \
+  -DCOMPACTOR_STUDIO_PAGE="$PWD/build-wasm/scenario-studio.html" >/dev/null
 cmake --build --preset default --target "${targets[@]}"
 
 rm -rf dist
@@ -45,6 +47,10 @@ linux=scenario-compactor-$version-linux-x86_64
 windows=scenario-compactor-$version-windows-x64
 stage "$linux" "" strip build
 stage "$windows" .exe x86_64-w64-mingw32-strip build-windows
+# The page, with the very runners the archives carry.
+scripts/build-studio.sh "dist/stage/$windows"
+cp build-wasm/scenario-studio.html "dist/stage/$linux/"
+cp build-wasm/scenario-studio.html "dist/stage/$windows/"
 (cd dist/stage && tar -czf "../$linux.tar.gz" --owner=0 --group=0 "$linux")
 (cd dist/stage && zip -qr -X "../$windows.zip" "$windows")
 (cd build && cpack -G DEB -B "$PWD/../dist/cpack" >/dev/null)

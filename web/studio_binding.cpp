@@ -1,15 +1,18 @@
 // The page's way into the engine: the pack the author edits lies in the module's memory
-// file system, and compile_pack runs on it exactly what `scenario-compile --pack` runs,
-// then reads the compiled files back with the reader for the picture and the tables.
+// file system, and compile_pack runs on it exactly what `scenario-compile --pack` runs. The
+// compiled files stay in memory with the compiled model, which the reader draws and tabulates
+// as scenario-inspect does; the route plot is held as its runs, and made into bytes only
+// when the author downloads it.
 #include <emscripten/bind.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/env.h"
-#include "reader/reader_decode.h"
+#include "output/compiled_files.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
 #include "sources/file_names.h"
@@ -23,38 +26,62 @@ namespace {
 
 std::string dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
 
+// The compiled files of the last compile that wrote them, in memory. The route plot is
+// not drained from its source: its bytes are made again from the compiled model when the
+// author downloads them, so a long line's plot is held only as its runs.
+class CompiledInMemory : public FileSink {
+ public:
+  void replace_file(const std::string& name, std::string_view bytes) override { pending_[name] = std::string(bytes); }
+  void replace_file_from(const std::string& name, ByteSource&) override { pending_[name] = std::nullopt; }
+  void begin_set() override { pending_.clear(); }
+  void commit_set() override { files = std::move(pending_); }
+  void abandon_set() override { pending_.clear(); }
+
+  std::map<std::string, std::optional<std::string>> files;  // nullopt: from the model's plot
+
+ private:
+  std::map<std::string, std::optional<std::string>> pending_;
+};
+
+CompiledInMemory compiled_files;
+TrackModel compiled_model;  // the model the files in compiled_files were written from
+
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
 // request could not be made: then "text" says why), "text" its standard error, and "files"
-// the names of the compiled files (dat, sim, plot) when all three were written into out.
-std::string outcome(const std::optional<CompileRequest>& request, const std::string& problems) {
+// the names of the compiled files (dat, sim, plot) when all three were made.
+std::string outcome(std::optional<CompileRequest> request, const std::string& problems) {
   nlohmann::json j;
   if (!request) {
     j["report"] = nullptr;
     j["text"] = problems;
     return dump(j);
   }
+  TrackModel model;
+  request->sink = &compiled_files;
+  request->compiled = &model;
   const CompileReport report = compile_pair(*request);
   j["report"] = report_json(report);
   j["text"] = report.diagnostics;
-  if (report.written.size() == 3)
+  if (report.written.size() == 3) {
+    compiled_model = std::move(model);
     j["files"] = {section_array_name(request->line_name, request->train_number),
                   slot_table_name(request->line_name, request->train_number), route_plot_name(request->line_name)};
+  }
   return dump(j);
 }
 
-// The pack compiled as `scenario-compile --pack` compiles it, into out.
-std::string compile_pack(const std::string& pack, const std::string& out) {
+// The pack compiled as `scenario-compile --pack` compiles it.
+std::string compile_pack(const std::string& pack) {
   CompileRequest request;
   std::string problems;
   if (!pack_request(pack, request, problems)) return outcome(std::nullopt, problems);
-  request.out_dir = out;
   return outcome(request, problems);
 }
 
 // The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
 // descriptions given by name, with the identity and the encoding of its scenario.json: for
 // descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
-std::string compile_pair_of_pack(const std::string& pack, const std::string& out) {
+std::string compile_pair_of_pack(const std::string& pack) {
   std::string problems;
   const std::optional<PackManifest> manifest = read_manifest(pack, problems);
   if (!manifest) return outcome(std::nullopt, problems);
@@ -64,18 +91,15 @@ std::string compile_pair_of_pack(const std::string& pack, const std::string& out
   request.utf8_input = manifest->encoding == TextEncoding::utf8;
   request.line_description = pack + "/line.txt";
   request.train_description = pack + "/train.txt";
-  request.out_dir = out;
   return outcome(request, problems);
 }
 
-// The compiled files in out read back as scenario-inspect reads them: "svg" its --svg
-// picture and "stations" the table of stations; "error" when they cannot be read.
-std::string scenario_view(const std::string& out, const std::string& dat, const std::string& sim,
-                          const std::string& plot) {
+// The last compiled scenario as scenario-inspect shows it: "svg" its --svg picture and
+// "stations" the table of stations; "error" when it cannot be drawn.
+std::string scenario_view() {
   nlohmann::json j;
   try {
-    auto read = [&](const std::string& name) { return read_whole_file(out + "/" + name).value_or(""); };
-    const TrackModel model = inspect::decode_scenario(read(dat), dat, read(sim), sim, read(plot), plot);
+    const TrackModel& model = compiled_model;
     j["svg"] = inspect::scenario_svg(model);
     j["stations"] = nlohmann::json::array();
     for (const inspect::StationView& s : inspect::stations(model)) {
@@ -94,11 +118,19 @@ std::string scenario_view(const std::string& out, const std::string& dat, const 
   return dump(j);
 }
 
-// The bytes the last of the program functions below made, for the page to copy out.
+// The bytes the last of the functions below made, for the page to copy out.
 std::string held;
 
 emscripten::val held_bytes() {
   return emscripten::val(emscripten::typed_memory_view(held.size(), reinterpret_cast<const uint8_t*>(held.data())));
+}
+
+// The bytes of a compiled file of the last compile, by name; false when there is none such.
+bool compiled_file(const std::string& name) {
+  const auto it = compiled_files.files.find(name);
+  if (it == compiled_files.files.end()) return false;
+  held = it->second ? *it->second : encode_route_plot(compiled_model.route_plot);
+  return true;
 }
 
 // A program's payload, checked as `scenario-pack build` checks the pack before it makes
@@ -164,4 +196,5 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("programPayload", &compactor::program_payload);
   emscripten::function("joinProgram", &compactor::join_program);
   emscripten::function("heldBytes", &compactor::held_bytes);
+  emscripten::function("compiledFile", &compactor::compiled_file);
 }

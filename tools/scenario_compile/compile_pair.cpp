@@ -46,14 +46,14 @@ class ToolIo : public ScenarioIo {
   }
   bool wants_train_warnings() const override { return true; }
   void replace_file(const std::string& name, std::string_view bytes) override {
-    write(name, [&] { out_.replace_file(name, bytes); });
+    write(name, [&] { sink().replace_file(name, bytes); });
   }
   void replace_file_from(const std::string& name, ByteSource& source) override {
-    write(name, [&] { out_.replace_file_from(name, source); });
+    write(name, [&] { sink().replace_file_from(name, source); });
   }
   void begin_set() override {
     drop();
-    out_.begin_set();
+    sink().begin_set();
   }
   // The set is complete; whether it is put in place waits for the outcome.
   void commit_set() override {}
@@ -68,9 +68,9 @@ class ToolIo : public ScenarioIo {
       return;
     }
     try {
-      out_.commit_set();
+      sink().commit_set();
       written = held_;
-      notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
+      if (!request_.sink) notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
       problem = FileProblem{e.path().string(), e.reason() + (has_interrupted_write(request_.out_dir)
@@ -81,7 +81,7 @@ class ToolIo : public ScenarioIo {
   }
   // Removes the temporaries, and the output folder when it was made for them.
   void drop() {
-    out_.abandon_set();
+    sink().abandon_set();
     held_.clear();
     if (made_folder_) {
       session_.reset();  // its lock file goes with it
@@ -109,6 +109,11 @@ class ToolIo : public ScenarioIo {
     if (problem) return;
     try {
       std::error_code ec;
+      if (request_.sink) {
+        replace();
+        held_.push_back(name);
+        return;
+      }
       if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) throw FileError(request_.out_dir, "cannot create the folder: " + ec.message());
@@ -120,6 +125,8 @@ class ToolIo : public ScenarioIo {
       problem = FileProblem{e.path().string(), e.reason()};
     }
   }
+
+  FileSink& sink() { return request_.sink ? *request_.sink : out_; }
 
   const CompileRequest& request_;
   const std::optional<std::string>& line_;
@@ -216,7 +223,7 @@ CompileReport compile_pair(const CompileRequest& request) {
   std::vector<std::string> outputs{slot_table_name(request.line_name, request.train_number),
                                    section_array_name(request.line_name, request.train_number)};
   if (request.plot) outputs.push_back(route_plot_name(request.line_name));
-  for (const std::string& name : outputs) {
+  for (const std::string& name : request.sink ? std::vector<std::string>{} : outputs) {
     for (const auto& input : {request.line_description, request.train_description}) {
       std::error_code ec;
       if (std::filesystem::equivalent(request.out_dir / name, input, ec)) {
@@ -265,7 +272,7 @@ CompileReport compile_pair(const CompileRequest& request) {
   ToolIo io(request, line_text, train_text);
   // An existing output folder is taken and recovered before anything else; a new one
   // when it is made.
-  {
+  if (!request.sink) {
     std::error_code ec;
     const auto out_status = std::filesystem::status(request.out_dir, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
@@ -361,6 +368,7 @@ CompileReport compile_pair(const CompileRequest& request) {
     io.drop();
   }
   report.written = io.written;
+  if (request.compiled) *request.compiled = std::move(model);
   report.diagnostics += request.werror ? format_summary(errors + warnings, 0, report.written.size())
                                        : format_summary(errors, warnings, report.written.size());
   return report;

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
+#include "compiler/track_model.h"
 #include "output/memorizza_percorso.h"
+#include "sources/file_sink.h"
 #include "sources/scenario_names.h"
 
 namespace compactor {
@@ -32,6 +34,12 @@ struct CompileRequest {
   // paths then only name them in the diagnostics.
   std::optional<std::string> line_text;
   std::optional<std::string> train_text;
+  // A front that keeps the compiled files itself (the page, in memory): they go to this sink
+  // as one set instead of into out_dir, and no folder is touched.
+  FileSink* sink = nullptr;
+  // Where the compiled model goes once compiled, for a front that shows it without reading
+  // the files back (the route plot stays as its runs).
+  TrackModel* compiled = nullptr;
 };
 
 // A file that could not be read or written, with the system's reason.

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "output/compiled_files.h"
 #include "platform/env.h"
+#include "reader/reader_decode.h"
+#include "reader/reader_svg.h"
 #include "sources/line_content.h"
 #include "sources/memory_sink.h"
 #include "sources/text_writer.h"
@@ -64,6 +67,33 @@ CompileRequest embedded_pair(const std::filesystem::path& out) {
   request.line_text = texts.files.at("line.txt");
   request.train_text = texts.files.at("train.txt");
   return request;
+}
+
+// A front that keeps the compiled files (the page): they go to its sink, no folder is made,
+// the bytes are those written into a folder, the compiled model's plot makes the plot's
+// bytes again, and the model draws the picture that the files read back draw.
+TEST(CompileToSink, KeepsTheFolderOutAndTheModelMatchesTheFiles) {
+  testing::TempFolder work;
+  const CompileReport on_disk = compile_pair(embedded_pair(work.path()));
+  ASSERT_EQ(on_disk.exit_status, kExitBuilt) << on_disk.diagnostics;
+
+  CompileRequest request = embedded_pair(work.path() / "never");
+  MemorySink sink;
+  TrackModel model;
+  request.sink = &sink;
+  request.compiled = &model;
+  const CompileReport in_memory = compile_pair(request);
+  ASSERT_EQ(in_memory.exit_status, kExitBuilt) << in_memory.diagnostics;
+  EXPECT_EQ(in_memory.written, on_disk.written);
+  EXPECT_FALSE(std::filesystem::exists(work.path() / "never"));
+  for (const std::string& name : on_disk.written)
+    EXPECT_TRUE(sink.files.at(name) == testing::read_file(work.path() / name)) << name;
+  const std::string plot = testing::read_file(work.path() / "Rovella_Tirsa_linea.dat");
+  EXPECT_TRUE(encode_route_plot(model.route_plot) == plot);
+  const TrackModel read_back =
+      inspect::decode_scenario(sink.files.at("Rovella_Tirsa_7162.dat"), "dat", sink.files.at("Rovella_Tirsa_7162.sim"),
+                               "sim", plot, "plot");
+  EXPECT_EQ(inspect::scenario_svg(model), inspect::scenario_svg(read_back));
 }
 
 class CompiledSet : public ::testing::Test {

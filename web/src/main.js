@@ -40,14 +40,11 @@ function message(text) {
 
 // ---- the engine -------------------------------------------------------------------
 function writePack(FS) {
-  for (const dir of ['/pack', '/out']) {
-    try {
-      for (const f of FS.readdir(dir)) if (f !== '.' && f !== '..') FS.unlink(`${dir}/${f}`);
-    } catch {
-      FS.mkdir(dir);
-    }
+  try {
+    for (const f of FS.readdir('/pack')) if (f !== '.' && f !== '..') FS.unlink(`/pack/${f}`);
+  } catch {
+    FS.mkdir('/pack');
   }
-  FS.rmdir('/out');
   for (const [name, state] of app.states)
     FS.writeFile(`/pack/${name}`, encodePackFile(name, state.sliceDoc(), app.encoding));
 }
@@ -55,11 +52,11 @@ function writePack(FS) {
 function compile() {
   app.pending = null;
   writePack(app.core.FS);
-  app.result = JSON.parse(app.core.compilePack('/pack', '/out'));
+  app.result = JSON.parse(app.core.compilePack('/pack'));
   if (!app.result.report && /line table holds/.test(app.result.text)) {
     // Descriptions longer than a pack's program can hold still compile as a pair: the
     // author sees both why the pack cannot be a program and what the compiler says.
-    const pair = JSON.parse(app.core.compilePairOfPack('/pack', '/out'));
+    const pair = JSON.parse(app.core.compilePairOfPack('/pack'));
     app.result = { ...pair, text: app.result.text + pair.text, notAPack: true };
   }
   app.entries = parseDiagnostics(app.result.text);
@@ -75,9 +72,8 @@ function compile() {
 }
 
 function showViews() {
-  const files = app.result.files;
-  if (!files) return;
-  const view = JSON.parse(app.core.scenarioView('/out', ...files));
+  if (!app.result.files) return;
+  const view = JSON.parse(app.core.scenarioView());
   if (view.error) message(`The compiled files could not be read back: ${view.error}`);
   showPicture(view.svg);
   showStations(view.stations || []);
@@ -346,7 +342,7 @@ function wire() {
       message('The pack does not compile: mend the errors listed, then download its compiled files.');
       return;
     }
-    for (const f of files) download(f, app.core.FS.readFile(`/out/${f}`));
+    for (const f of files) if (app.core.compiledFile(f)) download(f, app.core.heldBytes().slice());
   };
   $('example').onchange = (e) => {
     if (e.target.value) loadPack(examplePack(e.target.value));
