@@ -38,9 +38,10 @@ release_packages=(
 )
 
 # The WebAssembly build (emscripten, node and npm for the page's packages) and the page's
-# tests in headless Chromium through Selenium.
+# tests in headless Chromium through Selenium, and in headless Firefox through its own
+# remote protocol (python3-websockets speaks it).
 wasm_packages=(
-  emscripten googletest chromium chromium-driver python3-selenium
+  emscripten googletest chromium chromium-driver python3-selenium firefox-esr python3-websockets
 )
 # Debian's node and npm, unless a node with its npm is there already.
 command -v npm >/dev/null 2>&1 || wasm_packages+=(nodejs npm)
