@@ -112,6 +112,9 @@ double label_width(const std::string& s, double font_size = 11) {
   return em * font_size;
 }
 
+// The same in bold, some 12 % wider.
+double bold_width(const std::string& s, double font_size) { return label_width(s, font_size) * 1.12; }
+
 // Labels placed in rows so that none overlaps another: each goes into the first row
 // where it starts after the last label's end. A label that would pass the right edge
 // ends at it instead. Returns the label's left end and its row, or nullopt when all
@@ -413,13 +416,17 @@ class Picture {
     }
     polyline(beyond, "#999", 1.5, "stroke-dasharray=\"6 4\"");
     polyline(on_line, "#333", 2.2);
+    const bool side = kRight - (kLeft + width) >= kSidePanel + 24;
+    // Station names stay on the page, and out of the side panel beside a narrow plan.
+    label_right_ = side ? kLeft + width - 2 : kWidth - 4;
     plan_features();
-    if (kRight - (kLeft + width) >= kSidePanel + 24) {
-      side_panel(kRight - kSidePanel, plan_top_);
+    double bottom = plan_top_ + height;
+    if (side) {
+      bottom = std::max(bottom, side_panel(kRight - kSidePanel, plan_top_, bottom));
     } else {
       legend(kLeft + width - 150, plan_top_ + 8);
     }
-    y_ = plan_top_ + height + 44;
+    y_ = bottom + 44;
   }
 
   void plan_axes(double xmin, double xmax, double ymin, double ymax, double width, double height) {
@@ -439,7 +446,10 @@ class Picture {
       text(kLeft - 8, y + 4, tick_label(v / 1000), "font-size=\"11\"", "end");
     }
     text(kLeft + width / 2, bottom + 32, "x (km)", "font-size=\"12\"", "middle");
-    text(kLeft - 50, plan_top_ + height / 2, "y (km)", "font-size=\"12\"", "middle");
+    // Upright beside the tick labels, clear of the page's left edge.
+    const double label_x = kLeft - 44, label_y = plan_top_ + height / 2;
+    text(label_x, label_y, "y (km)",
+         "font-size=\"12\" transform=\"rotate(-90 " + f1(label_x) + " " + f1(label_y) + ")\"", "middle");
   }
 
   void plan_features() {
@@ -467,7 +477,7 @@ class Picture {
         const Point q = to_plan(*p);
         circle(q.x, q.y, 4, kStationColour, "stroke=\"white\" stroke-width=\"1\"");
         // A name that would pass the page's right edge stands on the left of its station.
-        const bool left = q.x + 8 + label_width(s.name, 12) > kWidth - 4;
+        const bool left = q.x + 8 + bold_width(s.name, 12) > label_right_;
         text(left ? q.x - 8 : q.x + 8, q.y - 6, s.name,
              "font-size=\"12\" font-weight=\"bold\" fill=\"" + std::string(kStationColour) + "\" " + kHalo,
              left ? "end" : "start");
@@ -486,13 +496,22 @@ class Picture {
     }
   }
 
-  // Beside a narrow plan: the legend, the stations with their times, the train.
-  void side_panel(double x, double y) {
+  // Beside a narrow plan: the legend, the stations with their times, the train; as many
+  // stations as the plan's height holds (the profile's station band shows them all).
+  // Returns the panel's bottom.
+  double side_panel(double x, double y, double bottom) {
     legend(x, y);
     double row = y + 90;
     text(x, row, "Stations", "font-size=\"12\" font-weight=\"bold\"");
-    for (const StationView& s : stations(m_)) {
+    const std::vector<StationView> all = stations(m_);
+    for (size_t k = 0; k < all.size(); ++k) {
+      const StationView& s = all[k];
       row += 15;
+      if (k + 1 < all.size() && row + 28 + 56 > bottom) {
+        text(x, row, "\xe2\x80\xa6 and " + std::to_string(all.size() - k) + " more, in the profile below",
+             "font-size=\"11\" font-style=\"italic\"");
+        break;
+      }
       text(x, row, s.name, "font-size=\"11\"");
       const std::string km = tick_label(s.position / 1000.0) + " km";
       if (label_width(s.name) > 200 - label_width(km) - 8) row += 13;  // a long name keeps its row
@@ -510,6 +529,7 @@ class Picture {
          "clock " + clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5) +
              ", sand " + std::to_string(cab.short1),
          "font-size=\"11\"");
+    return row + 34;
   }
 
   void legend(double x, double y) {
@@ -952,6 +972,7 @@ class Picture {
 
   const TrackModel& m_;
   std::string body_;
+  double label_right_ = kWidth - 4;  // where the plan's labels end at most
   double y_ = 0;
   double distance_ = 1000;  // metres shown on the profile, a whole number of km
   std::vector<PlotValue> plot_;  // x for every metre, then y
