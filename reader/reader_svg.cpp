@@ -26,6 +26,7 @@ constexpr double kSidePanel = 250;  // room beside a narrow plan for the legend 
 constexpr double kPlanMinHeight = 160;
 constexpr double kGraphHeight = 110;
 constexpr double kBandTitle = 16;
+constexpr int32_t kSlowBoardDistance = 1200;  // a slow-down's warning board stands this far before it
 
 constexpr char kStationColour[] = "#1f5fbf";
 constexpr char kSignalColour[] = "#d62728";
@@ -111,6 +112,9 @@ double label_width(const std::string& s, double font_size = 11) {
   return em * font_size;
 }
 
+// The same in bold, some 12 % wider.
+double bold_width(const std::string& s, double font_size) { return label_width(s, font_size) * 1.12; }
+
 // Labels placed in rows so that none overlaps another: each goes into the first row
 // where it starts after the last label's end. A label that would pass the right edge
 // ends at it instead. Returns the label's left end and its row, or nullopt when all
@@ -157,6 +161,7 @@ class Picture {
   }
 
   std::string draw() {
+    count_ordinals();
     y_ = 24;
     text(kLeft, y_, m_.line_name + " \xe2\x80\x94 train " + m_.train_number,
          "font-size=\"18\" font-weight=\"bold\"");
@@ -214,8 +219,37 @@ class Picture {
              extra + "/>\n";
   }
 
-  // A feature's drawing in a group with a <title>, shown when the pointer rests on it.
-  void open_group(const std::string& title) { body_ += "<g><title>" + escape(title) + "</title>\n"; }
+  // What a drawn feature is, for a viewer that reads the picture: its kind, the description
+  // record it comes from ("train segnale": the description and the record's keyword) with
+  // its ordinal among the records of that keyword (0 when the compiled files cannot tell it),
+  // its section (-1 for none), its position, its fields in words, all of it as a title, and
+  // the position its record gives (-1 when unknown: a slow-down's end and board give their
+  // start's, so that a reader can check the ordinal against the record it names).
+  struct Feature {
+    std::string kind;
+    std::string record;
+    int ordinal = 0;
+    int32_t section = -1;
+    int64_t position = 0;
+    std::string fields;
+    std::string title;
+    int64_t record_position = -1;
+  };
+
+  // A feature's drawing in a group that carries what it is: data-* attributes for a page
+  // that shows them, and a <title> that a plain viewer shows when the pointer rests on it.
+  void open_feature(const Feature& f) {
+    body_ += "<g class=\"feature\" data-kind=\"" + escape(f.kind) + "\"";
+    if (!f.record.empty()) body_ += " data-record=\"" + f.record + "\"";
+    if (f.ordinal > 0) body_ += " data-ordinal=\"" + std::to_string(f.ordinal) + "\"";
+    if (f.section >= 0) body_ += " data-section=\"" + std::to_string(f.section) + "\"";
+    body_ += " data-position=\"" + std::to_string(f.position) + "\"";
+    if (const auto c = chainage_at(m_, f.position))
+      body_ += " data-chainage=\"" + chainage_text(static_cast<int32_t>(*c)) + "\"";
+    if (!f.fields.empty()) body_ += " data-fields=\"" + escape(f.fields) + "\"";
+    if (f.record_position >= 0) body_ += " data-record-position=\"" + std::to_string(f.record_position) + "\"";
+    body_ += "><title>" + escape(f.title) + "</title>\n";
+  }
   void close_group() { body_ += "</g>\n"; }
 
   std::string chainage_words(int64_t position) const {
@@ -223,24 +257,88 @@ class Picture {
     return c ? ", chainage " + chainage_text(static_cast<int32_t>(*c)) : "";
   }
 
-  // Section i's feature: its kind, section, position, chainage and named fields.
-  std::string feature_title(int32_t i) const {
+  // Section i's feature: its kind, record, section, position, chainage and named fields.
+  Feature section_feature(int32_t i) const {
     const TrackCell& c = m_.sections[static_cast<size_t>(i)];
-    const int32_t p = feature_position(i, c.kind);
-    std::string t = kind_name(c.kind) + ": section " + std::to_string(i) + ", at " + std::to_string(p) + " m" +
-                    chainage_words(p);
-    std::string note = feature_note(m_, i);
-    const std::string at = "at " + std::to_string(p) + " m: ";  // said already
-    if (note.rfind(at, 0) == 0) note.erase(0, at.size());
-    if (!note.empty()) t += "; " + note;
-    return t;
+    Feature f{kind_name(c.kind), "", ordinal_[static_cast<size_t>(i)], i, feature_position(i, c.kind), "", "",
+              record_at_[static_cast<size_t>(i)]};
+    switch (c.kind) {
+      case kKindSignal:
+        f.record = "train segnale";
+        break;
+      case kKindSlowStart:
+      case kKindSlowEnd:
+      case kKindSlowWarning:
+      case kKindSlowApproach:
+        f.record = "train rallentamento";
+        break;
+      case kKindAbbattimento:
+      case kKindBareAbbattimento:
+        f.record = "train abbattimento";  // or one the system placed: no ordinal tells
+        break;
+      case kKindStationEnd:
+        f.record = "train stazione";
+        break;
+      case kKindSpeedBoard:
+        f.record = "line indicatori_vmax";
+        break;
+      case kKindSignBoard:
+        f.record = "line cartello_indicatore";
+        break;
+      case kKindTunnelMarker:
+        f.record = "line montagna";
+        break;
+      default:
+        break;
+    }
+    f.fields = feature_note(m_, i);
+    const std::string at = "at " + std::to_string(f.position) + " m: ";  // said already
+    if (f.fields.rfind(at, 0) == 0) f.fields.erase(0, at.size());
+    f.title = f.kind + ": section " + std::to_string(i) + ", at " + std::to_string(f.position) + " m" +
+              chainage_words(f.position) + (f.fields.empty() ? "" : "; " + f.fields);
+    return f;
   }
 
-  std::string station_title(const StationView& s) const {
-    return "station " + s.name + ": slot " + std::to_string(s.slot) + ", kind " + std::to_string(s.kind) +
-           ", at " + std::to_string(s.position) + " m" + chainage_words(s.position) + ", from " +
-           std::to_string(s.from) + " to " + std::to_string(s.to) + " m, timetable time " +
-           (s.time != 0 ? clock_text(s.time) : "none");
+  // Each section's ordinal among the records its feature comes from, where the compiled
+  // files tell it: signals, speed boards and slow-downs are counted in the order of their
+  // sections (the order of their records when those run forward along the line), a
+  // slow-down's end and warning board take its start's; sign texts fill the slots from 80
+  // downward and stations from 1 upward in the order of their records.
+  void count_ordinals() {
+    const size_t n = m_.sections.size();
+    ordinal_.assign(n, 0);
+    record_at_.assign(n, -1);
+    int signals = 0, boards = 0, slow = 0;
+    int64_t slow_at = -1;
+    for (size_t i = 0; i < n; ++i) {
+      const TrackCell& c = m_.sections[i];
+      const int32_t at = feature_position(static_cast<int32_t>(i), c.kind);
+      if (c.kind == kKindSignal || c.kind == kKindSpeedBoard || c.kind == kKindSignBoard ||
+          c.kind == kKindAbbattimento || c.kind == kKindBareAbbattimento)
+        record_at_[i] = at;
+      if (c.kind == kKindSignal) ordinal_[i] = ++signals;
+      if (c.kind == kKindSpeedBoard) ordinal_[i] = ++boards;
+      if (c.kind == kKindSlowStart) ordinal_[i] = ++slow, record_at_[i] = slow_at = at;
+      if (c.kind == kKindSlowEnd) ordinal_[i] = slow, record_at_[i] = slow_at;
+      if (c.kind == kKindSignBoard && c.data1 >= 1 && c.data1 <= kFirstSignSlot)
+        ordinal_[i] = kFirstSignSlot - c.data1 + 1;
+      if (c.kind == kKindStationEnd && c.data1 >= 1 && c.data1 < kFirstSignSlot) ordinal_[i] = c.data1;
+    }
+    const size_t ahead = kSlowBoardDistance / kMetresPerSection;  // a warning board to its start
+    for (size_t i = 0; i + ahead < n; ++i) {
+      if (m_.sections[i].kind == kKindSlowWarning && m_.sections[i + ahead].kind == kKindSlowStart)
+        ordinal_[i] = ordinal_[i + ahead], record_at_[i] = record_at_[i + ahead];
+    }
+  }
+
+  Feature station_feature(const StationView& s) const {
+    const std::string fields = "slot " + std::to_string(s.slot) + ", kind " + std::to_string(s.kind) + ", from " +
+                               std::to_string(s.from) + " to " + std::to_string(s.to) + " m, timetable time " +
+                               (s.time != 0 ? clock_text(s.time) : "none");
+    return Feature{"station", "train stazione", s.slot, -1, s.position, "name " + s.name + ", " + fields,
+                   "station " + s.name + ": at " + std::to_string(s.position) + " m" + chainage_words(s.position) +
+                       "; " + fields,
+                   s.position};
   }
 
   // ---- what is drawn ----
@@ -317,13 +415,17 @@ class Picture {
     }
     polyline(beyond, "#999", 1.5, "stroke-dasharray=\"6 4\"");
     polyline(on_line, "#333", 2.2);
+    const bool side = kRight - (kLeft + width) >= kSidePanel + 24;
+    // Station names stay on the page, and out of the side panel beside a narrow plan.
+    label_right_ = side ? kLeft + width - 2 : kWidth - 4;
     plan_features();
-    if (kRight - (kLeft + width) >= kSidePanel + 24) {
-      side_panel(kRight - kSidePanel, plan_top_);
+    double bottom = plan_top_ + height;
+    if (side) {
+      bottom = std::max(bottom, side_panel(kRight - kSidePanel, plan_top_, bottom));
     } else {
       legend(kLeft + width - 150, plan_top_ + 8);
     }
-    y_ = plan_top_ + height + 44;
+    y_ = bottom + 44;
   }
 
   void plan_axes(double xmin, double xmax, double ymin, double ymax, double width, double height) {
@@ -343,7 +445,10 @@ class Picture {
       text(kLeft - 8, y + 4, tick_label(v / 1000), "font-size=\"11\"", "end");
     }
     text(kLeft + width / 2, bottom + 32, "x (km)", "font-size=\"12\"", "middle");
-    text(kLeft - 50, plan_top_ + height / 2, "y (km)", "font-size=\"12\"", "middle");
+    // Upright beside the tick labels, clear of the page's left edge.
+    const double label_x = kLeft - 44, label_y = plan_top_ + height / 2;
+    text(label_x, label_y, "y (km)",
+         "font-size=\"12\" transform=\"rotate(-90 " + f1(label_x) + " " + f1(label_y) + ")\"", "middle");
   }
 
   void plan_features() {
@@ -352,7 +457,7 @@ class Picture {
       if (kind != kKindSignal && kind != kKindSignBoard) continue;
       if (const auto p = on_plan(feature_position(i, kind))) {
         const Point q = to_plan(*p);
-        open_group(feature_title(i));
+        open_feature(section_feature(i));
         if (kind == kKindSignal)
           circle(q.x, q.y, 3.5, kSignalColour);
         else
@@ -365,13 +470,13 @@ class Picture {
       for (int64_t k = std::max(s.from, 0); k <= std::min<int64_t>(s.to, plan_end_); k += 10) {
         if (const auto p = plan_point(k)) extent.push_back(to_plan(*p));
       }
-      open_group(station_title(s));
+      open_feature(station_feature(s));
       polyline(extent, kStationColour, 7, "stroke-opacity=\"0.55\"");
       if (const auto p = on_plan(s.position)) {
         const Point q = to_plan(*p);
         circle(q.x, q.y, 4, kStationColour, "stroke=\"white\" stroke-width=\"1\"");
         // A name that would pass the page's right edge stands on the left of its station.
-        const bool left = q.x + 8 + label_width(s.name, 12) > kWidth - 4;
+        const bool left = q.x + 8 + bold_width(s.name, 12) > label_right_;
         text(left ? q.x - 8 : q.x + 8, q.y - 6, s.name,
              "font-size=\"12\" font-weight=\"bold\" fill=\"" + std::string(kStationColour) + "\" " + kHalo,
              left ? "end" : "start");
@@ -390,13 +495,22 @@ class Picture {
     }
   }
 
-  // Beside a narrow plan: the legend, the stations with their times, the train.
-  void side_panel(double x, double y) {
+  // Beside a narrow plan: the legend, the stations with their times, the train; as many
+  // stations as the plan's height holds (the profile's station band shows them all).
+  // Returns the panel's bottom.
+  double side_panel(double x, double y, double bottom) {
     legend(x, y);
     double row = y + 90;
     text(x, row, "Stations", "font-size=\"12\" font-weight=\"bold\"");
-    for (const StationView& s : stations(m_)) {
+    const std::vector<StationView> all = stations(m_);
+    for (size_t k = 0; k < all.size(); ++k) {
+      const StationView& s = all[k];
       row += 15;
+      if (k + 1 < all.size() && row + 28 + 56 > bottom) {
+        text(x, row, "\xe2\x80\xa6 and " + std::to_string(all.size() - k) + " more, in the profile below",
+             "font-size=\"11\" font-style=\"italic\"");
+        break;
+      }
       text(x, row, s.name, "font-size=\"11\"");
       const std::string km = tick_label(s.position / 1000.0) + " km";
       if (label_width(s.name) > 200 - label_width(km) - 8) row += 13;  // a long name keeps its row
@@ -414,6 +528,7 @@ class Picture {
          "clock " + clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5) +
              ", sand " + std::to_string(cab.short1),
          "font-size=\"11\"");
+    return row + 34;
   }
 
   void legend(double x, double y) {
@@ -503,7 +618,7 @@ class Picture {
     }
     const double rows = static_cast<double>(std::max<size_t>(rows_of.rows(), 1));
     for (const Placed& p : placed) {
-      open_group(station_title(p.s));
+      open_feature(station_feature(p.s));
       const double label_y = y_ + 11 + row_height * static_cast<double>(p.row);
       const double x = dx(std::max(p.s.from, 0));
       text(p.at, label_y, p.label, "font-size=\"11\" fill=\"" + std::string(kStationColour) + "\"");
@@ -531,7 +646,7 @@ class Picture {
       const double x = dx(p);
       if (c.kind != kKindNone && c.kind != kKindTunnelMarker && c.kind != kKindSlowApproach &&
           c.kind != kKindStationEnd)
-        open_group(feature_title(i));
+        open_feature(section_feature(i));
       switch (c.kind) {
         case kKindSignal: {
           triangle(x, signal_row, 6, kSignalColour);
@@ -574,7 +689,7 @@ class Picture {
     const double text_top = board_row + 8;
     for (const auto& [x, at, row, words, i] : signs) {
       const double y = text_top + 12 * static_cast<double>(row + 1);
-      open_group(feature_title(i));
+      open_feature(section_feature(i));
       line(x, board_row + 5, x, y - 9, kSignColour, 0.5);
       text(at, y, words, "font-size=\"10\" fill=\"" + std::string(kSignColour) + "\"");
       close_group();
@@ -638,9 +753,30 @@ class Picture {
       high = std::max(high, *speed.back());
     }
     const Scale s = graph_axes(0, high, 6, "km/h");
+    value_strips(s, speed, "line speed", "train velocita", "km/h");
     slow_downs(s);
     step_graph(s, speed, kSpeedColour);
     y_ += kGraphHeight + 10;
+  }
+
+  // Under a graph, for each stretch of one value, a strip of the band's height that the
+  // pointer finds on it: the value and where the stretch starts and ends.
+  void value_strips(const Scale& s, const std::vector<std::optional<double>>& values, const std::string& kind,
+                    const std::string& record, const std::string& unit) {
+    for (size_t i = 0, j = 0; i < values.size(); i = j) {
+      for (j = i + 1; j < values.size() && values[j] == values[i];) ++j;
+      const int64_t from = static_cast<int64_t>(i) * kMetresPerSection;
+      const int64_t to = static_cast<int64_t>(j) * kMetresPerSection;
+      const double x0 = dx(static_cast<double>(from));
+      if (x0 >= kRight) break;
+      if (!values[i]) continue;
+      const std::string fields =
+          tick_label(*values[i]) + " " + unit + " from " + std::to_string(from) + " to " + std::to_string(to) + " m";
+      open_feature(Feature{kind, record, 0, static_cast<int32_t>(i), from, fields,
+                           kind + ": section " + std::to_string(i) + chainage_words(from) + "; " + fields, -1});
+      rect(x0, s.top, std::min(kRight, dx(static_cast<double>(to))) - x0, s.height, "#fff", "fill-opacity=\"0\"");
+      close_group();
+    }
   }
 
   // Each slow-down start with the next slow-down end after it: a shaded stretch and its speed.
@@ -655,12 +791,14 @@ class Picture {
           break;
         }
       }
+      open_feature(section_feature(static_cast<int32_t>(i)));
       const double x0 = dx(feature_position(static_cast<int32_t>(i), kKindSlowStart));
       const double x1 = std::min(kRight, dx(feature_position(static_cast<int32_t>(end), kKindSlowEnd)));
       rect(x0, s.top, std::max(x1 - x0, 2.0), s.height, kSlowColour, "fill-opacity=\"0.3\"");
       const double v = std::clamp<double>(c.data1, s.low, s.high);
       line(x0, s.y(v), std::max(x1, x0 + 2), s.y(v), kSlowColour, 2, "stroke-dasharray=\"4 2\"");
       text(x0 + 2, s.y(v) - 3, std::to_string(c.data1), "font-size=\"10\" fill=\"#b35900\"");
+      close_group();
     }
   }
 
@@ -679,6 +817,7 @@ class Picture {
       high = std::max(high, *gradient.back());
     }
     const Scale s = graph_axes(low, high, 6, "\xe2\x80\xb0");
+    value_strips(s, gradient, "gradient", "line pendenza", "\xe2\x80\xb0");
     line(kLeft, s.y(0), kRight, s.y(0), "#555", 1);
     step_graph(s, gradient, kGradientColour);
     y_ += kGraphHeight + 10;
@@ -697,15 +836,24 @@ class Picture {
         const char* colour = kMountainColours[std::min<int>(type, 3) - 1];
         const double x0 = dx(static_cast<double>(i) * kMetresPerSection);
         const double x1 = dx(static_cast<double>(j) * kMetresPerSection);
+        const int64_t from = static_cast<int64_t>(i) * kMetresPerSection;
+        const std::string fields = "tipo " + std::to_string(type) + " from " + std::to_string(from) + " to " +
+                                   std::to_string(static_cast<int64_t>(j) * kMetresPerSection) + " m";
+        open_feature(Feature{"mountain stretch", "line montagna", 0, static_cast<int32_t>(i), from, fields,
+                             "mountain stretch: section " + std::to_string(i) + chainage_words(from) + "; " + fields,
+                             -1});
         rect(x0, y_, x1 - x0, h, colour, "stroke=\"#5a4020\" stroke-width=\"0.5\"");
         if (x1 - x0 > 10) text((x0 + x1) / 2, y_ + 12, std::to_string(type), "font-size=\"10\"", "middle");
+        close_group();
       }
       i = j;
     }
     for (size_t k = 0; k < n; ++k) {
       if (m_.sections[k].kind != kKindTunnelMarker) continue;
       const double x = dx((static_cast<double>(k) + 0.5) * kMetresPerSection);
+      open_feature(section_feature(static_cast<int32_t>(k)));
       line(x, y_ + h, x, y_ + h + 6, "#000", 1.2);
+      close_group();
     }
     y_ += h + 10;
   }
@@ -770,14 +918,17 @@ class Picture {
     polyline(planned, kStationColour, 1.8);
     for (size_t k = 0; k < timed.size(); ++k) {
       const TimetableRow& r = timed[k];
-      std::string title = station_title(r.station);
+      Feature f = station_feature(r.station);
       if (r.leg) {
-        title += r.leg->bound.blocked()
-                     ? "; a speed of 0 stands between it and " + r.from_name
-                     : "; from " + r.from_name + " the fastest run takes at least " + duration_text(r.leg->least) +
-                           ", the timetable gives " + duration_text(r.leg->given);
+        const std::string leg = r.leg->bound.blocked()
+                                    ? "a speed of 0 stands between it and " + r.from_name
+                                    : "from " + r.from_name + " the fastest run takes at least " +
+                                          duration_text(r.leg->least) + ", the timetable gives " +
+                                          duration_text(r.leg->given);
+        f.fields += "; " + leg;
+        f.title += "; " + leg;
       }
-      open_group(title);
+      open_feature(f);
       circle(planned[k].x, planned[k].y, 3.5, kStationColour, "stroke=\"white\" stroke-width=\"1\"");
       close_group();
     }
@@ -820,6 +971,7 @@ class Picture {
 
   const TrackModel& m_;
   std::string body_;
+  double label_right_ = kWidth - 4;  // where the plan's labels end at most
   double y_ = 0;
   double distance_ = 1000;  // metres shown on the profile, a whole number of km
   // The plot's points, read where the picture needs them: a compiled plot is never held whole.
@@ -828,6 +980,8 @@ class Picture {
   int64_t last_point_ = -1;  // the last metre with both coordinates
   int64_t plan_end_ = 0;
   double xmin_ = 0, ymax_ = 0, scale_ = 1, plan_top_ = 0;
+  std::vector<int> ordinal_;  // per section: its feature's ordinal among its records, 0 for none
+  std::vector<int64_t> record_at_;  // per section: the position its feature's record gives, -1 for none
 };
 
 }  // namespace

@@ -94,5 +94,30 @@ TEST(InspectSvg, FeaturesHaveTitlesAndLabelsStayOnThePage) {
   EXPECT_NE(svg.find("the timetable and the fastest possible run"), std::string::npos);
 }
 
+// A page reads what a feature is from its attributes: its record's keyword and ordinal
+// (signals counted along the line, sign boards by their slots from 80 down, a slow-down's
+// end by its start, stations by slot), its place and its fields.
+TEST(InspectSvg, FeaturesCarryTheirRecords) {
+  TrackModel m = testing::small_scenario();
+  m.sections[5].kind = kKindSignal;  // a second signal before the first: now the first
+  const std::string svg = scenario_svg(m);
+  for (const char* attributes : {
+           "data-kind=\"signal\" data-record=\"train segnale\" data-ordinal=\"1\" data-section=\"5\"",
+           "data-kind=\"signal\" data-record=\"train segnale\" data-ordinal=\"2\" data-section=\"7\" "
+           "data-position=\"300\" data-chainage=\"km 50+850\" data-fields=\"sx 1, s1 5, s2 6, s3 0, rapp 0, dx 0,",
+           "data-kind=\"sign board\" data-record=\"line cartello_indicatore\" data-ordinal=\"2\" data-section=\"12\"",
+           "data-kind=\"slow-down end\" data-record=\"train rallentamento\" data-ordinal=\"1\" data-section=\"15\" "
+           "data-position=\"700\"",
+           "data-kind=\"station\" data-record=\"train stazione\" data-ordinal=\"2\" data-position=\"700\"",
+           "data-kind=\"line speed\" data-record=\"train velocita\" data-section=\"16\" data-position=\"800\"",
+       }) {
+    EXPECT_NE(svg.find(attributes), std::string::npos) << attributes;
+  }
+  EXPECT_NE(svg.find("data-record=\"train rallentamento\" data-ordinal=\"1\" data-section=\"15\" data-position=\"700\""
+                     " data-chainage=\"km 51+250\" data-fields=\"end of the slow-down from 600 m, v 30, f_tt 1\" "
+                     "data-record-position=\"600\""),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace compactor::inspect

@@ -191,9 +191,12 @@ function showDiagnostics() {
 
 // ---- views -------------------------------------------------------------------------
 const viewBox = { scale: 1, x: 0, y: 0 };
+let panned = false; // the pointer went down, moved the picture and came up: not a click
 function showPicture(svg) {
   if (!svg) return;
   $('picture').innerHTML = svg;
+  // The page's own tooltip tells what a feature is; the browser's late title would repeat it.
+  for (const title of $('picture').querySelectorAll('g.feature > title')) title.remove();
   applyViewBox();
 }
 function applyViewBox() {
@@ -207,14 +210,90 @@ function panZoom(el) {
     applyViewBox();
   }, { passive: false });
   let drag = null;
-  el.addEventListener('pointerdown', (e) => (drag = { x: e.clientX - viewBox.x, y: e.clientY - viewBox.y }));
+  el.addEventListener('pointerdown', (e) => {
+    drag = { x: e.clientX - viewBox.x, y: e.clientY - viewBox.y, startX: e.clientX, startY: e.clientY, moved: false };
+    panned = false;
+  });
   el.addEventListener('pointermove', (e) => {
     if (!drag) return;
+    // A hand's tremor while clicking is not a drag.
+    if (!drag.moved && Math.hypot(e.clientX - drag.startX, e.clientY - drag.startY) < 4) return;
+    if (!drag.moved) el.setPointerCapture(e.pointerId);
+    drag.moved = true;
     viewBox.x = e.clientX - drag.x;
     viewBox.y = e.clientY - drag.y;
     applyViewBox();
   });
-  el.addEventListener('pointerup', () => (drag = null));
+  el.addEventListener('pointerup', () => {
+    panned = Boolean(drag && drag.moved);
+    drag = null;
+  });
+  pictureFeatures(el);
+}
+
+// Hovering a feature of the picture shows what it is beside the pointer; a click on it goes
+// to its record in the editor.
+function pictureFeatures(el) {
+  const tip = document.createElement('div');
+  tip.className = 'picture-tip';
+  tip.hidden = true;
+  document.body.append(tip);
+  el.addEventListener('pointermove', (e) => {
+    const feature = e.buttons ? null : e.target.closest('g.feature');
+    tip.hidden = !feature;
+    if (!feature) return;
+    tip.textContent = featureWords(feature.dataset).join('\n');
+    const x = Math.min(e.clientX + 14, window.innerWidth - tip.offsetWidth - 4);
+    const y = e.clientY + 18 + tip.offsetHeight > window.innerHeight ? e.clientY - tip.offsetHeight - 8 : e.clientY + 18;
+    tip.style.left = `${Math.max(4, x)}px`;
+    tip.style.top = `${Math.max(4, y)}px`;
+  });
+  el.addEventListener('pointerleave', () => (tip.hidden = true));
+  el.addEventListener('click', (e) => {
+    const feature = e.target.closest('g.feature');
+    if (panned || !feature) return;
+    const at = featureRecord(feature.dataset);
+    if (at) goToLine(at.file, at.line);
+  });
+}
+
+// A feature's data-* attributes as the lines of its tooltip.
+function featureWords(d) {
+  const [description, keyword] = (d.record || '').split(' ');
+  const record = keyword ? `: ${keyword}${d.ordinal ? ` record ${d.ordinal}` : ''} in ${description}.txt` : '';
+  const where = [d.section && `section ${d.section}`, `at ${d.position} m`, d.chainage && `chainage ${d.chainage}`];
+  return [d.kind + record, where.filter(Boolean).join(', '), d.fields || ''].filter(Boolean);
+}
+
+// The file and line of a feature's record: the record of its keyword with its ordinal when
+// that record gives the feature's position (features counted along the line follow their
+// records' order only when the records run forward), else the record at that position, else
+// the last record before the feature (a stretch's speed, gradient or mountain). null when
+// there is none: a point the system placed by itself.
+function featureRecord(d) {
+  const [description, keyword] = (d.record || '').split(' ');
+  const file = `${description}.txt`;
+  if (!keyword || !app.states.has(file)) return null;
+  const doc = app.states.get(file).doc;
+  const records = [];
+  for (let n = 1; n <= doc.lines; n++) {
+    const text = doc.line(n).text;
+    if (fieldAt(app.tables, file, text, 0)?.keyword === keyword) records.push({ line: n, position: Number(text.split(',')[1]) });
+  }
+  const given = d.recordPosition === undefined ? null : Number(d.recordPosition);
+  const near = (r) => given !== null && Math.abs(r.position - given) < 50;
+  const byOrdinal = records[Number(d.ordinal) - 1];
+  const found = (byOrdinal && (given === null || near(byOrdinal)) ? byOrdinal : null) || records.find(near) ||
+    (given === null ? records.filter((r) => r.position <= Number(d.position)).sort((a, b) => b.position - a.position)[0] : null);
+  return found ? { file, line: found.line } : null;
+}
+
+// Shows a file's line selected and scrolled into view.
+function goToLine(file, n) {
+  showTab(file);
+  const line = app.view.state.doc.line(n);
+  app.view.dispatch({ selection: { anchor: line.from, head: line.to }, scrollIntoView: true });
+  app.view.focus();
 }
 
 function showStations(rows) {

@@ -129,6 +129,21 @@ try:
     check(tip and tip.startswith("segnale field 7 is dx: kind of the signal on the right"), f"the hover names the field ({tip})")
     shot("hover")
 
+    # The picture: hovering the signal shows its fields beside the pointer; a click on it
+    # selects its record in the editor.
+    signal = wait("return document.querySelector('#picture g.feature[data-kind=\"signal\"]')")
+    driver.execute_script("document.querySelector(`#tabs button[data-file='line.txt']`).click()")
+    ActionChains(driver).move_to_element(signal).perform()
+    tip = wait("const t = document.querySelector('.picture-tip'); return t && !t.hidden && t.textContent")
+    check(tip and "segnale record 1 in train.txt" in tip and "sx 1, s1 5, s2 6" in tip,
+          f"hovering the signal in the picture shows its fields ({tip})")
+    shot("picture-hover")
+    ActionChains(driver).click(signal).perform()
+    selected = driver.execute_script(
+        "const v = studio.view, s = v.state.selection.main, l = v.state.doc.lineAt(s.from);"
+        "return [studio.active, l.number, s.from === l.from && s.to === l.to]")
+    check(selected == ["train.txt", line_no, True], f"a click on it selects train.txt line {line_no} ({selected})")
+
     # The compiled files, downloaded, against the native tool's.
     driver.find_element("id", "download-compiled").click()
     native_out = os.path.join(work, "native")
