@@ -204,6 +204,8 @@ try:
         p50, p95 = latency(10, "[generale]")
         print(f"latency, 1000 km line: p50 {p50:.1f} ms, p95 {p95:.1f} ms")
         check(p95 < 300, "p95 under 300 ms for the 1000 km line")
+        check(wait("return document.getElementById('picture').textContent.includes('Lunga_Linea')"),
+              "once the typing pauses, the picture shows the 1000 km line")
         shot("long-line")
 
     # Bad input through the file picker: a binary train.txt and no scenario.json. The page
