@@ -20,13 +20,39 @@ RoutePlot::RoutePlot(int32_t points) : points_(points) {
   if (points < 0) throw IndexFault("a route plot of " + std::to_string(points) + " points");
 }
 
-RoutePlot RoutePlot::from_values(std::vector<PlotValue> values) {
-  if (values.size() % 2 != 0) throw std::invalid_argument("a route plot needs as many y values as x values");
-  if (values.size() / 2 > static_cast<size_t>(INT_MAX)) throw std::length_error("a route plot too long");
-  RoutePlot p(static_cast<int32_t>(values.size() / 2));
-  p.from_file_ = true;
-  p.stored_ = std::move(values);
+RoutePlot RoutePlot::from_values(const std::vector<PlotValue>& values) {
+  RoutePlot p = for_values(values.size());
+  for (size_t i = 0; i < values.size(); ++i) p.store(i, values[i]);
   return p;
+}
+
+RoutePlot RoutePlot::for_values(size_t count) {
+  if (count % 2 != 0) throw std::invalid_argument("a route plot needs as many y values as x values");
+  if (count / 2 > static_cast<size_t>(INT_MAX)) throw std::length_error("a route plot too long");
+  RoutePlot p(static_cast<int32_t>(count / 2));
+  p.from_file_ = true;
+  p.stored_numbers_.assign(count, 0.0);
+  p.stored_kinds_.assign(count, 0);
+  return p;
+}
+
+void RoutePlot::store(size_t index, PlotValue value) {
+  if (index >= stored_kinds_.size()) throw IndexFault("plot value " + std::to_string(index) + " outside the plot");
+  stored_kinds_[index] = static_cast<uint8_t>(value.index());
+  if (const auto* i = std::get_if<int16_t>(&value)) stored_numbers_[index] = *i;
+  if (const auto* d = std::get_if<double>(&value)) stored_numbers_[index] = *d;
+}
+
+PlotValue RoutePlot::stored(size_t index) const {
+  if (index >= stored_kinds_.size()) throw IndexFault("plot value " + std::to_string(index) + " outside the plot");
+  switch (stored_kinds_[index]) {
+    case 1:
+      return static_cast<int16_t>(stored_numbers_[index]);
+    case 2:
+      return stored_numbers_[index];
+    default:
+      return std::monostate{};
+  }
 }
 
 void RoutePlot::set_origin() {
@@ -70,7 +96,7 @@ void RoutePlot::extend(int64_t end, bool curved, double curvature) {
 
 PlotValue RoutePlot::at(int64_t metre, int axis) const {
   if (metre < 0 || metre >= points_ || axis < 0 || axis > 1) throw IndexFault(outside(metre, points_));
-  if (from_file_) return stored_[static_cast<size_t>(metre + axis * static_cast<int64_t>(points_))];
+  if (from_file_) return stored(static_cast<size_t>(metre + axis * static_cast<int64_t>(points_)));
   if (metre < origin_) return int16_t(axis == 1 && metre == 1 ? 1 : 0);
   if (metre >= next_) return std::monostate{};
   // The run holding the metre: the last one that starts at or before it.
@@ -83,8 +109,11 @@ PlotValue RoutePlot::at(int64_t metre, int axis) const {
 }
 
 std::vector<PlotValue> RoutePlot::values() const {
-  if (from_file_) return stored_;
   std::vector<PlotValue> out(2 * static_cast<size_t>(points_));
+  if (from_file_) {
+    for (size_t i = 0; i < out.size(); ++i) out[i] = stored(i);
+    return out;
+  }
   const size_t n = static_cast<size_t>(points_);
   for (int32_t m = 0; m < origin_; ++m) {
     out[static_cast<size_t>(m)] = int16_t{0};

@@ -82,7 +82,11 @@ class RoutePlot {
   explicit RoutePlot(int32_t points);
   // A plot read back from a file: the x value of every metre, then the y values.
   // The count must be even.
-  static RoutePlot from_values(std::vector<PlotValue> values);
+  static RoutePlot from_values(const std::vector<PlotValue>& values);
+  // The same, for a reader that decodes the values itself: values.size() values, all empty
+  // until stored. A stored value takes 9 bytes, where a PlotValue takes 16.
+  static RoutePlot for_values(size_t count);
+  void store(size_t index, PlotValue value);
 
   int32_t points() const { return points_; }
   bool from_file() const { return from_file_; }
@@ -109,8 +113,8 @@ class RoutePlot {
   std::vector<PlotValue> values() const;
 
   const std::vector<PlotRun>& runs() const { return runs_; }
-  // The values of a plot read back from a file (empty for a compiled plot).
-  const std::vector<PlotValue>& stored() const { return stored_; }
+  // Value index of a plot read back from a file (x for every metre, then y).
+  PlotValue stored(size_t index) const;
 
  private:
   void extend(int64_t end, bool curved, double curvature);
@@ -121,7 +125,10 @@ class RoutePlot {
   std::vector<PlotRun> runs_;
   PlotState last_;  // points next_-2 and next_-1 once the origin is set
   bool from_file_ = false;
-  std::vector<PlotValue> stored_;
+  // A plot read back from a file: each value as a double (a 16-bit integer is one exactly),
+  // and its kind, an index of PlotValue (0 empty, 1 16-bit integer, 2 double).
+  std::vector<double> stored_numbers_;
+  std::vector<uint8_t> stored_kinds_;
 };
 
 // A plot's points in any order at a bounded cost, for a reader that asks for many: one

@@ -222,8 +222,8 @@ char* RoutePlotSource::put_values(char* out, char* const limit) {
     }
     if (plot_.from_file()) {
       const int32_t n = std::min(room(), points - metre_);
-      const PlotValue* v = plot_.stored().data() + static_cast<size_t>(axis_) * static_cast<size_t>(points);
-      for (int32_t k = 0; k < n; ++k) out = put_value(out, v[metre_ + k]);
+      const size_t first = static_cast<size_t>(axis_) * static_cast<size_t>(points) + static_cast<size_t>(metre_);
+      for (int32_t k = 0; k < n; ++k) out = put_value(out, plot_.stored(first + static_cast<size_t>(k)));
       metre_ += n;
     } else if (metre_ < plot_.origin_points()) {
       out = put_u16(out, format::kTagInt16);
@@ -345,23 +345,43 @@ std::array<SlotRecord, kSlotCount> decode_slots(std::string_view bytes) {
   return out;
 }
 
-std::vector<PlotValue> decode_route_plot(std::string_view bytes) {
-  std::vector<PlotValue> out;
+namespace {
+
+// Every value of a route plot file, in file order, to take(index, value); the count.
+template <typename Take>
+size_t each_plot_value(std::string_view bytes, Take take) {
   Cursor c(bytes);
+  size_t count = 0;
   while (!c.done()) {
     const size_t at = c.offset();
     const uint16_t tag = c.get<uint16_t>("a plot value");
     if (tag == format::kTagEmpty)
-      out.emplace_back(std::monostate{});
+      take(count, PlotValue{std::monostate{}});
     else if (tag == format::kTagInt16)
-      out.emplace_back(c.get<int16_t>("a plot value"));
+      take(count, PlotValue{c.get<int16_t>("a plot value")});
     else if (tag == format::kTagDouble)
-      out.emplace_back(bit_copy<double>(c.get<uint64_t>("a plot value")));
+      take(count, PlotValue{bit_copy<double>(c.get<uint64_t>("a plot value"))});
     else
       throw FormatError("unknown plot value tag " + std::to_string(tag), at);
+    ++count;
   }
-  if (out.size() % 2 != 0) throw FormatError("odd number of plot values", bytes.size());
+  if (count % 2 != 0) throw FormatError("odd number of plot values", bytes.size());
+  return count;
+}
+
+}  // namespace
+
+std::vector<PlotValue> decode_route_plot(std::string_view bytes) {
+  std::vector<PlotValue> out;
+  each_plot_value(bytes, [&](size_t, PlotValue v) { out.push_back(v); });
   return out;
+}
+
+RoutePlot decode_route_plot_model(std::string_view bytes) {
+  // Counted first, so that the values are stored once, in their compact form.
+  RoutePlot plot = RoutePlot::for_values(each_plot_value(bytes, [](size_t, const PlotValue&) {}));
+  each_plot_value(bytes, [&](size_t i, PlotValue v) { plot.store(i, v); });
+  return plot;
 }
 
 }  // namespace compactor

@@ -59,5 +59,7 @@ std::vector<TrackCell> decode_sections(std::string_view bytes);
 std::array<SlotRecord, kSlotCount> decode_slots(std::string_view bytes);
 // Returns the values in file order (x for every metre, then y); the count must be even.
 std::vector<PlotValue> decode_route_plot(std::string_view bytes);
+// The same values as a plot read back from a file, held in its compact form (9 bytes a value).
+RoutePlot decode_route_plot_model(std::string_view bytes);
 
 }  // namespace compactor

@@ -103,8 +103,8 @@ TrackModel decode_scenario(const std::string& sections_bytes, const std::string&
   m.line_name = cp1252_to_utf8(m.slots[kSceneSlot].text);
   m.train_number = cp1252_to_utf8(m.slots[kCabSlot].text);
   if (plot_bytes) {
-    m.route_plot = RoutePlot::from_values(
-        decode_named(plot_name, *plot_bytes, Format::plot, [&] { return decode_route_plot(*plot_bytes); }));
+    m.route_plot =
+        decode_named(plot_name, *plot_bytes, Format::plot, [&] { return decode_route_plot_model(*plot_bytes); });
     m.plot_created = true;
     m.plot_wanted = 1;
     m.plot_limit = m.route_plot.points() - 1;

@@ -64,7 +64,7 @@ TEST(InspectJson, PlotValuesKeepTheirStateAndBits) {
   const TrackModel back = through_json(m);
   ASSERT_EQ(back.route_plot.points(), m.route_plot.points());
   for (size_t k = 0; k < values.size(); ++k) {
-    const PlotValue& a = m.route_plot.stored()[k];
+    const PlotValue a = m.route_plot.stored(k);
     const PlotValue b = back.route_plot.at(static_cast<int64_t>(k), 0);
     ASSERT_EQ(a.index(), b.index()) << k;
     if (const auto* d = std::get_if<double>(&a))
