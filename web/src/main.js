@@ -33,9 +33,11 @@ const app = {
 };
 window.studio = app;
 
-function message(text) {
+// A message; one that says why the pack as it stands gets nothing goes with the next edit.
+function message(text, untilEdit = false) {
   $('message').textContent = text;
   $('message').hidden = !text;
+  app.messageUntilEdit = untilEdit;
 }
 
 // ---- the engine -------------------------------------------------------------------
@@ -80,6 +82,7 @@ function showViews() {
 }
 
 function schedule() {
+  if (app.messageUntilEdit) message('');
   app.editedAt = app.editedAt || performance.now();
   clearTimeout(app.pending);
   app.pending = setTimeout(compile, DEBOUNCE_MS);
@@ -418,7 +421,7 @@ function wire() {
   $('download-compiled').onclick = () => {
     const files = app.result && app.result.files;
     if (!files) {
-      message('The pack does not compile: mend the errors listed, then download its compiled files.');
+      message('The pack does not compile: mend the errors listed, then download its compiled files.', true);
       return;
     }
     for (const f of files) if (app.core.compiledFile(f)) download(f, app.core.heldBytes().slice());
@@ -439,7 +442,7 @@ async function downloadProgram(target) {
   if (app.pending) compile();
   const report = app.result && app.result.report;
   if (!report || report.exit_status !== 0 || !app.result.files || app.result.notAPack) {
-    message('The pack has errors (listed under the editor): a program is made only from a pack that compiles.');
+    message('The pack has errors (listed under the editor): a program is made only from a pack that compiles.', true);
     return;
   }
   const runner = (window.STUDIO_RUNNERS || {})[target];
@@ -454,7 +457,7 @@ async function downloadProgram(target) {
   const { FS } = app.core;
   const checked = JSON.parse(app.core.programPayload('/pack', '/check'));
   if (checked.problems) {
-    message(`A program is not made from this pack, as scenario-pack build would not make one:\n${checked.diagnostics.replaceAll('/pack/', '')}`);
+    message(`A program is not made from this pack, as scenario-pack build would not make one:\n${checked.diagnostics.replaceAll('/pack/', '')}`, true);
     return;
   }
   const payload = app.core.heldBytes().slice();

@@ -116,6 +116,7 @@ try:
     ActionChains(driver).send_keys("\b").perform()
     wait("return studio.entries.length == 0")
     check(entries() == [] and lint_marks() == 0, "mended, the entry goes")
+    check(driver.execute_script("return document.getElementById('message').hidden"), "and so does the page's refusal")
 
     # Hovering the signal's seventh field (its dx) names it and its meaning.
     driver.execute_script(
