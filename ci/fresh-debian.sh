@@ -12,6 +12,8 @@
 #   - scripts/build-windows.sh as that user; the five programs must then be in build-windows/;
 #   - ctest --preset windows as root: the Windows suite under Wine, with the byte identity of
 #     the Windows programs' files against the Linux build's;
+#   - scripts/build-studio.sh and ctest --preset wasm as that user: the node command against
+#     the native tool, the page in headless Chromium and Firefox;
 #   - scripts/release.sh as that user, and then ci/archive-check.sh in a second fresh root
 #     that holds only the archives, Wine and unzip: no source tree, no compiler.
 # The root is new each time and removed at the end; nothing is cached between runs. Needs
@@ -119,7 +121,9 @@ step "ctest --preset windows (as root, under Wine)" in_root bash -c 'cd /work/ma
 # The page and the node command with Debian's emscripten, node and npm, then the node
 # command held to the native tool of test.sh's build, and the page in headless Chromium.
 step "scripts/build-studio.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-studio.sh'
-step "ctest --preset wasm (as root)" in_root bash -c \
+# As the user who built the page, as its author would: the build folder stays theirs, and
+# the release below builds the page there again.
+step "ctest --preset wasm (as $user)" as_user bash -c \
   'cd /work/main && cmake --preset wasm -DCOMPACTOR_LINUX_BUILD=/work/main/build-ci >/dev/null && ctest --preset wasm'
 [ -s "$root/work/main/build-wasm/scenario-studio.html" ] || { echo "fresh-debian: build-wasm/scenario-studio.html is missing" >&2; exit 1; }
 
