@@ -15,7 +15,6 @@
 #include "output/compiled_files.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
-#include "sources/file_names.h"
 #include "sources/pack_payload.h"
 #include "sources/record_tables.h"
 #include "tools/scenario_compile/compile_pair.h"
@@ -48,7 +47,7 @@ TrackModel compiled_model;  // the model the files in compiled_files were writte
 
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
 // request could not be made: then "text" says why), "text" its standard error, and "files"
-// the names of the compiled files (dat, sim, plot) when all three were made.
+// the names of the compiled files when all three were made.
 std::string outcome(std::optional<CompileRequest> request, const std::string& problems) {
   nlohmann::json j;
   if (!request) {
@@ -64,8 +63,7 @@ std::string outcome(std::optional<CompileRequest> request, const std::string& pr
   j["text"] = report.diagnostics;
   if (report.written.size() == 3) {
     compiled_model = std::move(model);
-    j["files"] = {section_array_name(request->line_name, request->train_number),
-                  slot_table_name(request->line_name, request->train_number), route_plot_name(request->line_name)};
+    j["files"] = report.written;
   }
   return dump(j);
 }

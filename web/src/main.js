@@ -153,13 +153,16 @@ function showTab(name) {
   for (const b of $('tabs').children) b.classList.toggle('active', b.dataset.file === name);
 }
 
-function goTo(entry) {
-  if (!app.states.has(entry.file)) return;
-  showTab(entry.file);
-  const span = spanOf(app.view.state.doc, entry);
-  app.view.dispatch({ selection: { anchor: span.from, head: span.to }, scrollIntoView: true });
+// Shows a file of the pack with what spanIn(doc) gives ({from, to}) selected and scrolled into view.
+function selectIn(file, spanIn) {
+  if (!app.states.has(file)) return;
+  showTab(file);
+  const { from, to } = spanIn(app.view.state.doc);
+  app.view.dispatch({ selection: { anchor: from, head: to }, scrollIntoView: true });
   app.view.focus();
 }
+
+const goTo = (entry) => selectIn(entry.file, (doc) => spanOf(doc, entry));
 
 function showDiagnostics() {
   app.view.dispatch(setDiagnostics(app.view.state, lintOf(app.active, app.view.state.doc)));
@@ -277,12 +280,7 @@ function featureRecord(d) {
   const [description, keyword] = (d.record || '').split(' ');
   const file = `${description}.txt`;
   if (!keyword || !app.states.has(file)) return null;
-  const doc = app.states.get(file).doc;
-  const records = [];
-  for (let n = 1; n <= doc.lines; n++) {
-    const text = doc.line(n).text;
-    if (fieldAt(app.tables, file, text, 0)?.keyword === keyword) records.push({ line: n, position: Number(text.split(',')[1]) });
-  }
+  const records = recordLines(file, keyword);
   const given = d.recordPosition === undefined ? null : Number(d.recordPosition);
   const near = (r) => given !== null && Math.abs(r.position - given) < 50;
   const byOrdinal = records[Number(d.ordinal) - 1];
@@ -291,13 +289,20 @@ function featureRecord(d) {
   return found ? { file, line: found.line } : null;
 }
 
-// Shows a file's line selected and scrolled into view.
-function goToLine(file, n) {
-  showTab(file);
-  const line = app.view.state.doc.line(n);
-  app.view.dispatch({ selection: { anchor: line.from, head: line.to }, scrollIntoView: true });
-  app.view.focus();
+// The records of a keyword in a file of the pack, one a line as the editor finds them: each
+// with its line and the position it gives (its first value).
+function recordLines(file, keyword) {
+  const doc = app.states.get(file).doc;
+  const records = [];
+  for (let n = 1; n <= doc.lines; n++) {
+    const text = doc.line(n).text;
+    if (fieldAt(app.tables, file, text, 0)?.keyword === keyword) records.push({ line: n, position: Number(text.split(',')[1]) });
+  }
+  return records;
 }
+
+// Shows a file's line selected and scrolled into view.
+const goToLine = (file, n) => selectIn(file, (doc) => doc.line(n));
 
 function showStations(rows) {
   $('stations').innerHTML = '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th></tr>';
@@ -308,25 +313,15 @@ function showStations(rows) {
       td.textContent = v;
       tr.append(td);
     }
+    // Stations take the slots from 1 in the order of their records.
     tr.onclick = () => {
-      const line = stationRecordLine(app.states.get('train.txt').doc, s.slot);
-      if (line) goTo({ file: 'train.txt', line, column: 1 });
+      const record = recordLines('train.txt', 'stazione')[s.slot - 1];
+      if (record) goTo({ file: 'train.txt', line: record.line, column: 1 });
     };
     $('stations').append(tr);
   }
 }
 
-// The line of the train description's n-th station record (stations take the slots from 1
-// in the order of their records), or 0.
-function stationRecordLine(doc, slot) {
-  let seen = 0;
-  for (let n = 1; n <= doc.lines; n++) {
-    const text = doc.line(n).text;
-    const field = text.split(',')[0];
-    if (!field.includes('-') && fieldAt(app.tables, 'train.txt', text, 0)?.keyword === 'stazione' && ++seen === slot) return n;
-  }
-  return 0;
-}
 
 // ---- open, save, keep ---------------------------------------------------------------
 function download(name, bytes, type = 'application/octet-stream') {
