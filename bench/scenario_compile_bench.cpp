@@ -18,7 +18,7 @@
 #include "sources/line_content.h"
 #include "sources/text_writer.h"
 #include "sources/train_content.h"
-#include "tools/scenario_compile/compile_pair.h"
+#include "session/compile_pair.h"
 
 namespace compactor::bench {
 namespace {

@@ -17,8 +17,8 @@
 #include "reader/reader_view.h"
 #include "sources/pack_payload.h"
 #include "sources/record_tables.h"
-#include "tools/scenario_compile/compile_pair.h"
-#include "tools/scenario_pack/pack.h"
+#include "session/compile_pair.h"
+#include "session/pack.h"
 
 namespace compactor {
 namespace {

@@ -10,8 +10,8 @@
 #include "compiler/warnings.h"
 #include "platform/env.h"
 #include "platform/set_commit.h"
-#include "tools/scenario_compile/compile_pair.h"
-#include "tools/scenario_pack/pack.h"
+#include "session/compile_pair.h"
+#include "session/pack.h"
 
 namespace {
 

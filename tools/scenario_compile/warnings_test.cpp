@@ -11,7 +11,7 @@
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "sources/text_writer.h"
-#include "tools/scenario_compile/compile_pair.h"
+#include "session/compile_pair.h"
 
 namespace compactor {
 namespace {

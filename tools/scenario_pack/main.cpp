@@ -12,7 +12,7 @@
 #include "platform/env.h"
 #include "platform/set_commit.h"
 #include "sources/pack_payload.h"
-#include "tools/scenario_pack/pack.h"
+#include "session/pack.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "sources/pack_payload.h"
 #include "testing/process.h"
 #include "testing/temp_folder.h"
-#include "tools/scenario_pack/pack.h"
+#include "session/pack.h"
 
 namespace compactor {
 namespace {

@@ -1,6 +1,6 @@
 // The check a build runs on a pack, driven directly: each pack here is the built-in
 // scenario's pack (or the small test pack) with one thing wrong.
-#include "tools/scenario_pack/pack.h"
+#include "session/pack.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "sources/pack_text.h"
-#include "tools/scenario_compile/compile_pair.h"
+#include "session/compile_pair.h"
 
 namespace compactor {
 

@@ -1,4 +1,4 @@
-#include "tools/scenario_pack/pack.h"
+#include "session/pack.h"
 
 #include "compiler/warnings.h"
 
@@ -9,7 +9,7 @@
 #include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/pack_payload.h"
-#include "tools/scenario_compile/compile_pair.h"
+#include "session/compile_pair.h"
 
 namespace compactor {
 namespace {

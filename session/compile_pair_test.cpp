@@ -1,4 +1,4 @@
-#include "tools/scenario_compile/compile_pair.h"
+#include "session/compile_pair.h"
 
 #include <gtest/gtest.h>
 
