@@ -143,9 +143,8 @@ class LineCompiler {
     m_.create_sections_and_plot(length);
     if (length % kMetresPerSection != 0)
       ctx_.warn(kWarnLineLength, ctx_.place_of(length_field),
-                "line length " + std::to_string(length) +
-                    " m is not a multiple of 50: the sections are laid out as for " +
-                    std::to_string(int64_t{m_.cell_limit} * kMetresPerSection - kSpareMetres) + " m");
+                msg(MessageId::w_line_length, std::to_string(length),
+                    std::to_string(int64_t{m_.cell_limit} * kMetresPerSection - kSpareMetres)));
     return true;
   }
 
@@ -301,7 +300,7 @@ class LineCompiler {
     const int32_t tipo = reader_.read_i32();
     if (out_of_range(inizio, inizio_field)) return Step::leave_body;
     check_position(inizio_field, inizio);
-    ctx_.check_rounding(fine_field, fine, "end");
+    ctx_.check_rounding(fine_field, fine, MessageId::what_end);
     ctx_.check_beyond(fine_field, fine, ctx_.keyword);
     memo_montagna(m_, inizio, fine, tipo);
     if (m_.error_code > 0) {
@@ -379,7 +378,7 @@ bool compile_line_description(CompileContext& ctx) {
   TrackModel& model = ctx.model;
   model.slot(kSceneSlot).text = utf8_to_cp1252(model.line_name);
   model.slot(kCabSlot).text = utf8_to_cp1252(model.train_number);
-  const std::optional<std::string> text = ctx.files.read_description(Description::line);
+  const std::optional<std::string>& text = ctx.read_description(Description::line);
   if (!text) {
     model.error_code = kFaultNoLineFile;
     return false;

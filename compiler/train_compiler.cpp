@@ -46,8 +46,7 @@ class TrainCompiler {
       ctx_.unmatched_keyword(f, KeywordPlace::before_header);
     }
     if (!ctx_.watching)
-      ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0},
-                "no [generale] header: nothing of the train description is read");
+      ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0}, msg(MessageId::w_no_general_train));
     while (next_keyword()) {
       reader_.mark_record(ctx_.keyword.line);
       const Flow flow = handle_keyword();
@@ -127,12 +126,7 @@ class TrainCompiler {
     fault_end(model_.error_code, position);
     model_.fault_site = line_site;
     ctx_.found.fault_position = ctx_.found.line_fault_position;
-    ctx_.found.fault_notes.push_back(
-        Diagnostic{Severity::note,
-                   ctx_.place_of(keyword),
-                   "the train description was read up to its first signal or slow-down, here",
-                   "",
-                   {}});
+    ctx_.found.fault_notes.push_back(note(msg(MessageId::note_read_up_to), ctx_.resolve(ctx_.place_of(keyword))));
     return Flow::stopped;
   }
 
@@ -239,7 +233,7 @@ class TrainCompiler {
     if (!range_check(model_, x)) return out_of_range(x, fields[0]);
     check_position(fields[0], x);
     const int64_t end = int64_t{x} + f[2];
-    ctx_.check_rounding(fields[2], end, "the slow-down's end (start + length)");
+    ctx_.check_rounding(fields[2], end, MessageId::what_slowdown_end);
     if (x <= model_.slot(84).value2) ctx_.check_beyond(fields[2], end, ctx_.keyword);
     const int32_t before = model_.error_code;
     memo_rallentamento(model_, x, f[1], f[2], f[3], f[4], f[5]);
@@ -361,12 +355,10 @@ class TrainCompiler {
     if (station_ >= model_.next_sign_slot) {
       const int32_t signs = kFirstSignSlot - model_.next_sign_slot;
       if (ctx_.found.last_sign_place)
-        ctx_.found.fault_notes.push_back(Diagnostic{
-            Severity::note, ctx_.found.last_sign_place,
-            "the line's " + std::to_string(signs) + " sign texts take slots " +
-                std::to_string(model_.next_sign_slot + 1) + " to " + std::to_string(kFirstSignSlot) +
-                ", beside " + std::to_string(s) + " stations; the last sign is here",
-            "", {}});
+        ctx_.found.fault_notes.push_back(
+            note(msg(MessageId::note_sign_texts, std::to_string(signs), std::to_string(model_.next_sign_slot + 1),
+                     std::to_string(kFirstSignSlot), std::to_string(s)),
+                 ctx_.resolve(*ctx_.found.last_sign_place)));
       return fault_end(kFaultTooManyStations);
     }
     return Flow::go_on;
@@ -379,15 +371,10 @@ class TrainCompiler {
     const auto name = [](const std::string& t) {
       return printable(cp1252_to_utf8(t.substr(0, t.find_last_not_of(' ') + 1)));
     };
-    return Diagnostic{Severity::note,
-                      before.record_place,
-                      "the station before, " + name(a.text) + ", spans " + std::to_string(a.value1) + " to " +
-                          std::to_string(a.value2) + " m; " + name(b.text) + " spans " +
-                          std::to_string(b.value1) + " to " + std::to_string(b.value2) + " m, starting " +
-                          std::to_string(int64_t{b.value1} - a.value2) + " m after that end, where " +
-                          std::to_string(kStationGap) + " m are needed",
-                      "",
-                      {}};
+    return note(msg(MessageId::note_station_before, name(a.text), std::to_string(a.value1),
+                    std::to_string(a.value2), name(b.text), std::to_string(b.value1), std::to_string(b.value2),
+                    std::to_string(int64_t{b.value1} - a.value2), std::to_string(kStationGap)),
+                ctx_.resolve(before.record_place));
   }
 
   // The sections a placed slow-down took: warning board, approach marks, start and end.
@@ -439,7 +426,7 @@ void compile_train_description(CompileContext& ctx) {
   ctx.current = Description::train;
   ctx.watching = false;
   ctx.keyword = Field{};
-  const std::optional<std::string> text = ctx.files.read_description(Description::train);
+  const std::optional<std::string>& text = ctx.read_description(Description::train);
   // A train description that cannot be opened is a failure of the compile: the trap
   // turns it into fault 25 and deletes what is left.
   if (!text) throw ReadingFailure("the train description cannot be opened", 0, 0);

@@ -6,64 +6,15 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
-#include "documents/notes.h"
-#include "documents/slowdown_form.h"
-#include "documents/train_card.h"
 #include "driver/errore.h"
-#include "output/memorizza_percorso.h"
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
-#include "sources/cp1252.h"
+#include "session/program_build.h"
 #include "sources/file_names.h"
-#include "sources/line_content.h"
-#include "sources/train_content.h"
 
 namespace compactor {
 namespace {
-
-// The build's files live in one folder; the compiler deletes each description once read.
-class FolderScenarioIo : public ScenarioIo {
- public:
-  FolderScenarioIo(FolderStore& store, const Scenario& s, ProgressWindow& window)
-      : store_(store), scenario_(s), window_(window) {}
-
-  std::optional<std::string> read_description(Description which) override {
-    return store_.read_file(description_name(which));
-  }
-  void delete_description(Description which) override { store_.remove_file(description_name(which)); }
-  std::string description_name(Description which) const override {
-    return which == Description::line ? line_description_name(scenario_.line_name)
-                                      : train_description_name(scenario_.line_name, scenario_.train_number);
-  }
-  void replace_file(const std::string& name, std::string_view bytes) override {
-    store_.replace_file(name, bytes);
-  }
-  void replace_file_from(const std::string& name, ByteSource& source) override {
-    store_.replace_file_from(name, source);
-  }
-  void begin_set() override { store_.begin_set(); }
-  void commit_set() override { store_.commit_set(); }
-  void abandon_set() override { store_.abandon_set(); }
-  void errore(const std::string& a) override { compactor::errore(a, window_); }
-
- private:
-  FolderStore& store_;
-  const Scenario& scenario_;
-  ProgressWindow& window_;
-};
-
-// One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
-// The descriptions are gone by now, so no source line follows; the program prints no warning.
-void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
-  const DiagnosticPrinter printer(io.description_name(Description::line), std::nullopt,
-                                  io.description_name(Description::train), std::nullopt);
-  Diagnostic fault =
-      fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, outcome.diagnostics);
-  fault.notes.clear();
-  if (!outcome.sections_created) fault.message += "; no compiled file written";
-  std::fputs(printer.format(fault).c_str(), stderr);
-}
 
 // One line on standard error: the file and the system's reason, then the files this run
 // had already replaced, if any. A program with no console to write to (started from the
@@ -87,25 +38,15 @@ void report_notes(const std::vector<std::string>& notes) {
 }
 
 int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& window) {
-  TrackModel model;
-  model.line_name = scenario.line_name;
-  model.train_number = scenario.train_number;
   window.show_and_repaint();
-
-  dati_linea(store, model.line_name, scenario.line_content);
-  dati_treno(store, model.line_name, model.train_number, scenario.train_content);
-  dati_note(store, model.line_name, model.train_number, scenario.notes);
-  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
-  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
-
-  FolderScenarioIo io(store, scenario, window);
-  int32_t j = 1;
-  const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
-  if (outcome.fault_code != 0 || !outcome.sections_created) {
-    report_fault(outcome, io);
-    return kExitCompilerFault;
-  }
-  return kExitBuilt;
+  const ScenarioTexts texts{scenario.line_name,     scenario.train_number,  scenario.line_content,
+                            scenario.train_content, scenario.notes,         scenario.slowdown_form,
+                            scenario.train_card};
+  const ProgramBuild build = build_scenario(store, texts, [&](const std::string& a) { errore(a, window); });
+  // One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
+  // The descriptions are gone by now, so no source line follows; the program prints no warning.
+  if (build.fault) std::fputs(DiagnosticPrinter().format(*build.fault).c_str(), stderr);
+  return build.exit_status;
 }
 
 }  // namespace

@@ -7,16 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "sources/messages.h"
+
 namespace compactor {
 
-// Why Windows cannot hold a file of this name, or nullopt when it can: a device name
+// Why Windows cannot hold (in English, or as a message of the catalogue) a file of this name, or nullopt when it can: a device name
 // (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension, in any case),
 // one of the characters < > : " | ? *, or a trailing dot or space.
 std::optional<std::string> windows_name_problem(std::string_view name);
+std::optional<Message> windows_name_problem_message(std::string_view name);
 
 // Why a line name or train number cannot name files safely, or nullopt when it can: empty,
 // a path separator, "..", a control character, a character without a Windows-1252 byte,
 // or a name Windows cannot hold.
 std::optional<std::string> identity_problem(std::string_view name);
+std::optional<Message> identity_problem_message(std::string_view name);
 
 }  // namespace compactor
