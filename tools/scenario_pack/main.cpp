@@ -11,16 +11,21 @@
 #include "platform/digest.h"
 #include "platform/env.h"
 #include "platform/set_commit.h"
-#include "sources/pack_payload.h"
+#include "session/language.h"
 #include "session/pack.h"
+#include "sources/pack_payload.h"
 
 namespace {
 
 using namespace compactor;
 namespace fs = std::filesystem;
 
-int fail(const std::string& line) {
-  std::fprintf(stderr, "scenario-pack: error: %s\n", line.c_str());
+Language language = Language::en;
+
+std::string said(const Message& message) { return render(message, language); }
+
+int fail(const Message& message) {
+  std::fprintf(stderr, "scenario-pack: %s: %s\n", said(msg(MessageId::severity_error)).c_str(), said(message).c_str());
   return kExitUsage;
 }
 
@@ -35,7 +40,10 @@ PackCheck checked(const std::string& folder, const std::string& out_dir) {
                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     out = scratch;
   }
-  PackCheck check = check_pack(folder, out);
+  PackCheckOptions options;
+  options.out_dir = out;
+  options.language = language;
+  PackCheck check = check_pack(PackFiles(folder), options);
   if (!scratch.empty()) {
     std::error_code ec;
     fs::remove_all(scratch, ec);
@@ -51,7 +59,7 @@ struct Runner {
   fs::path path;
   std::string bytes;
 };
-std::optional<Runner> find_runner(const std::string& given, const std::string& target, std::string& error) {
+std::optional<Runner> find_runner(const std::string& given, const std::string& target, Message& error) {
   const std::string name = target == "windows" ? "scenario-runner-windows.exe" : "scenario-runner-linux";
   std::vector<fs::path> places;
   if (!given.empty()) {
@@ -66,19 +74,19 @@ std::optional<Runner> find_runner(const std::string& given, const std::string& t
     std::optional<std::string> bytes = read_whole_file(place);
     if (bytes) return Runner{place, std::move(*bytes)};
   }
-  error = "no runner for " + target + "; looked for";
-  for (size_t i = 0; i < places.size(); ++i) error += (i == 0 ? " " : ", ") + display(places[i]);
+  std::string looked;
+  for (size_t i = 0; i < places.size(); ++i) looked += (i == 0 ? "" : ", ") + display(places[i]);
+  error = msg(MessageId::tool_no_runner, target, looked);
   return std::nullopt;
 }
 
 // Why the file is not a runner for target, or nullopt when it is one.
-std::optional<std::string> not_a_runner(const std::string& bytes, const std::string& target) {
+std::optional<Message> not_a_runner(const std::string& bytes, const std::string& target) {
   const bool windows = target == "windows";
   if (!bytes.starts_with(windows ? "MZ" : "\x7f" "ELF"))
-    return std::string("it is not a ") + (windows ? "Windows program" : "Linux program (ELF)");
-  if (!carries_runner_mark(bytes)) return "it is a program, but not the scenario runner";
-  if (find_payload(bytes).result != PayloadSearch::Result::none)
-    return "it carries a scenario already: give the bare runner";
+    return msg(windows ? MessageId::runner_not_windows : MessageId::runner_not_linux);
+  if (!carries_runner_mark(bytes)) return msg(MessageId::runner_not_runner);
+  if (find_payload(bytes).result != PayloadSearch::Result::none) return msg(MessageId::runner_has_scenario);
   return std::nullopt;
 }
 
@@ -92,18 +100,17 @@ int build(const std::string& folder, const std::string& target, std::string outp
   if (output.empty())
     output = manifest->line_name + "_" + manifest->train_number + (target == "windows" ? ".exe" : "");
   std::error_code ec;
-  if (fs::is_directory(output, ec))
-    return fail(output + " is a folder; -o names the program's file");
+  if (fs::is_directory(output, ec)) return fail(msg(MessageId::tool_output_is_folder, output));
   try {
-    std::string error;
+    Message error;
     const std::optional<Runner> runner = find_runner(runner_path, target, error);
     if (!runner) return fail(error);
     if (const auto why = not_a_runner(runner->bytes, target))
-      return fail(display(runner->path) + " is not a runner for " + target + ": " + *why);
+      return fail(Message{MessageId::tool_not_a_runner, {display(runner->path), target}, {*why}});
 
     std::string problem;
     const std::optional<std::string> payload = pack_payload(folder, problem);
-    if (!payload) return fail(problem);
+    if (!payload) return fail(msg(MessageId::text, problem));
     const std::string program = append_payload(runner->bytes, *payload, sha256(*payload));
 
     // The folder's one writer: a set that a killed compile left half switched there is
@@ -117,13 +124,14 @@ int build(const std::string& folder, const std::string& target, std::string outp
     file->finish();
     file->commit();
     sync_folder(fs::path(output).parent_path());
-    std::printf("%s: the %s program of %s / %s (%zu bytes)\n", output.c_str(), target.c_str(),
-                manifest->line_name.c_str(), manifest->train_number.c_str(), program.size());
+    std::printf("%s\n", said(msg(MessageId::tool_program_made, output, target, manifest->line_name,
+                                   manifest->train_number, std::to_string(program.size())))
+                           .c_str());
     return std::fflush(stdout) == 0 ? 0 : kExitFileError;
   } catch (const FileError& e) {
-    return fail(e.what());
+    return fail(msg(MessageId::text, e.what()));
   } catch (const std::runtime_error& e) {
-    return fail(e.what());
+    return fail(msg(MessageId::text, e.what()));
   }
 }
 
@@ -136,7 +144,15 @@ int main(int argc, char** argv) {
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
   use_binary_standard_streams();
+  const std::optional<std::string_view> lang = lang_argument(argc, argv);
+  const std::optional<Language> chosen = tool_language(lang);
+  if (!chosen) return fail(msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
+  language = *chosen;
+  std::string lang_option;
+  app.add_option("--lang", lang_option,
+                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
   app.require_subcommand(1);
+  app.fallthrough();  // --lang after the subcommand too
   app.footer(
       "Exit status: 0 the pack is sound (check) or its program made (build); 1 the pack is not\n"
       "sound; 2 wrong use, no runner, or a file that cannot be read or written.");
@@ -170,8 +186,8 @@ int main(int argc, char** argv) {
   if (check->parsed()) {
     std::string unused;
     const auto manifest = read_manifest(folder, unused);
-    std::printf("%s: the pack is sound: %s / %s\n", folder.c_str(), manifest->line_name.c_str(),
-                manifest->train_number.c_str());
+    std::printf("%s: %s\n", folder.c_str(),
+                said(msg(MessageId::pack_sound, manifest->line_name, manifest->train_number)).c_str());
     return 0;
   }
   return build(folder, target, output, runner);
