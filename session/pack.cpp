@@ -128,6 +128,13 @@ std::optional<std::string> read_pack_file(const PackFiles& files, std::string_vi
 
 std::string shown_value(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
 
+// Compiled files no one keeps: a check that was given nowhere to put them.
+class NoFiles : public FileSink {
+ public:
+  void replace_file(const std::string&, std::string_view) override {}
+  void replace_file_from(const std::string&, ByteSource&) override {}
+};
+
 // The problems as terminal lines, one a problem: no source line is shown for them.
 std::string as_text(const std::vector<Diagnostic>& problems, Language language = Language::en) {
   const DiagnosticPrinter printer(DescriptionSources{}, language);
@@ -393,8 +400,9 @@ PackCheck check_pack(const PackFiles& files, const PackCheckOptions& options) {
       if (auto fix = accept_warning_fix(*manifest, warning)) fixes.push_back(std::move(*fix));
       return fixes;
     };
+    NoFiles nowhere;
     request.out_dir = options.out_dir;
-    request.sink = options.sink;
+    request.sink = options.sink ? options.sink : options.out_dir.empty() ? &nowhere : nullptr;
     request.compiled = options.compiled;
     request.language = options.language;
     // An accepted warning is not counted; any other one refuses the pack.
