@@ -194,8 +194,9 @@ void DiagnosticPrinter::append_source(std::string& out, const Place& place) cons
 
 std::string DiagnosticPrinter::format(const Diagnostic& d, bool werror) const {
   if (d.accepted) return {};
-  if (d.code == "recovery")
-    return (d.place ? printable(d.place->file) + ": " : std::string()) + render(d.message, language_) + "\n";
+  if (d.code == "recovery")  // its message names the folder and may hold what a path holds
+    return (d.place ? printable(d.place->file) + ": " : std::string()) + printable(render(d.message, language_)) +
+           "\n";
   const bool as_error = d.severity == Severity::error || (werror && !d.warning.empty());
   const auto word = [&](MessageId id) { return render(msg(id), language_) + ": "; };
   std::string out;

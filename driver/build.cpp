@@ -32,8 +32,9 @@ void report_file_error(const FileError& e, const std::vector<std::string>& repla
   if (!has_console()) show_failure_box(line);
 }
 
-void report_notes(const std::vector<std::string>& notes) {
-  for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+// The program speaks English: its notes are the catalogue's English texts.
+void report_notes(const std::vector<Message>& notes) {
+  for (const Message& note : notes) std::fprintf(stderr, "%s\n", render(note, Language::en).c_str());
   std::fflush(stderr);
 }
 
@@ -74,7 +75,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     return status;
   } catch (const FileError& e) {
     std::vector<std::string> replaced;
-    std::vector<std::string> notes;
+    std::vector<Message> notes;
     if (store) {
       for (const std::string& name : store->replaced())
         if (name != descriptions[0] && name != descriptions[1]) replaced.push_back(name);
@@ -85,7 +86,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
         try {
           store->remove_file(name);
         } catch (const FileError& gone) {
-          notes.push_back(gone.what());
+          notes.push_back(msg(MessageId::text, gone.what()));
         }
       }
     }
@@ -94,7 +95,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     return kExitFileError;
   } catch (const std::exception& e) {
     // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
-    report_notes({program_name() + ": " + e.what()});
+    report_notes({msg(MessageId::text, program_name() + ": " + e.what())});
     return kExitFileError;
   }
 }

@@ -74,10 +74,10 @@ std::optional<Journal> parse_journal(std::string_view text) {
   return j;
 }
 
-std::string names_of(const std::vector<Entry>& entries) {
+Message names_of(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
-  return out.empty() ? "files" : out;
+  return out.empty() ? msg(MessageId::recovery_files) : msg(MessageId::text, out);
 }
 
 // Runs a step of a clean-up; the first failure is kept and the rest still run.
@@ -132,7 +132,7 @@ bool is_stale_temporary(std::string_view name) {
          (name.find(".new-", 1) != std::string_view::npos || name.ends_with(".set-old"));
 }
 
-std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
+std::vector<Message> commit_file_set(const std::filesystem::path& folder,
                                          std::vector<std::unique_ptr<PendingFile>>& files) {
   if (files.empty()) return {};
   std::vector<Entry> entries;
@@ -183,12 +183,12 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
     throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
                                   "): the next run in this folder puts them back");
   }
-  std::vector<std::string> notes;
+  std::vector<Message> notes;
   auto remove = [&](const std::filesystem::path& path) {
     try {
       delete_file(path);
     } catch (const FileError& e) {
-      notes.push_back(std::string(e.what()) + "; the new set is in place and the next run removes it");
+      notes.push_back(msg(MessageId::recovery_backup_left, e.what()));
     }
   };
   for (const Entry& e : entries)
@@ -200,7 +200,7 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
 namespace {
 
 // Finishes the switch when every new file is in place, puts the old set back otherwise.
-void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<std::string>& notes) {
+void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<Message>& notes) {
   const std::filesystem::path journal_path = folder / kJournalName;
   const std::string shown = FileError::display_path(folder);
   const std::vector<Entry>& entries = journal.entries;
@@ -212,26 +212,23 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
     // Killed before the first rename: no file was replaced; the temporaries and backups
     // go with the stale ones.
     delete_file(journal_path);
-    notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; the files are as "
-                    "they were");
+    notes.push_back(msg(MessageId::recovery_cleaned, shown));
   } else if (all_renamed && !journal.rolling_back) {
     Attempts attempt;
     for (const Entry& e : entries)
       if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
     if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
-    notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
-                    " are in place together");
+    notes.push_back(Message{MessageId::recovery_finished, {shown}, {names_of(entries)}});
   } else {
     const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back);
     if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
-    notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
-                    " are back in place");
+    notes.push_back(Message{MessageId::recovery_undone, {shown}, {names_of(entries)}});
   }
 }
 
 // Removes the temporaries and backups that killed runs left; a failure is one note.
-void remove_stale(const std::filesystem::path& folder, std::vector<std::string>& notes) {
+void remove_stale(const std::filesystem::path& folder, std::vector<Message>& notes) {
   std::error_code ec;
   std::vector<std::filesystem::path> stale;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -240,15 +237,15 @@ void remove_stale(const std::filesystem::path& folder, std::vector<std::string>&
     try {
       delete_file(path);
     } catch (const FileError& e) {
-      notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
+      notes.push_back(msg(MessageId::recovery_temporary_left, e.what()));
     }
   }
 }
 
 }  // namespace
 
-std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
-  std::vector<std::string> notes;
+std::vector<Message> recover_folder(const std::filesystem::path& folder) {
+  std::vector<Message> notes;
   const std::filesystem::path journal_path = folder / kJournalName;
   if (const std::optional<std::string> text = read_whole_file(journal_path)) {
     const std::optional<Journal> journal = parse_journal(*text);

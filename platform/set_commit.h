@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "sources/messages.h"
 
 namespace compactor {
 
@@ -28,13 +29,14 @@ bool is_stale_temporary(std::string_view name);
 // Renames the finished files over their names as one set (see above), then removes the
 // backups and the journal. On a failure every old file is back in place and the
 // temporaries are gone; the FileError names the file that failed and says so. Returns a
-// line for each backup or journal that could not be removed afterwards (the set is in
+// note for each backup or journal that could not be removed afterwards (the set is in
 // place; the next run removes them).
-std::vector<std::string> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
+std::vector<Message> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
 
-// Finishes or undoes an interrupted set and removes stale temporaries; one line for each
-// thing it did or could not do (a failed removal included), for standard error.
-std::vector<std::string> recover_folder(const std::filesystem::path& folder);
+// Finishes or undoes an interrupted set and removes stale temporaries; one note (a message
+// of the catalogue, a line on standard error) for each thing it did or could not do (a
+// failed removal included).
+std::vector<Message> recover_folder(const std::filesystem::path& folder);
 
 // Whether a killed run left a set half switched in the folder.
 bool has_interrupted_write(const std::filesystem::path& folder);
@@ -47,12 +49,12 @@ class FolderSession {
  public:
   explicit FolderSession(const std::filesystem::path& folder,
                          std::chrono::milliseconds wait = std::chrono::seconds(5));
-  // What recovery did, one line each.
-  const std::vector<std::string>& notes() const { return notes_; }
+  // What recovery did, one note each.
+  const std::vector<Message>& notes() const { return notes_; }
 
  private:
   std::unique_ptr<FolderLock> lock_;
-  std::vector<std::string> notes_;
+  std::vector<Message> notes_;
 };
 
 }  // namespace compactor

@@ -98,7 +98,7 @@ class ToolIo : public ScenarioIo {
   }
 
   std::vector<std::string> written;
-  std::vector<std::string> notes;  // what the recovery of the folder did
+  std::vector<Message> notes;  // what the recovery of the folder did
   // The first file that could not be written; nothing is written after it.
   std::optional<FileProblem> problem;
 
@@ -179,8 +179,6 @@ std::string from_utf8(Description which, std::string_view text, const std::strin
 Diagnostic file_error(const std::string& file, Message reason, const char* code) {
   return error_at(code, Place{file}, std::move(reason));
 }
-
-Diagnostic recovery_line(const std::string& line) { return recovery_note(msg(MessageId::text, printable(line))); }
 
 }  // namespace
 
@@ -318,7 +316,7 @@ CompileReport compile_pair(const CompileRequest& request) {
       file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-write");
       return finish(0);
     }
-    for (const std::string& note : io.notes) entries.push_back(recovery_line(note));
+    for (const Message& note : io.notes) entries.push_back(recovery_note(note));
   }
   for (Diagnostic& w : encoding_warnings) add_warning(std::move(w));
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
@@ -384,7 +382,7 @@ CompileReport compile_pair(const CompileRequest& request) {
   if (outcome.errore.empty() && (!faulty || request.keep_partial)) {
     const size_t recovery_notes = io.notes.size();
     io.keep();
-    for (size_t i = recovery_notes; i < io.notes.size(); ++i) entries.push_back(recovery_line(io.notes[i]));
+    for (size_t i = recovery_notes; i < io.notes.size(); ++i) entries.push_back(recovery_note(io.notes[i]));
     if (io.problem) file_problem(io.problem->file, io.problem->reason, "file-write");
   } else {
     io.drop();

@@ -135,7 +135,7 @@ int run(int argc, char** argv, Output& out) {
     try {
       const FolderSession session(out_dir);
       std::vector<Diagnostic> notes;
-      for (const std::string& line : session.notes()) notes.push_back(recovery_note(msg(MessageId::text, printable(line))));
+      for (const Message& note : session.notes()) notes.push_back(recovery_note(note));
       if (notes.empty()) notes.push_back(recovery_note(msg(MessageId::nothing_to_recover), Place{out_dir}));
       for (const Diagnostic& n : notes) std::fputs(DiagnosticPrinter({}, out.language).format(n).c_str(), stderr);
       return out.outcome(kExitBuilt, notes);

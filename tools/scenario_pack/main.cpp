@@ -2,10 +2,8 @@
 // from making a program, with file, line and column; `build` makes the pack's program
 // for Windows or Linux from a prebuilt runner, with no compiler.
 #include <CLI/CLI.hpp>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <system_error>
 
 #include "platform/digest.h"
@@ -13,6 +11,7 @@
 #include "platform/set_commit.h"
 #include "session/language.h"
 #include "session/pack.h"
+#include "session/pack_program.h"
 #include "sources/pack_payload.h"
 
 namespace {
@@ -29,66 +28,7 @@ int fail(const Message& message) {
   return kExitUsage;
 }
 
-// The check, with the compiled files in out_dir, or in a scratch folder removed after it.
-PackCheck checked(const std::string& folder, const std::string& out_dir) {
-  fs::path out = out_dir;
-  fs::path scratch;
-  if (out_dir.empty()) {
-    std::error_code ec;
-    scratch = fs::temp_directory_path(ec) /
-              ("scenario-pack-" + std::to_string(std::hash<std::string>{}(folder)) + "-" +
-               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    out = scratch;
-  }
-  PackCheckOptions options;
-  options.out_dir = out;
-  options.language = language;
-  PackCheck check = check_pack(PackFiles(folder), options);
-  if (!scratch.empty()) {
-    std::error_code ec;
-    fs::remove_all(scratch, ec);
-  }
-  return check;
-}
-
 std::string display(const fs::path& path) { return FileError::display_path(path); }
-
-// The runner for target: the one given, or the first of the places it ships in. Its
-// bytes, or an error naming every place looked.
-struct Runner {
-  fs::path path;
-  std::string bytes;
-};
-std::optional<Runner> find_runner(const std::string& given, const std::string& target, Message& error) {
-  const std::string name = target == "windows" ? "scenario-runner-windows.exe" : "scenario-runner-linux";
-  std::vector<fs::path> places;
-  if (!given.empty()) {
-    places.push_back(given);
-  } else {
-    const fs::path beside = program_folder();
-    places = {beside / name, beside.parent_path() / "lib" / "scenario-compactor" / name};
-  }
-  for (const fs::path& place : places) {
-    std::error_code ec;
-    if (!fs::is_regular_file(place, ec)) continue;
-    std::optional<std::string> bytes = read_whole_file(place);
-    if (bytes) return Runner{place, std::move(*bytes)};
-  }
-  std::string looked;
-  for (size_t i = 0; i < places.size(); ++i) looked += (i == 0 ? "" : ", ") + display(places[i]);
-  error = msg(MessageId::tool_no_runner, target, looked);
-  return std::nullopt;
-}
-
-// Why the file is not a runner for target, or nullopt when it is one.
-std::optional<Message> not_a_runner(const std::string& bytes, const std::string& target) {
-  const bool windows = target == "windows";
-  if (!bytes.starts_with(windows ? "MZ" : "\x7f" "ELF"))
-    return msg(windows ? MessageId::runner_not_windows : MessageId::runner_not_linux);
-  if (!carries_runner_mark(bytes)) return msg(MessageId::runner_not_runner);
-  if (find_payload(bytes).result != PayloadSearch::Result::none) return msg(MessageId::runner_has_scenario);
-  return std::nullopt;
-}
 
 int build(const std::string& folder, const std::string& target, std::string output, const std::string& runner_path) {
   std::string diagnostics;
@@ -118,7 +58,7 @@ int build(const std::string& folder, const std::string& target, std::string outp
     fs::path out_folder = fs::path(output).parent_path();
     if (out_folder.empty()) out_folder = ".";
     const FolderSession session(out_folder);
-    for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", note.c_str());
+    for (const Message& note : session.notes()) std::fprintf(stderr, "%s\n", said(note).c_str());
     const auto file = begin_replace(output, target == "linux");
     file->write(program);
     file->finish();
@@ -180,7 +120,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : kExitUsage;
   }
-  const PackCheck result = checked(folder, out_dir);
+  // Without --out the compiled files are kept nowhere.
+  PackCheckOptions options;
+  options.out_dir = out_dir;
+  options.language = language;
+  const PackCheck result = check_pack(PackFiles(folder), options);
   std::fputs(result.diagnostics.c_str(), stderr);
   if (result.problems > 0) return 1;
   if (check->parsed()) {
