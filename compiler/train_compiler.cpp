@@ -12,6 +12,7 @@
 #include "compiler/warnings.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
+#include "sources/record_tables.h"
 
 namespace compactor {
 
@@ -61,11 +62,6 @@ class TrainCompiler {
 
  private:
   using Handler = Flow (TrainCompiler::*)();
-  struct RecordKind {
-    std::string_view word;
-    std::string_view also;  // a second word the field must hold, or empty
-    Handler handle;
-  };
 
   void set_keyword(Field field) {
     model_.current_field = field.text;
@@ -86,27 +82,22 @@ class TrainCompiler {
     return true;
   }
 
-  // Every record kind whose words the field holds is read and handled, in table order.
+  // Every record kind whose words the field holds is read and handled, in the order of the
+  // record table (sources/record_tables.h), whose rows these handlers follow one for one.
   Flow handle_keyword() {
-    static constexpr RecordKind kRecords[] = {
-        {"frenata", "massa", &TrainCompiler::braked_mass},
-        {"vetture", "", &TrainCompiler::vehicles},
-        {"velocit", "", &TrainCompiler::speed_limit},
-        {"aderenza", "", &TrainCompiler::adhesion_record},
-        {"orologio", "", &TrainCompiler::clock},
-        {"sabbia", "", &TrainCompiler::sand},
-        {"segnale", "", &TrainCompiler::signal},
-        {"rallentamento", "", &TrainCompiler::slow_down},
-        {"abbattimento", "", &TrainCompiler::abbattimento},
-        {"stazione", "", &TrainCompiler::station},
+    static constexpr Handler kHandlers[] = {
+        &TrainCompiler::braked_mass, &TrainCompiler::vehicles, &TrainCompiler::speed_limit,
+        &TrainCompiler::adhesion_record, &TrainCompiler::clock, &TrainCompiler::sand,
+        &TrainCompiler::signal, &TrainCompiler::slow_down, &TrainCompiler::abbattimento,
+        &TrainCompiler::station,
     };
+    static_assert(std::size(kHandlers) == kTrainRecords.size());
     const std::string_view field = ctx_.keyword.text;
     matched_ = false;
-    for (const RecordKind& kind : kRecords) {
-      if (!contains_nocase(field, kind.word) || (!kind.also.empty() && !contains_nocase(field, kind.also)))
-        continue;
+    for (size_t k = 0; k < kTrainRecords.size(); ++k) {
+      if (!matches(kTrainRecords[k], field)) continue;
       matched_ = true;
-      const Flow flow = (this->*kind.handle)();
+      const Flow flow = (this->*kHandlers[k])();
       if (flow != Flow::go_on) return flow;
     }
     return Flow::go_on;
