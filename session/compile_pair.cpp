@@ -1,8 +1,5 @@
 #include "session/compile_pair.h"
 
-#include "session/diagnostic_json.h"
-#include "sources/text_position.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,9 +10,11 @@
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
+#include "session/diagnostic_json.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
+#include "sources/text_position.h"
 
 namespace compactor {
 namespace {
@@ -217,12 +216,12 @@ CompileReport compile_pair(const CompileRequest& request) {
   };
   // The terminal text: every entry, then the summary.
   DiagnosticPrinter printer(DescriptionSources{}, request.language);
-  auto finish = [&](int warnings) {
+  auto render_text = [&] {
+    const int warnings = static_cast<int>(report.warnings.size());
     for (const Diagnostic& d : entries) report.diagnostics += printer.format(d, request.werror);
     report.diagnostics += request.werror
                               ? format_summary(report.errors + warnings, 0, report.written.size(), request.language)
                               : format_summary(report.errors, warnings, report.written.size(), request.language);
-    return std::move(report);
   };
 
   std::optional<std::string> line_text;
@@ -232,7 +231,8 @@ CompileReport compile_pair(const CompileRequest& request) {
     train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
     file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-read");
-    return finish(0);
+    render_text();
+    return report;
   }
   // An output must never replace one of the descriptions.
   std::vector<std::string> outputs{slot_table_name(request.line_name, request.train_number),
@@ -244,7 +244,8 @@ CompileReport compile_pair(const CompileRequest& request) {
       if (std::filesystem::equivalent(request.out_dir / name, input, ec)) {
         file_problem((request.out_dir / name).string(), msg(MessageId::output_over_input, input.string()),
                      "file-write");
-        return finish(0);
+        render_text();
+    return report;
       }
     }
   }
@@ -253,18 +254,16 @@ CompileReport compile_pair(const CompileRequest& request) {
   auto accepted = [&](const Diagnostic& d) { return !d.warning.empty() && request.accepted_warnings.contains(d.warning); };
   // A warning of the compile: shown and counted, kept as accepted, or left out.
   auto add_warning = [&](Diagnostic d) {
-    if (!shown(d)) return false;
+    if (!shown(d)) return;
     if (accepted(d)) {
-      if (!request.keep_accepted) return false;
+      if (!request.keep_accepted) return;
       d.accepted = true;
-      entries.push_back(std::move(d));
-      return false;
+    } else {
+      if (request.warning_fixes)
+        for (Fix& fix : request.warning_fixes(d.warning)) d.fixes.push_back(std::move(fix));
+      report.warnings.push_back(d);
     }
-    if (request.warning_fixes)
-      for (Fix& fix : request.warning_fixes(d.warning)) d.fixes.push_back(std::move(fix));
-    report.warnings.push_back(d);
     entries.push_back(std::move(d));
-    return true;
   };
 
   // The encoding: UTF-8 is converted on reading; Windows-1252 that looks like UTF-8 is a warning.
@@ -290,7 +289,8 @@ CompileReport compile_pair(const CompileRequest& request) {
     report.exit_status = kExitFileError;
     const Diagnostic& first = encoding_errors.front();
     report.file_problem = FileProblem{first.place->file, first.message};
-    return finish(0);
+    render_text();
+    return report;
   }
 
   TrackModel model;
@@ -304,17 +304,20 @@ CompileReport compile_pair(const CompileRequest& request) {
     const auto out_status = std::filesystem::status(request.out_dir, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
       file_problem(request.out_dir.string(), msg(MessageId::folder_unreachable, ec.message()), "file-write");
-      return finish(0);
+      render_text();
+    return report;
     }
     if (std::filesystem::exists(out_status) && !std::filesystem::is_directory(out_status)) {
       file_problem(request.out_dir.string(), msg(MessageId::folder_not_a_folder), "file-write");
-      return finish(0);
+      render_text();
+    return report;
     }
     try {
       if (std::filesystem::is_directory(out_status)) io.open_session();
     } catch (const FileError& e) {
       file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-write");
-      return finish(0);
+      render_text();
+    return report;
     }
     for (const Message& note : io.notes) entries.push_back(recovery_note(note));
   }
@@ -389,7 +392,8 @@ CompileReport compile_pair(const CompileRequest& request) {
   }
   report.written = io.written;
   if (request.compiled) *request.compiled = std::move(model);
-  return finish(warnings);
+  render_text();
+  return report;
 }
 
 nlohmann::json report_json(const CompileReport& report, Language language) {

@@ -16,7 +16,7 @@ namespace {
 // The build's files live in one folder; the compiler deletes each description once read.
 class FolderScenarioIo : public ScenarioIo {
  public:
-  FolderScenarioIo(FolderStore& store, const ScenarioTexts& s, const std::function<void(const std::string&)>& errore)
+  FolderScenarioIo(FolderStore& store, const Scenario& s, const std::function<void(const std::string&)>& errore)
       : store_(store), scenario_(s), errore_(errore) {}
 
   std::optional<std::string> read_description(Description which) override {
@@ -38,22 +38,22 @@ class FolderScenarioIo : public ScenarioIo {
 
  private:
   FolderStore& store_;
-  const ScenarioTexts& scenario_;
+  const Scenario& scenario_;
   const std::function<void(const std::string&)>& errore_;
 };
 
 }  // namespace
 
-ProgramBuild build_scenario(FolderStore& store, const ScenarioTexts& scenario,
+ProgramBuild build_scenario(FolderStore& store, const Scenario& scenario,
                             const std::function<void(const std::string&)>& errore) {
   TrackModel model;
   model.line_name = scenario.line_name;
   model.train_number = scenario.train_number;
-  dati_linea(store, model.line_name, scenario.line);
-  dati_treno(store, model.line_name, model.train_number, scenario.train);
+  dati_linea(store, model.line_name, scenario.line_content);
+  dati_treno(store, model.line_name, model.train_number, scenario.train_content);
   dati_note(store, model.line_name, model.train_number, scenario.notes);
-  dati_rallentamenti(store, model.line_name, model.train_number, scenario.form);
-  dati_scheda(store, model.line_name, model.train_number, scenario.card);
+  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
+  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
 
   FolderScenarioIo io(store, scenario, errore);
   int32_t j = 1;

@@ -10,20 +10,24 @@
 #include <string>
 #include <string_view>
 
+#include "documents/notes.h"
+#include "documents/slowdown_form.h"
+#include "documents/train_card.h"
 #include "platform/folder_store.h"
 #include "sources/diagnostic.h"
 
 namespace compactor {
 
-// A scenario as a program carries it: its identity and the line tables of its five texts.
-struct ScenarioTexts {
+// The scenario a build carries: its identity, the line tables of its two descriptions and
+// of its three documents (by default the built-in scenario's documents).
+struct Scenario {
   std::string line_name;
   std::string train_number;
-  std::span<const std::string_view> line;
-  std::span<const std::string_view> train;
-  std::span<const std::string_view> notes;
-  std::span<const std::string_view> form;
-  std::span<const std::string_view> card;
+  std::span<const std::string_view> line_content;
+  std::span<const std::string_view> train_content;
+  std::span<const std::string_view> notes = notes_lines();
+  std::span<const std::string_view> slowdown_form = form_lines();
+  std::span<const std::string_view> train_card = card_lines();
 };
 
 struct ProgramBuild {
@@ -36,7 +40,7 @@ struct ProgramBuild {
 // Runs the build in the store's folder. errore is called with "1250" or "1251" when a
 // reserved place is taken (the program shows it and ends there). A file that cannot be read
 // or written throws FileError.
-ProgramBuild build_scenario(FolderStore& store, const ScenarioTexts& scenario,
+ProgramBuild build_scenario(FolderStore& store, const Scenario& scenario,
                             const std::function<void(const std::string&)>& errore);
 
 }  // namespace compactor
