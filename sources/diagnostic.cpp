@@ -3,15 +3,8 @@
 namespace compactor {
 
 std::string_view severity_name(Severity severity) {
-  switch (severity) {
-    case Severity::error:
-      return "error";
-    case Severity::warning:
-      return "warning";
-    case Severity::note:
-      break;
-  }
-  return "note";
+  constexpr std::string_view kNames[] = {"error", "warning", "note"};
+  return kNames[static_cast<size_t>(severity)];
 }
 
 Diagnostic note(Message message, std::optional<Place> place) {
