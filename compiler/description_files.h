@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "compiler/realistic_run.h"
 #include "compiler/track_model.h"
 
 namespace compactor {
@@ -21,6 +22,9 @@ class DescriptionFiles {
   // True for a front that shows warnings: when a fault stops the line description, the
   // train description is still read for its warnings, into a copy of the model.
   virtual bool wants_train_warnings() const { return false; }
+  // The planning acceleration (m/s²) of the realistic run that the timetable warnings
+  // compare with; a pack may give its own.
+  virtual double planning_acceleration() const { return kPlanningAcceleration; }
 };
 
 }  // namespace compactor

@@ -168,12 +168,14 @@ INSTANTIATE_TEST_SUITE_P(
               spit(
                   p / "scenario.json",
                   "{\n  \"line_name\": \"Rovella_Tirsa\",\n  \"train\": 1,\n  \"train_number\": \"7162\",\n"
-                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"]\n}\n");
+                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"],\n"
+                  "  \"acceleration\": 0\n}\n");
             },
             {"scenario.json:3:3: error: unknown key \"train\" (the keys are line_name, train_number, "
-             "encoding and accepted_warnings)",
+             "encoding, accepted_warnings and acceleration)",
              "scenario.json:5:15: error: unknown encoding \"latin-1\" (utf-8 or windows-1252)",
-             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\""}},
+             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\"",
+             "scenario.json:7:19: error: \"acceleration\" must be a number of m/s\xC2\xB2 from 0.05 to 2, not 0"}},
         BrokenPack{"missing_identity",
                    [](const fs::path& p) { spit(p / "scenario.json", "{\"encoding\": \"utf-8\"}"); },
                    {"scenario.json:1:1: error: missing \"line_name\"",

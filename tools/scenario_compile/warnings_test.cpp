@@ -30,7 +30,7 @@ const std::vector<std::string> kLine = {
 const std::vector<std::string> kTrain = {
     "[generale]",                                                                         // 1
     "numero vetture,    3",                                                               // 2
-    "[aderenze]",                                                                         // 3
+    "percentuale massa frenata,    120",                                                  // 3
     "aderenza,   0,    100",                                                              // 4
     "[vel_limite]",                                                                       // 5
     "velocita,       0,    75",                                                           // 6
