@@ -100,6 +100,17 @@ TEST_F(PackCheckTest, WarningFailsUnlessTheManifestAcceptsIt) {
   EXPECT_EQ(c.diagnostics, "");
 }
 
+// A pack's own planning acceleration reaches the compile's realistic run.
+TEST_F(PackCheckTest, AccelerationOfTheManifestGoesToTheCompile) {
+  CompileRequest request;
+  std::string diagnostics;
+  ASSERT_TRUE(pack_request(pack_, request, diagnostics)) << diagnostics;
+  EXPECT_EQ(request.acceleration, kPlanningAcceleration);
+  edit(pack_ / "scenario.json", "\"accepted_warnings\": []", "\"accepted_warnings\": [],\n  \"acceleration\": 0.4");
+  ASSERT_TRUE(pack_request(pack_, request, diagnostics)) << diagnostics;
+  EXPECT_EQ(request.acceleration, 0.4);
+}
+
 struct BrokenPack {
   const char* label;
   std::function<void(const fs::path&)> spoil;
