@@ -266,7 +266,7 @@ bool pack_request(const std::filesystem::path& folder, CompileRequest& request, 
   request.line_name = manifest->line_name;
   request.train_number = manifest->train_number;
   for (const std::string& name : manifest->accepted_warnings) request.disabled_warnings.insert(name);
-  if (manifest->acceleration) request.acceleration = *manifest->acceleration;
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return true;
 }
 

@@ -100,17 +100,6 @@ TEST_F(PackCheckTest, WarningFailsUnlessTheManifestAcceptsIt) {
   EXPECT_EQ(c.diagnostics, "");
 }
 
-// A pack's own planning acceleration reaches the compile's realistic run.
-TEST_F(PackCheckTest, AccelerationOfTheManifestGoesToTheCompile) {
-  CompileRequest request;
-  std::string diagnostics;
-  ASSERT_TRUE(pack_request(pack_, request, diagnostics)) << diagnostics;
-  EXPECT_EQ(request.acceleration, kPlanningAcceleration);
-  edit(pack_ / "scenario.json", "\"accepted_warnings\": []", "\"accepted_warnings\": [],\n  \"acceleration\": 0.4");
-  ASSERT_TRUE(pack_request(pack_, request, diagnostics)) << diagnostics;
-  EXPECT_EQ(request.acceleration, 0.4);
-}
-
 struct BrokenPack {
   const char* label;
   std::function<void(const fs::path&)> spoil;
@@ -201,6 +190,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(TEST_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.line_name, "Valle_Corta");
   EXPECT_EQ(request.train_number, "2041");
+  EXPECT_EQ(request.acceleration, 0.4);
   EXPECT_EQ(*request.line_text, slurp(fs::path(TEST_PACK) / "line.txt"));
   EXPECT_NE(request.line_text->find("N\xB0 3"), std::string::npos);
   EXPECT_EQ(request.line_description, fs::path(TEST_PACK) / "line.txt");
@@ -208,6 +198,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(BUILTIN_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.train_text->size(), 1417u);
   EXPECT_EQ(request.line_text->size(), 4072u);
+  EXPECT_EQ(request.acceleration, kPlanningAcceleration);
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ std::string compile_pair_of_pack(const std::string& pack) {
   request.utf8_input = manifest->encoding == TextEncoding::utf8;
   request.line_description = pack + "/line.txt";
   request.train_description = pack + "/train.txt";
-  if (manifest->acceleration) request.acceleration = *manifest->acceleration;
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return outcome(request, problems);
 }
 
