@@ -61,22 +61,25 @@ int32_t section_gradient(const TrackModel& model, int64_t section) {
 }
 
 std::optional<double> braking_distance(const TrackModel& model, double rate, int32_t v_from, int32_t v_to,
-                                       int32_t at) {
+                                       int32_t from, int32_t at) {
   if (v_from <= v_to) return 0.0;
   const double target = squared_ms(v_from);
   double v2 = squared_ms(std::max(v_to, 0));  // the speed squared, walking back from `at`
   double walked = 0;
-  for (int64_t metre = at; metre > 0;) {
+  const int64_t stop = std::max(from, 0);
+  int64_t first = std::max<int64_t>(stop, at - 1) / kMetresPerSection;  // the stretch's first section
+  for (int64_t metre = at; metre > stop;) {
     const int64_t section = (metre - 1) / kMetresPerSection;
-    const int64_t length = metre - section * kMetresPerSection;
+    const int64_t length = metre - std::max(stop, section * kMetresPerSection);
     const double d = rate + gradient_deceleration(section_gradient(model, section));
     if (d > 0 && v2 + 2 * d * static_cast<double>(length) >= target) return walked + (target - v2) / (2 * d);
     v2 += 2 * d * static_cast<double>(length);
     if (v2 < 0) return std::nullopt;  // even from rest here it would arrive too fast
     walked += static_cast<double>(length);
     metre -= length;
+    first = section;
   }
-  const double d = rate + gradient_deceleration(section_gradient(model, 0));
+  const double d = rate + gradient_deceleration(section_gradient(model, first));
   if (d <= 0) return std::nullopt;
   return walked + (target - v2) / (2 * d);
 }
@@ -104,7 +107,7 @@ std::optional<SlowDownBraking> slow_down_braking(const TrackModel& model, std::s
     b.highest_gradient = std::max(b.highest_gradient, section_gradient(model, i));
   }
   if (b.speed_before <= b.speed) return std::nullopt;
-  b.needed = braking_distance(model, *rate, b.speed_before, b.speed, x);
+  b.needed = braking_distance(model, *rate, b.speed_before, b.speed, b.from, x);
   return b;
 }
 

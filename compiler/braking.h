@@ -45,11 +45,13 @@ double gradient_deceleration(int32_t per_mille);
 int32_t section_gradient(const TrackModel& model, int64_t section);
 
 // The metres a train braking at `rate` (m/s², level) needs to slow from v_from to v_to km/h
-// on the sections' gradients, reaching v_to at metre `at`: walked back from `at` one section
-// at a time; before metre 0 the gradient of section 0 holds. 0 when v_from is not above
-// v_to; nullopt when the train cannot slow down (a descent that takes all of the rate).
+// on the gradients of the stretch from metre `from` to metre `at`, reaching v_to at `at`:
+// walked back from `at` one section at a time; before `from` (and before metre 0) the
+// gradient of the stretch's first section holds, so the walk is as long as the stretch. 0
+// when v_from is not above v_to; nullopt when the train cannot slow down (a descent that
+// takes all of the rate).
 std::optional<double> braking_distance(const TrackModel& model, double rate, int32_t v_from, int32_t v_to,
-                                       int32_t at);
+                                       int32_t from, int32_t at);
 
 // A slow-down against the train's braking: from its warning board, 1200 m before its start
 // (from the line's start when it has none: a start at 1500 m or less), to its start.

@@ -157,6 +157,7 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
     // Every feature can be hovered; the run and the chainage are drawn.
     EXPECT_NE(picture.find("<title>signal: section 94, at 4650 m, chainage km 55+200"), std::string::npos);
     EXPECT_NE(picture.find("fastest possible run"), std::string::npos);
+    EXPECT_NE(picture.find("realistic run"), std::string::npos);
     EXPECT_NE(picture.find(">50+550<"), std::string::npos);
   }
 }
