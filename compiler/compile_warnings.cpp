@@ -237,7 +237,8 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
     break;
   }
   std::vector<TimetableLeg> legs = timetable_legs(speeds, stops);
-  const std::optional<RunRates> rates = planning_rates(model, files.planning_acceleration());
+  const std::optional<double> acceleration = files.realistic_acceleration();
+  const std::optional<RunRates> rates = acceleration ? planning_rates(model, *acceleration) : std::nullopt;
   if (rates) add_realistic_runs(legs, speeds, stops, *rates);
   for (const TimetableLeg& leg : legs) {
     const TimedStation& a = stations[leg.from];

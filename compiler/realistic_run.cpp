@@ -1,6 +1,7 @@
 #include "compiler/realistic_run.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -22,6 +23,7 @@ struct Piece {
 // The pieces from `from` to `to`, each inside one section.
 std::vector<Piece> pieces(std::span<const int32_t> speeds, int32_t from, int32_t to) {
   std::vector<Piece> out;
+  out.reserve(static_cast<size_t>(std::max<int64_t>(0, (int64_t{to} - from) / kMetresPerSection + 2)));
   const int64_t last = static_cast<int64_t>(speeds.size()) - 1;
   for (int64_t at = from; at < to;) {
     const int64_t section = at >= 0 ? at / kMetresPerSection : -1;
@@ -60,16 +62,19 @@ struct Profile {
     }
     return 0;
   }
-  // Where the form may change: the run reaches the limit, leaves it, or turns from
-  // accelerating to braking.
-  std::vector<double> breaks() const {
-    std::vector<double> at{p.from, p.to};
+  // Where the form may change, in order: the run reaches the limit, leaves it, or turns from
+  // accelerating to braking. Returns how many of the five places are used.
+  size_t breaks(std::array<double, 5>& at) const {
+    size_t n = 0;
+    at[n++] = p.from;
     const double a = r.acceleration, b = r.braking, l2 = p.limit * p.limit;
     for (const double x : {p.from + (l2 - p.entry * p.entry) / (2 * a), p.to - (l2 - p.exit * p.exit) / (2 * b),
                            (p.exit * p.exit - p.entry * p.entry + 2 * b * p.to + 2 * a * p.from) / (2 * (a + b))})
-      if (x > p.from && x < p.to) at.push_back(x);
-    std::sort(at.begin(), at.end());
-    return at;
+      if (x > p.from && x < p.to) at[n++] = x;
+    at[n++] = p.to;
+    for (size_t i = 2; i + 1 < n; ++i)  // at most three places between the ends
+      for (size_t j = i; j > 1 && at[j] < at[j - 1]; --j) std::swap(at[j], at[j - 1]);
+    return n;
   }
 };
 
@@ -127,14 +132,20 @@ RealisticRun realistic_run(std::span<const int32_t> speeds, int32_t from, int32_
   double t = 0;
   std::optional<double> cruising;  // the limit of the last point's stretch, when all of it ran at it
   for (const Piece& p : ps) {
-    const Profile profile{p, rates};
-    const std::vector<double> at = profile.breaks();
-    bool at_limit = true;
-    for (size_t k = 0; k + 1 < at.size(); ++k) {
-      if (at[k + 1] <= at[k]) continue;
-      const Form f = profile.form_at((at[k] + at[k + 1]) / 2);
-      t += profile.seconds(f, at[k], at[k + 1]);
-      at_limit = at_limit && f == Form::limit;
+    bool at_limit = p.entry >= p.limit && p.exit >= p.limit;  // the whole piece at the limit
+    if (at_limit) {
+      t += (p.to - p.from) / p.limit;
+    } else {
+      const Profile profile{p, rates};
+      std::array<double, 5> at;
+      const size_t n = profile.breaks(at);
+      at_limit = true;
+      for (size_t k = 0; k + 1 < n; ++k) {
+        if (at[k + 1] <= at[k]) continue;
+        const Form f = profile.form_at((at[k] + at[k + 1]) / 2);
+        t += profile.seconds(f, at[k], at[k + 1]);
+        at_limit = at_limit && f == Form::limit;
+      }
     }
     const RunPoint end{static_cast<int32_t>(p.to), t};
     if (at_limit && cruising == p.limit && run.points.size() > 1)

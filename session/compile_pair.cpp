@@ -45,7 +45,10 @@ class ToolIo : public ScenarioIo {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
   bool wants_train_warnings() const override { return true; }
-  double planning_acceleration() const override { return request_.acceleration; }
+  std::optional<double> realistic_acceleration() const override {
+    if (request_.disabled_warnings.contains(std::string(kWarnTimetableRealistic))) return std::nullopt;
+    return request_.acceleration;
+  }
   void replace_file(const std::string& name, std::string_view bytes) override {
     write(name, [&] { sink().replace_file(name, bytes); });
   }
