@@ -40,6 +40,8 @@ std::vector<Piece> pieces(std::span<const int32_t> speeds, int32_t from, int32_t
 // brakes to the exit, sqrt(exit² + 2b(to - x)).
 enum class Form { limit, accelerating, braking };
 
+constexpr int32_t kCurveStep = 250;  // metres between the points of an accelerating or braking stretch
+
 struct Profile {
   const Piece& p;
   const RunRates& r;
@@ -127,10 +129,12 @@ RealisticRun realistic_run(std::span<const int32_t> speeds, int32_t from, int32_
     it->exit = std::min(it->limit, v);
     v = std::min(it->limit, std::sqrt(it->exit * it->exit + 2 * rates.braking * (it->to - it->from)));
   }
-  // A point at the end of every piece, where the run is exact; stretches at one limit merge.
+  // Points at ends of pieces, where the run is exact: a stretch at one limit is one line, and
+  // a stretch of accelerating or braking has a point every kCurveStep metres or so.
   run.points.push_back({from, 0.0});
   double t = 0;
   std::optional<double> cruising;  // the limit of the last point's stretch, when all of it ran at it
+  bool curving = false;            // the last point ends a piece that accelerated or braked
   for (const Piece& p : ps) {
     bool at_limit = p.entry >= p.limit && p.exit >= p.limit;  // the whole piece at the limit
     if (at_limit) {
@@ -148,11 +152,15 @@ RealisticRun realistic_run(std::span<const int32_t> speeds, int32_t from, int32_
       }
     }
     const RunPoint end{static_cast<int32_t>(p.to), t};
-    if (at_limit && cruising == p.limit && run.points.size() > 1)
+    const size_t n = run.points.size();
+    const bool same_line = at_limit && cruising == p.limit;
+    const bool same_curve = !at_limit && curving && end.metre - run.points[n - 2].metre < kCurveStep;
+    if (n > 1 && (same_line || same_curve))
       run.points.back() = end;
     else
       run.points.push_back(end);
     cruising = at_limit ? std::optional<double>(p.limit) : std::nullopt;
+    curving = !at_limit;
   }
   run.seconds = t;
   return run;

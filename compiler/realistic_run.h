@@ -44,9 +44,9 @@ bool acceptable_acceleration(double acceleration);
 
 struct RealisticRun {
   double seconds = 0;  // infinity when a speed of 0 (or less) stands in the way
-  // (metre, seconds after `from`), from `from` to `to`: a point at the end of every 50 m
-  // section where the run accelerates or brakes, and at the ends of each stretch it runs at
-  // one speed; straight lines between them. Empty when blocked.
+  // (metre, seconds after `from`), from `from` to `to`, each exact: at the ends of each stretch
+  // run at one speed, and about every 250 m where the run accelerates or brakes; straight
+  // lines between them. Empty when blocked.
   std::vector<RunPoint> points;
   bool blocked() const { return points.empty(); }
 };

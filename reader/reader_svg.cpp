@@ -867,14 +867,15 @@ class Picture {
     for (const TimetableRow& r : timetable_rows(m_, acceleration_)) {
       if (r.station.time != 0 && r.station.position <= distance_) timed.push_back(r);
     }
+    const std::optional<RunRates> rates = planning_rates(m_, acceleration_);
     if (timed.size() < 2) {
       band_title("Time\xe2\x80\x93" "distance: fewer than two stations with a timetable time");
       y_ += 6;
       return;
     }
-    band_title("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run");
+    band_title(std::string("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run") +
+               (rates ? ", beside it a realistic run" : ""));
     const std::vector<int32_t> speeds = allowed_speeds(m_);
-    const std::optional<RunRates> rates = planning_rates(m_, acceleration_);
     struct Run {
       std::vector<RunPoint> points;
       int64_t start;
