@@ -211,7 +211,7 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
     const json& a = doc["acceleration"];
     if (!a.is_number() || !acceptable_acceleration(a.get<double>())) {
       char range[96];
-      std::snprintf(range, sizeof range, "a number of m/s\xc2\xb2 from %g to %g", kAccelerationLowest,
+      std::snprintf(range, sizeof range, "a number of metres per second squared from %g to %g", kAccelerationLowest,
                     kAccelerationHighest);
       problem(text.value("acceleration"),
               "\"acceleration\" must be " + std::string(range) + ", not " +

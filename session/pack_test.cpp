@@ -175,7 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
              "encoding, accepted_warnings and acceleration)",
              "scenario.json:5:15: error: unknown encoding \"latin-1\" (utf-8 or windows-1252)",
              "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\"",
-             "scenario.json:7:19: error: \"acceleration\" must be a number of m/s\xC2\xB2 from 0.05 to 2, not 0"}},
+             "scenario.json:7:19: error: \"acceleration\" must be a number of metres per second squared from 0.05 to "
+             "2, not 0"}},
         BrokenPack{"missing_identity",
                    [](const fs::path& p) { spit(p / "scenario.json", "{\"encoding\": \"utf-8\"}"); },
                    {"scenario.json:1:1: error: missing \"line_name\"",
