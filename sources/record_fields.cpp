@@ -22,9 +22,9 @@ constexpr Consequence kRounded{Outcome::rounded, 0};
 constexpr Consequence kLowBits{Outcome::low_bits, 0};
 constexpr Consequence fault(int number) { return {Outcome::fault, number}; }
 
-constexpr int32_t kMetres = 50;          // a section
+constexpr int32_t kMetres = 50;  // a section
 constexpr int64_t kLongestLine = 1000000;
-constexpr int32_t kPastLine = 6900;      // a record's position: up to the line's length + 6900 m
+constexpr int32_t kPastLine = 6900;         // a record's position: up to the line's length + 6900 m
 constexpr int32_t kStationPastLine = 6200;  // a station's: its position + 800 m within the sections
 
 // Any value of the width: the field reader's bounds.
@@ -51,6 +51,9 @@ constexpr int32_t kMountainTypes[] = {1, 2, 3, 11, 12, 13};
 
 constexpr std::string_view kM = "m", kKmh = "km/h";
 
+// The tables are laid out by hand, one field a few lines.
+// clang-format off
+
 // ---- line description, general section ----
 
 constexpr FieldInfo kLength[] = {
@@ -62,8 +65,8 @@ constexpr FieldInfo kLength[] = {
      kM, false,
      {"length of the line in metres; it creates the 50 m sections, which reach 7000 m beyond it, and the "
       "route plot, so it comes first",
-      "lunghezza della linea in metri; crea le sezioni di 50 m, che proseguono per 7000 m oltre la fine, e il "
-      "tracciato: va scritta per prima"}},
+      "lunghezza della linea in metri; crea le sezioni di 50 m, che proseguono per 7000 m oltre la fine, e "
+      "il tracciato: va scritta per prima"}},
 };
 
 constexpr FieldInfo kChainage[] = {
@@ -104,15 +107,18 @@ constexpr FieldInfo kCab[] = {
       .note = {"off a multiple of 50: fault 4", "se non è multiplo di 50: errore 4"}},
      kM, true,
      {"end of the stretch with cab signalling; 0 means the line has none, whatever the keyword says",
-      "fine del tratto attrezzato; 0 significa linea senza ripetizione segnali, qualunque sia la parola chiave"}},
+      "fine del tratto attrezzato; 0 significa linea senza ripetizione segnali, qualunque sia la parola "
+      "chiave"}},
 };
 
-constexpr Words kChainageThree{"chainage reference three: the railway's kilometric chainage from a point of the line on",
-                               "terzo riferimento di progressiva chilometrica: la progressiva della ferrovia da un "
-                               "punto della linea in poi"};
-constexpr Words kCabMeaning{"cab signalling on a stretch of the line; the keyword gives the number of codes, 4 or 9",
-                            "ripetizione segnali in macchina su un tratto della linea; la parola chiave dà il numero "
-                            "di codici, 4 o 9"};
+constexpr Words kChainageThree{"chainage reference three: the railway's kilometric chainage from a point of "
+                               "the line on",
+                               "terzo riferimento di progressiva chilometrica: la progressiva della ferrovia "
+                               "da un punto della linea in poi"};
+constexpr Words kCabMeaning{"cab signalling on a stretch of the line; the keyword gives the number of codes, "
+                            "4 or 9",
+                            "ripetizione segnali in macchina su un tratto della linea; la parola chiave dà "
+                            "il numero di codici, 4 o 9"};
 
 constexpr RecordInfo kGeneral[] = {
     {&kLineGeneralRecords[0],
@@ -121,19 +127,21 @@ constexpr RecordInfo kGeneral[] = {
     {&kLineGeneralRecords[1], kChainageThree, "progressiva chilometrica tre,    0,    0,    0", kChainage},
     {&kLineGeneralRecords[2],
      {"chainage reference two: the railway's kilometric chainage from a point of the line on",
-      "secondo riferimento di progressiva chilometrica: la progressiva della ferrovia da un punto della linea in "
-      "poi"},
+      "secondo riferimento di progressiva chilometrica: la progressiva della ferrovia da un punto della "
+      "linea in poi"},
      "progressiva chilometrica due,    0,    0,    0", kChainage},
     {&kLineGeneralRecords[3],
      {"chainage reference one: the railway's kilometric chainage from a point of the line on",
-      "primo riferimento di progressiva chilometrica: la progressiva della ferrovia da un punto della linea in "
-      "poi"},
+      "primo riferimento di progressiva chilometrica: la progressiva della ferrovia da un punto della linea "
+      "in poi"},
      "progressiva chilometrica uno,    0,    31200,    0", kChainage},
-    {&kLineGeneralRecords[4], {"the first scenery selector", "primo selettore del paesaggio"}, "sfondo uno,    0",
+    {&kLineGeneralRecords[4], {"the first scenery selector", "primo selettore del paesaggio"},
+     "sfondo uno,    0",
      kScenery},
     {&kLineGeneralRecords[5], {"the second scenery selector", "secondo selettore del paesaggio"},
      "sfondo due,    1", kScenery},
-    {&kLineGeneralRecords[6], {"the third scenery selector", "terzo selettore del paesaggio"}, "sfondo tre,    1",
+    {&kLineGeneralRecords[6], {"the third scenery selector", "terzo selettore del paesaggio"},
+     "sfondo tre,    1",
      kScenery},
     {&kLineGeneralRecords[7], kCabMeaning, "ripetizione segnali 4 codici,    1000,    18000", kCab},
     {&kLineGeneralRecords[8], kCabMeaning, "ripetizione segnali 9 codici,    1000,    18000", kCab},
@@ -141,8 +149,8 @@ constexpr RecordInfo kGeneral[] = {
 
 // ---- line description, body ----
 
-constexpr Words kOnLine{"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its 50 m "
-                        "section (warning rounded-position)",
+constexpr Words kOnLine{"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its "
+                        "50 m section (warning rounded-position)",
                         "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene "
                         "arrotondata alla sua sezione di 50 m (avviso rounded-position)"};
 
@@ -161,7 +169,8 @@ constexpr FieldInfo kGradient[] = {
 
 constexpr FieldInfo kCurve[] = {
     {"start", FieldWidth::i32,
-     on_line({"beyond the line's length + 6900 m: fault 15", "oltre la lunghezza della linea + 6900 m: errore 15"},
+     on_line({"beyond the line's length + 6900 m: fault 15",
+              "oltre la lunghezza della linea + 6900 m: errore 15"},
              1),
      kM, true,
      {"where the curve begins; curves in increasing order, without overlaps",
@@ -175,30 +184,32 @@ constexpr FieldInfo kCurve[] = {
 
 constexpr FieldInfo kMountain[] = {
     {"inizio", FieldWidth::i32, on_line(kOnLine), kM, true,
-     {"start of the stretch; stretches in increasing order", "inizio del tratto; i tratti in ordine crescente"}},
+     {"start of the stretch; stretches in increasing order",
+      "inizio del tratto; i tratti in ordine crescente"}},
     {"fine", FieldWidth::i32,
      {.min = 0, .max = kLongestLine + 7050, .step = kMetres, .past_line_end = 7050, .off_step = kRounded,
       .outside = fault(106),
       .note = {"beyond the last section: fault 106; off a multiple of 50: rounded to its section (warning "
                "rounded-position)",
-               "oltre l'ultima sezione: errore 106; se non è multiplo di 50 viene arrotondata alla sua sezione "
-               "(avviso rounded-position)"}},
+               "oltre l'ultima sezione: errore 106; se non è multiplo di 50 viene arrotondata alla sua "
+               "sezione (avviso rounded-position)"}},
      kM, true,
      {"end of the stretch: it covers the sections inizio / 50 to fine / 50 - 1",
       "fine del tratto: copre le sezioni da inizio / 50 a fine / 50 - 1"}},
     {"tipo", FieldWidth::i32,
      {.min = 1, .max = 13, .only = kMountainTypes,
-      .note = {"a stretch starting 150 m or less after the end of the one before becomes type 3 (a lit one stays "
-               "lit); at most 80 stretches (fault 107)",
-               "un tratto che inizia entro 150 m dalla fine del precedente diventa di tipo 3 (se illuminato resta "
-               "tale); al massimo 80 tratti (errore 107)"}},
+      .note = {"a stretch starting 150 m or less after the end of the one before becomes type 3 (a lit one "
+               "stays lit); at most 80 stretches (fault 107)",
+               "un tratto che inizia entro 150 m dalla fine del precedente diventa di tipo 3 (se illuminato "
+               "resta tale); al massimo 80 tratti (errore 107)"}},
      "", false,
      {"type 1, 2 or 3; 11, 12 or 13 for the same type lit, with a tunnel marker on every fourth section",
       "tipo 1, 2 o 3; 11, 12 o 13 per lo stesso tipo illuminato, con un segnale di galleria ogni quattro "
       "sezioni"}},
 };
 
-constexpr Words kLeftSpeed{"left × 20 + right / 5 above 32767: fault 25", "sinistra × 20 + destra / 5 oltre 32767: errore 25"};
+constexpr Words kLeftSpeed{"left × 20 + right / 5 above 32767: fault 25",
+                           "sinistra × 20 + destra / 5 oltre 32767: errore 25"};
 constexpr Words kRightSpeed{"100 or more no longer reads back apart from the left-hand speed",
                             "da 100 in su non si distingue più dalla velocità del lato sinistro"};
 constexpr Words kStripes{"10 or more mixes with the other side's count",
@@ -213,10 +224,10 @@ constexpr AllowedValues right_speed() {
 
 constexpr FieldInfo kSpeedBoard[] = {
     {"posizione", FieldWidth::i32,
-     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section (warning "
-              "rounded-position); a section already taken: fault 21",
-              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata alla "
-              "sua sezione (avviso rounded-position); una sezione già occupata: errore 21"}),
+     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section "
+              "(warning rounded-position); a section already taken: fault 21",
+              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata "
+              "alla sua sezione (avviso rounded-position); una sezione già occupata: errore 21"}),
      kM, true, {"position of the board", "posizione dell'indicatore"}},
     {"vas", FieldWidth::i32, left_speed(), kKmh, false,
      {"left side: speed for category A trains", "lato sinistro: velocità per i treni di rango A"}},
@@ -239,15 +250,15 @@ constexpr FieldInfo kSpeedBoard[] = {
 
 constexpr FieldInfo kSign[] = {
     {"position", FieldWidth::i32,
-     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section (warning "
-              "rounded-position); a section already taken: fault 6",
-              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata alla "
-              "sua sezione (avviso rounded-position); una sezione già occupata: errore 6"}),
+     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section "
+              "(warning rounded-position); a section already taken: fault 6",
+              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata "
+              "alla sua sezione (avviso rounded-position); una sezione già occupata: errore 6"}),
      kM, true, {"position of the sign board", "posizione del cartello"}},
     {"text", FieldWidth::text,
      text_field({"a comma ends it: the rest is read as the next keyword field; at most 80 signs (fault 108)",
-                 "una virgola lo tronca: il resto è letto come parola chiave seguente; al massimo 80 cartelli "
-                 "(errore 108)"}),
+                 "una virgola lo tronca: il resto è letto come parola chiave seguente; al massimo 80 "
+                 "cartelli (errore 108)"}),
      "", false,
      {"the sign's text, by custom one to three lines in parentheses: (PASSAGGIO)(A LIVELLO)",
       "testo del cartello, per uso da una a tre righe tra parentesi: (PASSAGGIO)(A LIVELLO)"}},
@@ -283,10 +294,10 @@ constexpr RecordInfo kBody[] = {
 // ---- train description ----
 
 constexpr Words kTrainPosition{
-    "beyond the line's length + 6900 m: fault 15, the reading ends there; off a multiple of 50: rounded to its "
-    "section (warning rounded-position)",
-    "oltre la lunghezza della linea + 6900 m: errore 15, la lettura termina lì; se non è multiplo di 50 viene "
-    "arrotondata alla sua sezione (avviso rounded-position)"};
+    "beyond the line's length + 6900 m: fault 15, the reading ends there; off a multiple of 50: rounded to "
+    "its section (warning rounded-position)",
+    "oltre la lunghezza della linea + 6900 m: errore 15, la lettura termina lì; se non è multiplo di 50 "
+    "viene arrotondata alla sua sezione (avviso rounded-position)"};
 
 constexpr FieldInfo kBrakedMass[] = {
     {"percentage", FieldWidth::i32, any32(), "%", false,
@@ -306,7 +317,8 @@ constexpr FieldInfo kSpeedLimit[] = {
     {"speed", FieldWidth::i32,
      {.min = 0, .max = 1275, .step = 5, .off_step = kRounded, .outside = fault(25),
       .note = {"stored in steps of 5 km/h, rounded to the nearest step; below -2 or above 1277: fault 25",
-               "memorizzata a passi di 5 km/h, arrotondata al passo più vicino; sotto -2 o sopra 1277: errore 25"}},
+               "memorizzata a passi di 5 km/h, arrotondata al passo più vicino; sotto -2 o sopra 1277: "
+               "errore 25"}},
      kKmh, false,
      {"the greatest speed the train may run from the position on, until the next velocita record",
       "velocità massima ammessa per il treno da quel punto fino al record velocita successivo"}},
@@ -317,7 +329,8 @@ constexpr FieldInfo kAdhesion[] = {
      {"where the adhesion begins; the first record at 0, the others in increasing order",
       "punto da cui vale l'aderenza; il primo a 0, gli altri in ordine crescente"}},
     {"adhesion", FieldWidth::i32,
-     range(0, 255, kLowBits, {"kept in 8 bits: only its low 8 bits stay", "conservata in 8 bit: restano solo gli 8 bit bassi"}),
+     range(0, 255, kLowBits, {"kept in 8 bits: only its low 8 bits stay",
+                              "conservata in 8 bit: restano solo gli 8 bit bassi"}),
      "", false,
      {"rail adhesion until the next aderenza record; the program's own train uses 100 for the whole line",
       "aderenza delle rotaie fino al record aderenza successivo; il treno del programma usa 100 su tutta la "
@@ -339,19 +352,21 @@ constexpr FieldInfo kSand[] = {
       "dotazione di sabbia del treno, passata tale e quale al simulatore"}},
 };
 
+constexpr Words kKinds{"not checked: packed beside the other side's kind as rapp × 10 + sx × 3 + dx",
+                       "non controllato: impaccato con il tipo dell'altro lato come rapp × 10 + sx × 3 + dx"};
 constexpr Words kDigit{"not checked: the digits are packed two by two (s1 × 10 + d1 ...)",
                        "non controllato: le cifre sono impaccate a due a due (s1 × 10 + d1 ...)"};
 
 constexpr FieldInfo kSignal[] = {
     {"posizione", FieldWidth::i32,
-     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section (warning "
-              "rounded-position); a section already taken: fault 16",
-              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata alla "
-              "sua sezione (avviso rounded-position); una sezione già occupata: errore 16"}),
+     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section "
+              "(warning rounded-position); a section already taken: fault 16",
+              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata "
+              "alla sua sezione (avviso rounded-position); una sezione già occupata: errore 16"}),
      kM, true,
      {"position of the signal; it also marks the sections 100 to 400 m before it",
       "posizione del segnale; marca anche le sezioni da 100 a 400 m prima di esso"}},
-    {"sx", FieldWidth::i32, range(0, 2, kAccepted, kDigit), "", false,
+    {"sx", FieldWidth::i32, range(0, 2, kAccepted, kKinds), "", false,
      {"kind of the signal on the left (sx) side; the program uses 1 and 2",
       "tipo del segnale sul lato sinistro (sx); il programma usa 1 e 2"}},
     {"s1", FieldWidth::i32, range(0, 9, kAccepted, kDigit), "", false,
@@ -360,9 +375,9 @@ constexpr FieldInfo kSignal[] = {
      {"second parameter of the sx side", "secondo parametro del lato sx"}},
     {"s3", FieldWidth::i32, range(0, 9, kAccepted, kDigit), "", false,
      {"third parameter of the sx side", "terzo parametro del lato sx"}},
-    {"rapp", FieldWidth::i32, range(0, 9, kAccepted, kDigit), "", false,
+    {"rapp", FieldWidth::i32, range(0, 9, kAccepted, kKinds), "", false,
      {"one further digit, packed beside the two kinds", "cifra aggiuntiva, impaccata accanto ai due tipi"}},
-    {"dx", FieldWidth::i32, range(0, 2, kAccepted, kDigit), "", false,
+    {"dx", FieldWidth::i32, range(0, 2, kAccepted, kKinds), "", false,
      {"kind of the signal on the right (dx) side; 0 when there is none",
       "tipo del segnale sul lato destro (dx); 0 se manca"}},
     {"d1", FieldWidth::i32, range(0, 9, kAccepted, kDigit), "", false,
@@ -376,18 +391,21 @@ constexpr FieldInfo kSignal[] = {
            {"1 to 100 count as 101; above 255 only the low 8 bits stay",
             "da 1 a 100 vale 101; oltre 255 restano solo gli 8 bit bassi"}),
      "", false,
-     {"a time value, used only when sx is 2: 0, or 101 to 255", "valore di tempo, usato solo quando sx è 2: 0, o da 101 a 255"}},
+     {"a time value, used only when sx is 2: 0, or 101 to 255",
+      "valore di tempo, usato solo quando sx è 2: 0, o da 101 a 255"}},
 };
 
-constexpr Words kKept16{"kept in 16 bits: only its low 16 bits stay", "conservato in 16 bit: restano solo i 16 bit bassi"};
+constexpr Words kKept16{"kept in 16 bits: only its low 16 bits stay",
+                        "conservato in 16 bit: restano solo i 16 bit bassi"};
 
 constexpr FieldInfo kSlowDown[] = {
     {"x", FieldWidth::i32,
-     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section (warning "
-              "rounded-position); the warning board's section taken: fault 17, the start's: fault 18",
-              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata alla "
-              "sua sezione (avviso rounded-position); sezione del cartello di avviso occupata: errore 17, "
-              "dell'inizio: errore 18"}),
+     on_line({"beyond the line's length + 6900 m: fault 15; off a multiple of 50: rounded to its section "
+              "(warning rounded-position); the warning board's section taken: fault 17, the start's: "
+              "fault 18",
+              "oltre la lunghezza della linea + 6900 m: errore 15; se non è multiplo di 50 viene arrotondata "
+              "alla sua sezione (avviso rounded-position); sezione del cartello di avviso occupata: errore "
+              "17, dell'inizio: errore 18"}),
      kM, true,
      {"start of the slow-down; its warning board stands 1200 m before it when x is above 1500",
       "inizio del rallentamento; il cartello di avviso sta 1200 m prima quando x supera 1500"}},
@@ -395,8 +413,8 @@ constexpr FieldInfo kSlowDown[] = {
      {"speed of the slow-down", "velocità del rallentamento"}},
     {"l", FieldWidth::i32,
      {.min = 0, .max = kLongestLine, .step = kMetres, .off_step = kRounded, .outside = fault(109),
-      .note = {"the end beyond the last section: fault 109, its section taken: fault 19; an end off a multiple of "
-               "50 is rounded to its section (warning rounded-position)",
+      .note = {"the end beyond the last section: fault 109, its section taken: fault 19; an end off a "
+               "multiple of 50 is rounded to its section (warning rounded-position)",
                "la fine oltre l'ultima sezione: errore 109, la sua sezione occupata: errore 19; una fine non "
                "multipla di 50 viene arrotondata alla sua sezione (avviso rounded-position)"}},
      kM, false,
@@ -431,27 +449,32 @@ constexpr FieldInfo kAbbattimento[] = {
 };
 
 
+constexpr Words kHoursOfDay{"outside 0 to 23: warning time-of-day", "fuori da 0 a 23: avviso time-of-day"};
+constexpr Words kSixty{"outside 0 to 59: warning time-of-day", "fuori da 0 a 59: avviso time-of-day"};
+
 constexpr FieldInfo kStation[] = {
     {"position", FieldWidth::i32,
      {.min = 0, .max = kLongestLine + kStationPastLine, .step = kMetres, .past_line_end = kStationPastLine,
       .off_step = fault(8), .outside = fault(15),
       .note = {"off a multiple of 50: fault 8; beyond the line's length + 6200 m: fault 15; stations in "
                "increasing order, each starting 350 m or more after the end of the one before (fault 22)",
-               "se non è multiplo di 50: errore 8; oltre la lunghezza della linea + 6200 m: errore 15; stazioni in "
-               "ordine crescente, ognuna almeno 350 m dopo la fine della precedente (errore 22)"}},
+               "se non è multiplo di 50: errore 8; oltre la lunghezza della linea + 6200 m: errore 15; "
+               "stazioni in ordine crescente, ognuna almeno 350 m dopo la fine della precedente "
+               "(errore 22)"}},
      kM, true,
      {"position of the station: its middle for ordinary stations",
       "posizione della stazione: il suo centro per le stazioni ordinarie"}},
     {"kind", FieldWidth::u8, any8(), "", false,
-     {"station kind (model number): 5 and 6, 7 and 8, other kinds below 25, and 25 and above (a junction) are "
-      "laid out differently",
-      "tipo di stazione (numero del modello): 5 e 6, 7 e 8, gli altri tipi sotto 25, e da 25 in su (un bivio) "
-      "hanno estensioni diverse"}},
+     {"station kind (model number): 5 and 6, 7 and 8, other kinds below 25, and 25 and above (a junction) "
+      "are laid out differently",
+      "tipo di stazione (numero del modello): 5 e 6, 7 e 8, gli altri tipi sotto 25, e da 25 in su (un "
+      "bivio) hanno estensioni diverse"}},
     {"length", FieldWidth::i32,
      {.min = 0, .max = kLongestLine, .step = 100, .off_step = fault(9),
-      .note = {"off a multiple of 100: fault 9; a station of a kind below 25 must end beyond 100 m (fault 24)",
-               "se non è multiplo di 100: errore 9; una stazione di tipo inferiore a 25 deve finire oltre 100 m "
-               "(errore 24)"}},
+      .note = {"off a multiple of 100: fault 9; a station of a kind below 25 must end beyond 100 m "
+               "(fault 24)",
+               "se non è multiplo di 100: errore 9; una stazione di tipo inferiore a 25 deve finire oltre "
+               "100 m (errore 24)"}},
      kM, false,
      {"length of the station: it shapes its extent and is not stored itself",
       "lunghezza della stazione: ne determina l'estensione e non viene memorizzata"}},
@@ -465,16 +488,19 @@ constexpr FieldInfo kStation[] = {
      {.min = 0, .max = 1, .only = kZeroOne,
       .note = {"any value but 0 counts as 1", "ogni valore diverso da 0 vale 1"}},
      "", false,
-     {"1 makes an ordinary station 50 m longer at its end; not kept for kinds 5 to 8 nor for the first station",
+     {"1 makes an ordinary station 50 m longer at its end; not kept for kinds 5 to 8 nor for the first "
+      "station",
       "1 allunga di 50 m la fine di una stazione ordinaria; ignorato per i tipi da 5 a 8 e per la prima "
       "stazione"}},
     {"group1", FieldWidth::i16, any16(), "", false,
      {"station parameter, first of the first group of three (written 4,1,0)",
       "parametro di stazione, primo del primo gruppo di tre (scritto 4,1,0)"}},
     {"group1", FieldWidth::i16, any16(), "", false,
-     {"station parameter, second of the first group of three", "parametro di stazione, secondo del primo gruppo di tre"}},
+     {"station parameter, second of the first group of three",
+      "parametro di stazione, secondo del primo gruppo di tre"}},
     {"group1", FieldWidth::u8, any8(), "", false,
-     {"station parameter, third of the first group of three", "parametro di stazione, terzo del primo gruppo di tre"}},
+     {"station parameter, third of the first group of three",
+      "parametro di stazione, terzo del primo gruppo di tre"}},
     {"group2", FieldWidth::i16, any16(), "", false,
      {"station parameter, first of the second group of three (written 2,1,1)",
       "parametro di stazione, primo del secondo gruppo di tre (scritto 2,1,1)"}},
@@ -482,28 +508,29 @@ constexpr FieldInfo kStation[] = {
      {"station parameter, second of the second group of three",
       "parametro di stazione, secondo del secondo gruppo di tre"}},
     {"group2", FieldWidth::i16, any16(), "", false,
-     {"station parameter, third of the second group of three", "parametro di stazione, terzo del secondo gruppo di tre"}},
+     {"station parameter, third of the second group of three",
+      "parametro di stazione, terzo del secondo gruppo di tre"}},
     {"param13", FieldWidth::u8, any8(), "", false,
      {"station parameter, stored unchanged (the program uses 0, 1, 30, 201)",
       "parametro di stazione, memorizzato tale e quale (il programma usa 0, 1, 30, 201)"}},
     {"time", FieldWidth::i32,
-     range(0, 23, kWarned, {"outside 0 to 23: warning time-of-day", "fuori da 0 a 23: avviso time-of-day"}), "h",
+     range(0, 23, kWarned, kHoursOfDay), "h",
      false,
      {"timetable time at the station, hours; 0, 0, 0 for a station without a time",
       "orario della stazione nella tabella di marcia, ore; 0, 0, 0 per una stazione senza orario"}},
     {"time", FieldWidth::i32,
-     range(0, 59, kWarned, {"outside 0 to 59: warning time-of-day", "fuori da 0 a 59: avviso time-of-day"}), "min",
+     range(0, 59, kWarned, kSixty), "min",
      false,
      {"timetable time at the station, minutes", "orario della stazione nella tabella di marcia, minuti"}},
     {"time", FieldWidth::i32,
-     range(0, 59, kWarned, {"outside 0 to 59: warning time-of-day", "fuori da 0 a 59: avviso time-of-day"}), "s",
+     range(0, 59, kWarned, kSixty), "s",
      false,
      {"timetable time at the station, seconds", "orario della stazione nella tabella di marcia, secondi"}},
     {"name", FieldWidth::text,
-     text_field({"a comma ends it: the rest is read as the next keyword field; stations and sign texts share 78 "
-                 "places (fault 10)",
-                 "una virgola lo tronca: il resto è letto come parola chiave seguente; stazioni e testi dei cartelli "
-                 "hanno 78 posti in tutto (errore 10)"}),
+     text_field({"a comma ends it: the rest is read as the next keyword field; stations and sign texts share "
+                 "78 places (fault 10)",
+                 "una virgola lo tronca: il resto è letto come parola chiave seguente; stazioni e testi dei "
+                 "cartelli hanno 78 posti in tutto (errore 10)"}),
      "", false,
      {"the station's name, to the end of the line: spaces and apostrophes are kept",
       "nome della stazione, fino alla fine della riga: spazi e apostrofi compresi"}},
@@ -517,7 +544,8 @@ constexpr RecordInfo kTrain[] = {
     {&kTrainRecords[2],
      {"the train's speed limit from a position on", "velocità massima del treno da una posizione in poi"},
      "velocita,     800,   100", kSpeedLimit},
-    {&kTrainRecords[3], {"the rail adhesion from a position on", "aderenza delle rotaie da una posizione in poi"},
+    {&kTrainRecords[3], {"the rail adhesion from a position on",
+                         "aderenza delle rotaie da una posizione in poi"},
      "aderenza,   0,    100", kAdhesion},
     {&kTrainRecords[4],
      {"the clock time at the start of the run; spaces may separate its three numbers",
@@ -546,15 +574,17 @@ constexpr RecordInfo kTrain[] = {
 
 // ---- section headers ----
 
-constexpr Words kEnd{"the end: the last field of a description is never interpreted, so it ends with this header",
-                     "la fine: l'ultimo campo di una descrizione non viene mai interpretato, perciò termina con "
-                     "questa intestazione"};
+constexpr Words kEnd{"the end: the last field of a description is never interpreted, so it ends with this "
+                     "header",
+                     "la fine: l'ultimo campo di una descrizione non viene mai interpretato, perciò termina "
+                     "con questa intestazione"};
 
 constexpr HeaderInfo kLineHeaders[] = {
     {"[generale]",
-     {"the general section: length, chainage references, scenery and cab signalling; nothing before it is read",
-      "sezione generale: lunghezza, progressive chilometriche, paesaggio e ripetizione segnali; nulla prima di "
-      "essa viene letto"}},
+     {"the general section: length, chainage references, scenery and cab signalling; nothing before it is "
+      "read",
+      "sezione generale: lunghezza, progressive chilometriche, paesaggio e ripetizione segnali; nulla prima "
+      "di essa viene letto"}},
     {"[curve]",
      {"plan curves; the first header after [generale] ends the general section",
       "curve del tracciato; la prima intestazione dopo [generale] chiude la sezione generale"}},
@@ -580,11 +610,14 @@ constexpr HeaderInfo kTrainHeaders[] = {
     {"[fine]", kEnd},
 };
 
+// clang-format on
+
 // ---- the column of a line ----
 
 bool matches(const RecordKeyword& r, std::string_view field) {
   return std::all_of(r.words.begin(), r.words.end(), [&](std::string_view w) {
-    return w.empty() || (r.letter_case == KeywordCase::lower ? contains(field, w) : contains_nocase(field, w));
+    return w.empty() ||
+           (r.letter_case == KeywordCase::lower ? contains(field, w) : contains_nocase(field, w));
   });
 }
 
@@ -611,7 +644,8 @@ std::vector<const RecordInfo*> records_of(std::span<const RecordInfo> table, std
   for (const RecordInfo& r : table) {
     if (!matches(*r.keyword, field)) continue;
     if (!out.empty() && same_rule(*out.back()->keyword, *r.keyword)) {
-      if (!digits_fit(out.back()->keyword->written, field) && digits_fit(r.keyword->written, field)) out.back() = &r;
+      if (!digits_fit(out.back()->keyword->written, field) && digits_fit(r.keyword->written, field))
+        out.back() = &r;
       continue;
     }
     out.push_back(&r);
@@ -640,10 +674,18 @@ constexpr int kCommentRun = 2;
 void read_field(FieldReader& reader, FieldWidth width) {
   try {
     switch (width) {
-      case FieldWidth::i32: reader.read_i32(); break;
-      case FieldWidth::i16: reader.read_i16(); break;
-      case FieldWidth::u8: reader.read_u8(); break;
-      case FieldWidth::text: reader.read_text(); break;
+      case FieldWidth::i32:
+        reader.read_i32();
+        break;
+      case FieldWidth::i16:
+        reader.read_i16();
+        break;
+      case FieldWidth::u8:
+        reader.read_u8();
+        break;
+      case FieldWidth::text:
+        reader.read_text();
+        break;
     }
   } catch (const ReadingFailure&) {
     // A number too large for its width: the field has been read all the same.
@@ -663,16 +705,20 @@ std::string joined(std::span<const int32_t> values, Language l) {
 
 std::pair<int64_t, int64_t> width_bounds(FieldWidth w) {
   switch (w) {
-    case FieldWidth::i16: return {kI16Min, kI16Max};
-    case FieldWidth::u8: return {0, 255};
-    default: return {kI32Min, kI32Max};
+    case FieldWidth::i16:
+      return {kI16Min, kI16Max};
+    case FieldWidth::u8:
+      return {0, 255};
+    default:
+      return {kI32Min, kI32Max};
   }
 }
 
 std::string title_of(const FieldSpot& spot, Language l) {
   const bool it = l == Language::italian;
   const std::string kw = spot.record ? std::string(spot.record->keyword->written) : std::string();
-  const std::string n = spot.record ? number(static_cast<int64_t>(spot.record->fields.size())) : std::string();
+  const std::string n =
+      spot.record ? number(static_cast<int64_t>(spot.record->fields.size())) : std::string();
   switch (spot.kind) {
     case SpotKind::keyword:
       return kw + (it ? ": record di " + n + (n == "1" ? " campo" : " campi")
@@ -682,10 +728,14 @@ std::string title_of(const FieldSpot& spot, Language l) {
              std::string(spot.record->fields[static_cast<size_t>(spot.field - 1)].name);
     case SpotKind::extra:
       return std::string(spot.text) + (it ? ": oltre l'ultimo campo di " : ": past the last field of ") + kw;
-    case SpotKind::other: return std::string(spot.text) + (it ? ": nessun record" : ": no record");
-    case SpotKind::comment: return it ? "commento" : "comment";
-    case SpotKind::header: return std::string(spot.text) + (it ? ": intestazione di sezione" : ": section header");
-    case SpotKind::none: break;
+    case SpotKind::other:
+      return std::string(spot.text) + (it ? ": nessun record" : ": no record");
+    case SpotKind::comment:
+      return it ? "commento" : "comment";
+    case SpotKind::header:
+      return std::string(spot.text) + (it ? ": intestazione di sezione" : ": section header");
+    case SpotKind::none:
+      break;
   }
   return {};
 }
@@ -701,8 +751,9 @@ std::span<const HeaderInfo> header_info(Format format) {
 }
 
 const RecordInfo* find_record_info(Format format, std::string_view written) {
-  const std::span<const RecordInfo> tables[] = {format == Format::train ? train_info() : line_general_info(),
-                                                format == Format::train ? std::span<const RecordInfo>{} : line_body_info()};
+  const std::span<const RecordInfo> tables[] = {
+      format == Format::train ? train_info() : line_general_info(),
+      format == Format::train ? std::span<const RecordInfo>{} : line_body_info()};
   for (std::span<const RecordInfo> table : tables)
     for (const RecordInfo& r : table)
       if (r.keyword->written == written) return &r;
@@ -712,10 +763,14 @@ const RecordInfo* find_record_info(Format format, std::string_view written) {
 std::string_view width_text(FieldWidth width, Language l) {
   const bool it = l == Language::italian;
   switch (width) {
-    case FieldWidth::i32: return it ? "intero a 32 bit con segno" : "32-bit signed";
-    case FieldWidth::i16: return it ? "intero a 16 bit con segno" : "16-bit signed";
-    case FieldWidth::u8: return it ? "intero a 8 bit senza segno" : "8-bit unsigned";
-    case FieldWidth::text: break;
+    case FieldWidth::i32:
+      return it ? "intero a 32 bit con segno" : "32-bit signed";
+    case FieldWidth::i16:
+      return it ? "intero a 16 bit con segno" : "16-bit signed";
+    case FieldWidth::u8:
+      return it ? "intero a 8 bit senza segno" : "8-bit unsigned";
+    case FieldWidth::text:
+      break;
   }
   return it ? "testo" : "text";
 }
@@ -728,14 +783,19 @@ std::string allowed_text(const FieldInfo& f, Language l) {
   const auto [lo_width, hi_width] = width_bounds(f.width);
   const bool any_lo = a.min == lo_width;
   const bool any_hi = a.max == hi_width && a.past_line_end == kNoLineBound;
-  const std::string hi = a.past_line_end != kNoLineBound
-                             ? (it ? "la lunghezza della linea + " : "the line's length + ") + number(a.past_line_end)
-                             : number(a.max);
+  const std::string hi =
+      a.past_line_end != kNoLineBound
+          ? (it ? "la lunghezza della linea + " : "the line's length + ") + number(a.past_line_end)
+          : number(a.max);
   std::string bounds;
-  if (any_lo && any_hi) bounds = "";
-  else if (any_hi) bounds = number(a.min) + (it ? " o più" : " or more");
-  else if (any_lo) bounds = (it ? "fino a " : "up to ") + hi;
-  else bounds = it ? "da " + number(a.min) + " a " + hi : number(a.min) + " to " + hi;
+  if (any_lo && any_hi)
+    bounds = "";
+  else if (any_hi)
+    bounds = number(a.min) + (it ? " o più" : " or more");
+  else if (any_lo)
+    bounds = (it ? "fino a " : "up to ") + hi;
+  else
+    bounds = it ? "da " + number(a.min) + " a " + hi : number(a.min) + " to " + hi;
   if (a.step == 1) return bounds;
   const std::string step = (it ? "multiplo di " : "a multiple of ") + number(a.step);
   return bounds.empty() ? step : step + ", " + bounds;
@@ -829,7 +889,8 @@ std::string hover_text(const FieldSpot& spot, Language l) {
   switch (spot.kind) {
     case SpotKind::keyword: {
       std::string names;
-      for (const FieldInfo& f : spot.record->fields) names += (names.empty() ? "" : ", ") + std::string(f.name);
+      for (const FieldInfo& f : spot.record->fields)
+        names += (names.empty() ? "" : ", ") + std::string(f.name);
       out += names + "\n" + std::string(spot.record->meaning.in(l)) + "\n";
       break;
     }
@@ -848,7 +909,8 @@ std::string hover_text(const FieldSpot& spot, Language l) {
                 : "read as a keyword field that matches no record: it is passed over\n";
       break;
     case SpotKind::comment:
-      out += it ? "saltato dalla lettura; una virgola lo chiuderebbe\n" : "passed over by the reader; a comma would end it\n";
+      out += it ? "saltato dalla lettura; una virgola lo chiuderebbe\n"
+                : "passed over by the reader; a comma would end it\n";
       break;
     case SpotKind::header:
       out += std::string(spot.header ? spot.header->meaning.in(l)
@@ -856,7 +918,8 @@ std::string hover_text(const FieldSpot& spot, Language l) {
                                      : "not one of this format's headers") +
              "\n";
       break;
-    case SpotKind::none: break;
+    case SpotKind::none:
+      break;
   }
   return out;
 }

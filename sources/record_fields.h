@@ -49,12 +49,12 @@ inline constexpr int32_t kNoLineBound = -1;
 struct AllowedValues {
   int64_t min = 0;  // inclusive bounds an author keeps to (for a text field: unused)
   int64_t max = 0;
-  int32_t step = 1;                     // the values are multiples of step
+  int32_t step = 1;                      // the values are multiples of step
   int32_t past_line_end = kNoLineBound;  // when set, max is the line's length plus this
-  std::span<const int32_t> only{};      // when not empty: the only values allowed
-  Consequence off_step{};               // a value between two multiples of step
-  Consequence outside{};                // a value beyond min and max, or not one of only
-  Words note{};                         // what happens otherwise, in words (may be empty)
+  std::span<const int32_t> only{};       // when not empty: the only values allowed
+  Consequence off_step{};                // a value between two multiples of step
+  Consequence outside{};                 // a value beyond min and max, or not one of only
+  Words note{};                          // what happens otherwise, in words (may be empty)
 };
 
 struct FieldInfo {

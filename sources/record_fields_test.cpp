@@ -28,7 +28,8 @@ TEST(RecordFields, EveryRecordHasItsValueFieldsAndAnExampleThatReadsAsThem) {
       EXPECT_EQ(last.kind, SpotKind::value) << r.example;
       EXPECT_EQ(last.field, keywords[k].value_fields) << r.example;
       const std::string snippet = record_snippet(r);
-      EXPECT_NE(snippet.find("${" + std::to_string(r.fields.size()) + ":" + std::string(r.fields.back().name) + "}"),
+      EXPECT_NE(snippet.find("${" + std::to_string(r.fields.size()) + ":" +
+                             std::string(r.fields.back().name) + "}"),
                 std::string::npos)
           << snippet;
     }
@@ -88,19 +89,21 @@ TEST(RecordFields, ColumnToFieldFollowsTheFieldReader) {
 }
 
 TEST(RecordFields, SnippetAndHoverComeFromTheTable) {
-  EXPECT_EQ(record_snippet(*find_record_info(Format::train, "segnale")),
-            "segnale,    ${1:posizione},   ${2:sx}, ${3:s1}, ${4:s2},  ${5:s3}, ${6:rapp},    ${7:dx},  ${8:d1},"
-            "${9:d2},${10:d3}, ${11:tempo}");
+  EXPECT_EQ(
+      record_snippet(*find_record_info(Format::train, "segnale")),
+      "segnale,    ${1:posizione},   ${2:sx}, ${3:s1}, ${4:s2},  ${5:s3}, ${6:rapp},    ${7:dx},  ${8:d1},"
+      "${9:d2},${10:d3}, ${11:tempo}");
   const std::string_view signal = "segnale,    2500,   1, 5, 6,  0, 0,    2,  0,0,0, 0";
   EXPECT_EQ(hover_text(field_at(Format::train, signal, signal.find("2,")), Language::english),
             "segnale, field 7 of 11: dx\n32-bit signed · 0 to 2\n"
             "kind of the signal on the right (dx) side; 0 when there is none\n"
-            "not checked: the digits are packed two by two (s1 × 10 + d1 ...)\n");
+            "not checked: packed beside the other side's kind as rapp × 10 + sx × 3 + dx\n");
   const std::string_view speed = "velocita,     800,   100";
-  EXPECT_EQ(hover_text(field_at(Format::train, speed, speed.size()), Language::italian),
-            "velocita, campo 2 di 2: speed\nintero a 32 bit con segno · multiplo di 5, da 0 a 1275 · km/h\n"
-            "velocità massima ammessa per il treno da quel punto fino al record velocita successivo\n"
-            "memorizzata a passi di 5 km/h, arrotondata al passo più vicino; sotto -2 o sopra 1277: errore 25\n");
+  EXPECT_EQ(
+      hover_text(field_at(Format::train, speed, speed.size()), Language::italian),
+      "velocita, campo 2 di 2: speed\nintero a 32 bit con segno · multiplo di 5, da 0 a 1275 · km/h\n"
+      "velocità massima ammessa per il treno da quel punto fino al record velocita successivo\n"
+      "memorizzata a passi di 5 km/h, arrotondata al passo più vicino; sotto -2 o sopra 1277: errore 25\n");
   const std::string_view board = "pendenza,  1500,   5";
   EXPECT_EQ(hover_text(field_at(Format::line, board, 0), Language::english),
             "pendenza: a record of 2 value fields\nposition, gradient\n"
