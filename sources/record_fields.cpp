@@ -204,7 +204,7 @@ constexpr FieldInfo kMountain[] = {
                "resta tale); al massimo 80 tratti (errore 107)"}},
      "", false,
      {"type 1, 2 or 3; 11, 12 or 13 for the same type lit, with a tunnel marker on every fourth section",
-      "tipo 1, 2 o 3; 11, 12 o 13 per lo stesso tipo illuminato, con un segnale di galleria ogni quattro "
+      "tipo 1, 2 o 3; 11, 12 o 13 per lo stesso tipo illuminato, con un marcatore di galleria ogni quattro "
       "sezioni"}},
 };
 

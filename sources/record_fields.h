@@ -47,14 +47,16 @@ struct Consequence {
 inline constexpr int32_t kNoLineBound = -1;
 
 struct AllowedValues {
-  int64_t min = 0;  // inclusive bounds an author keeps to (for a text field: unused)
+  // Inclusive bounds an author keeps to (unused for a text field). With past_line_end set,
+  // max is the line's length plus past_line_end, and max itself that of the longest line.
+  int64_t min = 0;
   int64_t max = 0;
-  int32_t step = 1;                      // the values are multiples of step
-  int32_t past_line_end = kNoLineBound;  // when set, max is the line's length plus this
-  std::span<const int32_t> only{};       // when not empty: the only values allowed
-  Consequence off_step{};                // a value between two multiples of step
-  Consequence outside{};                 // a value beyond min and max, or not one of only
-  Words note{};                          // what happens otherwise, in words (may be empty)
+  int32_t step = 1;  // the values are multiples of step
+  int32_t past_line_end = kNoLineBound;
+  std::span<const int32_t> only{};  // when not empty: the only values allowed
+  Consequence off_step{};           // a value between two multiples of step
+  Consequence outside{};            // a value beyond min and max, or not one of only
+  Words note{};                     // what happens otherwise, in words (may be empty)
 };
 
 struct FieldInfo {
