@@ -9,6 +9,7 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/header_slots.h"
+#include "compiler/realistic_run.h"
 #include "compiler/timetable.h"
 #include "compiler/warnings.h"
 #include "sources/conversion.h"
@@ -249,13 +250,24 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
     }
     break;
   }
-  for (const TimetableLeg& leg : timetable_legs(speeds, stops)) {
-    if (leg.verdict == LegVerdict::ok) continue;
+  std::vector<TimetableLeg> legs = timetable_legs(speeds, stops);
+  const std::optional<double> acceleration = files.realistic_acceleration();
+  const std::optional<RunRates> rates = acceleration ? planning_rates(model, *acceleration) : std::nullopt;
+  if (rates) add_realistic_runs(legs, speeds, stops, *rates);
+  for (const TimetableLeg& leg : legs) {
+    const bool unrealistic = leg.verdict == LegVerdict::ok && leg.realistic && leg.given < *leg.realistic_whole();
+    if (leg.verdict == LegVerdict::ok && !unrealistic) continue;
     const TimedStation& a = stations[leg.from];
     const TimedStation& b = stations[leg.to];
     std::vector<Diagnostic> notes{note(msg(MessageId::note_station_time, station_name(a.name)), resolve(a.time_place))};
     switch (leg.verdict) {
       case LegVerdict::ok:
+        warn(kWarnTimetableRealistic, b.time_place,
+             Message{MessageId::w_timetable_realistic,
+                     {std::to_string(int64_t{b.position} - a.position), duration_text(*leg.realistic_whole()),
+                      duration_text(leg.given)},
+                     {at(b), at(a), run_rates_message(*rates)}},
+             std::move(notes));
         break;
       case LegVerdict::too_tight:
         warn(kWarnTimetable, b.time_place,

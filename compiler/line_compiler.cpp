@@ -8,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "compiler/braking.h"
 #include "compiler/compile_context.h"
 #include "sources/conversion.h"
 #include "compiler/faults.h"
@@ -242,8 +243,13 @@ class LineCompiler {
     const int32_t p = reader_.read_i32();
     const Field pf = reader_.last();
     const int32_t g = reader_.read_i32();
+    const Field gf = reader_.last();
     if (out_of_range(p, pf)) return Step::leave_body;
     check_position(pf, p);
+    if (g < kGradientLowest || g > kGradientHighest)
+      ctx_.warn(kWarnGradientRange, ctx_.place_of(gf),
+                msg(MessageId::w_gradient_range, std::to_string(g), std::to_string(kGradientLowest),
+                    std::to_string(kGradientHighest), std::to_string(int32_t{low8(int64_t{g} + 100)} - 100)));
     const int32_t n = div_round(p, kMetresPerSection);
     if (n > 0) fill_gradient(n);
     current_gradient_ = g;

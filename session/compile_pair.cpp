@@ -43,6 +43,10 @@ class ToolIo : public ScenarioIo {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
   bool wants_train_warnings() const override { return true; }
+  std::optional<double> realistic_acceleration() const override {
+    if (request_.disabled_warnings.contains(std::string(kWarnTimetableRealistic))) return std::nullopt;
+    return request_.acceleration;
+  }
   void replace_file(const std::string& name, std::string_view bytes) override {
     write(name, [&] { sink().replace_file(name, bytes); });
   }
@@ -180,6 +184,13 @@ Diagnostic file_error(const std::string& file, Message reason, const char* code)
 }
 
 }  // namespace
+
+std::set<std::string> warnings_off_by_default() {
+  std::set<std::string> off;
+  for (const WarningKind& w : all_warnings())
+    if (!w.on_by_default) off.emplace(w.name);
+  return off;
+}
 
 Message summary_message(int errors, int warnings, size_t files_written) {
   auto count = [](size_t n, MessageId one, MessageId many) { return msg(n == 1 ? one : many, std::to_string(n)); };

@@ -70,7 +70,7 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
         {"train.txt", 18, 1, 18, 7},
         {},
         {{{"train.txt", 18, 1, 18, 7}, "segnale"},
-         {{"scenario.json", 4, 29, 4, 29}, ",\n  \"accepted_warnings\": [\"unknown-keyword\"]"}}}},
+         {{"scenario.json", 5, 22, 5, 22}, ",\n  \"accepted_warnings\": [\"unknown-keyword\"]"}}}},
       {"comment with a comma: its commas go",
        [](Texts& t) { replace(t["train.txt"], "[segnali]", "-- galleria del passo, illuminata, corta\r\n[segnali]"); },
        {"comment-comma",
@@ -78,7 +78,7 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
         {"train.txt", 17, 22, 17, 23},
         {},
         {{{"train.txt", 17, 22, 17, 41}, " illuminata corta"},
-         {{"scenario.json", 4, 29, 4, 29}, ",\n  \"accepted_warnings\": [\"comment-comma\"]"}}}},
+         {{"scenario.json", 5, 22, 5, 22}, ",\n  \"accepted_warnings\": [\"comment-comma\"]"}}}},
       {"conflict of the pass at the slow-down whose window it is",
        [&](Texts& t) {
          replace(t["train.txt"], "[rallentamenti]\r\n", "[rallentamenti]\r\n" + slow_down);
@@ -90,7 +90,7 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
         Severity::warning,
         {"train.txt", 17, 1, 17, 14},
         {},
-        {{{"scenario.json", 4, 29, 4, 29}, ",\n  \"accepted_warnings\": [\"conflict\"]"}}}},
+        {{{"scenario.json", 5, 22, 5, 22}, ",\n  \"accepted_warnings\": [\"conflict\"]"}}}},
       {"reserved place taken by a sign board at 0",
        [](Texts& t) { replace(t["line.txt"], "cartello_indicatore,  750", "cartello_indicatore,  0,  (Z)\r\ncartello_indicatore,  750"); },
        {"errore-1250", Severity::error, {"line.txt", 23, 1, 23, 20}, {}, {}}},
@@ -159,7 +159,9 @@ TEST(DiagnosticModel, FixesMendTheTextTheyEdit) {
                                      std::string("{\"accepted_warnings\": []}"),
                                      std::string("{\"accepted_warnings\": [ \"conflict\" ], \"line_name\": \"L\"}"),
                                      std::string("{\n  \"accepted_warnings\": [\n    \"conflict\"\n  ]\n}")}) {
-    const PackManifest m{"L", "1", TextEncoding::utf8, {}, "scenario.json", manifest};
+    PackManifest m;
+    m.file = "scenario.json";
+    m.text = manifest;
     const std::optional<Fix> fix = accept_warning_fix(m, "timetable");
     ASSERT_TRUE(fix) << manifest;
     const nlohmann::json edited = nlohmann::json::parse(applied(manifest, *fix));
@@ -167,8 +169,9 @@ TEST(DiagnosticModel, FixesMendTheTextTheyEdit) {
     EXPECT_NE(std::find(list.begin(), list.end(), "timetable"), list.end()) << manifest;
     EXPECT_EQ(render(fix->title, Language::en), "accept the warning timetable in scenario.json");
   }
-  EXPECT_FALSE(accept_warning_fix(PackManifest{"L", "1", TextEncoding::utf8, {}, "s.json", "{\"accepted_warnings\": 1}"},
-                                  "timetable"));
+  PackManifest no_list;
+  no_list.text = "{\"accepted_warnings\": 1}";
+  EXPECT_FALSE(accept_warning_fix(no_list, "timetable"));
 }
 
 TEST(DiagnosticModel, AcceptedWarningsStayInTheListOnlyWhenAskedAndAreNeverCounted) {

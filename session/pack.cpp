@@ -1,6 +1,7 @@
 #include "session/pack.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -16,7 +17,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings"};
+constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings", "acceleration"};
 constexpr std::string_view kSpaces = " \t\r\n";
 
 // The offset just past a JSON string that starts at text[i] (a quote), or npos.
@@ -263,6 +264,21 @@ std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Di
       }
     }
   }
+  if (doc.contains("acceleration")) {
+    const json& a = doc["acceleration"];
+    if (!a.is_number() || !acceptable_acceleration(a.get<double>())) {
+      auto shown = [](double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%g", v);
+        return std::string(buf);
+      };
+      problem(text.value("acceleration"), msg(MessageId::manifest_acceleration, shown(kAccelerationLowest),
+                                              shown(kAccelerationHighest), shown_value(a)));
+      sound = false;
+    } else {
+      manifest.acceleration = a.get<double>();
+    }
+  }
   if (!sound) return std::nullopt;
   return manifest;
 }
@@ -355,6 +371,7 @@ bool pack_request(const PackFiles& files, CompileRequest& request, std::vector<D
     if (auto fix = accept_warning_fix(manifest, warning)) fixes.push_back(std::move(*fix));
     return fixes;
   };
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return true;
 }
 
@@ -401,6 +418,7 @@ PackCheck check_pack(const PackFiles& files, const PackCheckOptions& options) {
       return fixes;
     };
     NoFiles nowhere;
+    request.acceleration = check.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
     request.out_dir = options.out_dir;
     request.sink = options.sink ? options.sink : options.out_dir.empty() ? &nowhere : nullptr;
     request.compiled = options.compiled;

@@ -42,6 +42,7 @@ struct PackManifest {
   std::vector<std::string> accepted_warnings;
   std::string file;  // as shown
   std::string text;  // the manifest as it stands, for the fixes that edit it
+  std::optional<double> acceleration;  // m/s², for the realistic run; the planning value when absent
 };
 
 // The names of the compiler's warnings, as -W<name> and accepted_warnings use them.
@@ -95,6 +96,7 @@ struct PackCheck {
   std::vector<Diagnostic> entries;
   std::optional<CompileReport> compile;  // when the descriptions could be compiled
   bool line_table_exceeded = false;      // a description too long for a program: compiled as a pair
+  double acceleration = kPlanningAcceleration;  // the realistic run's, the manifest's when it gives one
   std::string diagnostics;               // the terminal text: empty when the pack is sound
 };
 

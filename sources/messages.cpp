@@ -25,17 +25,21 @@ const Entry& entry(MessageId id) {
   return index < std::size(kCatalogue) ? kCatalogue[index] : kUnknown;
 }
 
+// A number with the decimal mark of the language.
+std::string decimal(std::string out, Language language) {
+  if (language == Language::it)
+    for (char& ch : out)
+      if (ch == '.') ch = ',';
+  return out;
+}
+
 // Metres as kilometres with one decimal, the decimal mark of the language.
 std::string kilometres(std::string_view metres, Language language) {
   long long m = 0;
   if (std::from_chars(metres.data(), metres.data() + metres.size(), m).ec != std::errc{}) return std::string(metres);
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.1f km", static_cast<double>(m) / 1000.0);
-  std::string out = buf;
-  if (language == Language::it)
-    for (char& ch : out)
-      if (ch == '.') ch = ',';
-  return out;
+  return decimal(buf, language);
 }
 
 }  // namespace
@@ -82,7 +86,8 @@ std::string render(const Message& message, Language language) {
     if (nested) {
       if (n < message.nested.size()) out += render(message.nested[n], language);
     } else if (n < message.args.size()) {
-      out += format == "km" ? kilometres(message.args[n], language) : message.args[n];
+      const std::string& arg = message.args[n];
+      out += format == "km" ? kilometres(arg, language) : format == "dec" ? decimal(arg, language) : arg;
     }
   }
   return out;

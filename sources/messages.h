@@ -6,7 +6,8 @@
 //
 // A text holds placeholders: {0}, {1} ... take the message's arguments as they stand;
 // {0:km} takes an argument in metres and shows it in kilometres with one decimal, written
-// as the language writes decimals ("6.8 km", "6,8 km"); {m0}, {m1} ... take the nested
+// as the language writes decimals ("6.8 km", "6,8 km"); {0:dec} takes a decimal number
+// written with a point and writes it so ("0.05", "0,05"); {m0}, {m1} ... take the nested
 // messages, rendered in the same language. "{{" stands for "{".
 //
 // The catalogue itself is sources/messages.inc: one line per message, its id, its English
