@@ -14,7 +14,8 @@ namespace {
 Message gradient_words(int32_t lowest, int32_t highest) {
   if (lowest == highest) {
     if (lowest == 0) return msg(MessageId::braking_level);
-    return msg(lowest > 0 ? MessageId::braking_climb : MessageId::braking_descent, std::to_string(std::abs(lowest)));
+    return msg(lowest > 0 ? MessageId::braking_climb : MessageId::braking_descent,
+               std::to_string(std::abs(lowest)));
   }
   return msg(MessageId::braking_gradients, std::to_string(lowest), std::to_string(highest));
 }
@@ -26,8 +27,8 @@ Message braking_message(const SlowDownBraking& b) {
       MessageId::w_braking,
       {std::to_string(b.given()), std::to_string(b.braked_mass)},
       {b.board ? msg(MessageId::braking_board) : msg(MessageId::braking_no_board, std::to_string(b.start)),
-       b.needed ? msg(MessageId::braking_needs, std::to_string(static_cast<int64_t>(std::ceil(*b.needed))), before,
-                      speed)
+       b.needed ? msg(MessageId::braking_needs, std::to_string(static_cast<int64_t>(std::ceil(*b.needed))),
+                      before, speed)
                 : msg(MessageId::braking_cannot, before, speed),
        gradient_words(b.lowest_gradient, b.highest_gradient)}};
 }
@@ -41,7 +42,8 @@ void check_braked_mass(CompileContext& ctx, const SourcePlace& field, int32_t br
   else if (braked_mass < 0)
     ctx.warn(kWarnBraking, field, msg(MessageId::w_braked_mass_negative, value));
   else if (braked_mass > kBrakedMassHighest)
-    ctx.warn(kWarnBraking, field, msg(MessageId::w_braked_mass_high, value, std::to_string(kBrakedMassHighest)));
+    ctx.warn(kWarnBraking, field,
+             msg(MessageId::w_braked_mass_high, value, std::to_string(kBrakedMassHighest)));
 }
 
 void check_braking(CompileContext& ctx, std::span<const SlowDownRecord> slow_downs,
@@ -57,7 +59,8 @@ void check_braking(CompileContext& ctx, std::span<const SlowDownRecord> slow_dow
     const std::optional<SlowDownBraking> b = slow_down_braking(ctx.model, speeds, s.x, s.v);
     if (!b || !b->too_short()) continue;
     ctx.warn(kWarnBraking, s.place, braking_message(*b),
-             {note(msg(MessageId::note_braked_mass_here, std::to_string(b->braked_mass)), ctx.resolve(*mass_place))});
+             {note(msg(MessageId::note_braked_mass_here, std::to_string(b->braked_mass)),
+                   ctx.resolve(*mass_place))});
   }
 }
 

@@ -77,8 +77,8 @@ struct CompileContext : FieldObserver {
   void begin_description(Description which, FieldReader& reader);
   SourcePlace place_of(const Field& f) const { return SourcePlace{current, f.line, f.column}; }
   Place resolve(const SourcePlace& place) const { return sources.place(place); }
-  void warn(std::string_view name, const SourcePlace& place, Message message, std::vector<Diagnostic> notes = {},
-            std::vector<Fix> fixes = {});
+  void warn(std::string_view name, const SourcePlace& place, Message message,
+            std::vector<Diagnostic> notes = {}, std::vector<Fix> fixes = {});
 
   // FieldObserver: text in a number field, a tab in a field.
   void not_a_number(const Field& field) override;

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <string>
 
 #include "compiler/compile_context.h"
@@ -85,7 +85,8 @@ Fix CompileContext::replace_field(const Field& field, std::string replacement) c
   const size_t e = field.text.find_last_not_of(' ');
   const int length = e == std::string::npos ? 0 : static_cast<int>(e) + 1;
   Fix fix{Place{sources.name(current), field.line, field.column, field.line, field.column + length},
-          std::move(replacement), {}};
+          std::move(replacement),
+          {}};
   fix.title = msg(MessageId::fix_use, fix.replacement);
   return fix;
 }
@@ -116,8 +117,9 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
     if (near.empty())
       warn(kWarnUnknownSection, place_of(field), msg(MessageId::w_unknown_section, quote_field(field.text)));
     else
-      warn(kWarnUnknownSection, place_of(field), msg(MessageId::w_unknown_section_near, quote_field(field.text), near),
-           {}, {replace_field(field, near)});
+      warn(kWarnUnknownSection, place_of(field),
+           msg(MessageId::w_unknown_section_near, quote_field(field.text), near), {},
+           {replace_field(field, near)});
     return;
   }
   if (where == KeywordPlace::before_header || !has_letter(field.text)) return;
@@ -139,8 +141,9 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
   if (near.empty())
     warn(kWarnUnknownKeyword, place_of(field), msg(MessageId::w_unknown_keyword, quote_field(field.text)));
   else
-    warn(kWarnUnknownKeyword, place_of(field), msg(MessageId::w_unknown_keyword_near, quote_field(field.text), near),
-         {}, {replace_field(field, near)});
+    warn(kWarnUnknownKeyword, place_of(field),
+         msg(MessageId::w_unknown_keyword_near, quote_field(field.text), near), {},
+         {replace_field(field, near)});
 }
 
 const std::string& CompileContext::suggestion(const std::string& word, std::span<const std::string_view> known) {
@@ -183,7 +186,8 @@ void CompileContext::check_beyond(const Field& field, int64_t position, const Fi
   if (position <= length) return;
   std::vector<Diagnostic> notes;
   if (found.length_place)
-    notes.push_back(note(msg(MessageId::note_length_here, std::to_string(length)), resolve(*found.length_place)));
+    notes.push_back(
+        note(msg(MessageId::note_length_here, std::to_string(length)), resolve(*found.length_place)));
   warn(kWarnBeyondLine, place_of(field),
        msg(MessageId::w_beyond_line, record_name(record), std::to_string(position), std::to_string(length)),
        std::move(notes));
@@ -203,8 +207,9 @@ void CompileContext::passed_comment(const Field& field) {
   if (comma >= 1 && static_cast<size_t>(comma) <= line.size()) {
     std::string rest(line.substr(static_cast<size_t>(comma) - 1));
     std::erase(rest, ',');
-    fixes.push_back(Fix{Place{sources.name(current), field.line, comma, field.line, static_cast<int>(line.size()) + 1},
-                        cp1252_to_utf8(rest), msg(MessageId::fix_comment_comma)});
+    fixes.push_back(
+        Fix{Place{sources.name(current), field.line, comma, field.line, static_cast<int>(line.size()) + 1},
+            cp1252_to_utf8(rest), msg(MessageId::fix_comment_comma)});
   }
   warn(kWarnCommentComma, SourcePlace{current, field.line, comma}, msg(MessageId::w_comment_comma), {},
        std::move(fixes));
@@ -238,15 +243,17 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
   std::vector<TimetableStop> stops;
   for (const TimedStation& s : stations) stops.push_back(TimetableStop{s.position, s.time});
   const std::vector<int32_t> speeds = allowed_speeds(model);
-  auto at = [&](const TimedStation& s) { return msg(MessageId::station_at, station_name(s.name), clock_text(s.time)); };
+  auto at = [&](const TimedStation& s) {
+    return msg(MessageId::station_at, station_name(s.name), clock_text(s.time));
+  };
   for (const TimedStation& s : stations) {
     if (!s.timed()) continue;
     const int64_t clock = clock_seconds(model);
     if (s.time < clock) {
       std::vector<Diagnostic> notes;
       if (clock_place) notes.push_back(note(msg(MessageId::note_clock_here), resolve(*clock_place)));
-      warn(kWarnTimetableClock, s.time_place, Message{MessageId::w_timetable_clock, {clock_text(clock)}, {at(s)}},
-           std::move(notes));
+      warn(kWarnTimetableClock, s.time_place,
+           Message{MessageId::w_timetable_clock, {clock_text(clock)}, {at(s)}}, std::move(notes));
     }
     break;
   }
@@ -255,11 +262,13 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
   const std::optional<RunRates> rates = acceleration ? planning_rates(model, *acceleration) : std::nullopt;
   if (rates) add_realistic_runs(legs, speeds, stops, *rates);
   for (const TimetableLeg& leg : legs) {
-    const bool unrealistic = leg.verdict == LegVerdict::ok && leg.realistic && leg.given < *leg.realistic_whole();
+    const bool unrealistic =
+        leg.verdict == LegVerdict::ok && leg.realistic && leg.given < *leg.realistic_whole();
     if (leg.verdict == LegVerdict::ok && !unrealistic) continue;
     const TimedStation& a = stations[leg.from];
     const TimedStation& b = stations[leg.to];
-    std::vector<Diagnostic> notes{note(msg(MessageId::note_station_time, station_name(a.name)), resolve(a.time_place))};
+    std::vector<Diagnostic> notes{
+        note(msg(MessageId::note_station_time, station_name(a.name)), resolve(a.time_place))};
     switch (leg.verdict) {
       case LegVerdict::ok:
         warn(kWarnTimetableRealistic, b.time_place,
@@ -279,7 +288,8 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
         break;
       case LegVerdict::backwards:
         warn(kWarnTimetableOrder, b.time_place,
-             Message{MessageId::w_timetable_order, {duration_text(-leg.given)}, {at(b), at(a)}}, std::move(notes));
+             Message{MessageId::w_timetable_order, {duration_text(-leg.given)}, {at(b), at(a)}},
+             std::move(notes));
         break;
       case LegVerdict::blocked:
         warn(kWarnSpeedZero, b.time_place,

@@ -172,8 +172,8 @@ DiagnosticPrinter::DiagnosticPrinter(DescriptionSources sources, Language langua
 DiagnosticPrinter::DiagnosticPrinter(std::string line_name, std::optional<std::string_view> line_text,
                                      std::string train_name, std::optional<std::string_view> train_text,
                                      Language language)
-    : DiagnosticPrinter(DescriptionSources(std::move(line_name), line_text, std::move(train_name), train_text),
-                        language) {}
+    : DiagnosticPrinter(
+          DescriptionSources(std::move(line_name), line_text, std::move(train_name), train_text), language) {}
 
 std::string DiagnosticPrinter::place_text(const Place& place) {
   std::string out = printable(place.file);
@@ -195,13 +195,13 @@ void DiagnosticPrinter::append_source(std::string& out, const Place& place) cons
 std::string DiagnosticPrinter::format(const Diagnostic& d, bool werror) const {
   if (d.accepted) return {};
   if (d.code == "recovery")  // its message names the folder and may hold what a path holds
-    return (d.place ? printable(d.place->file) + ": " : std::string()) + printable(render(d.message, language_)) +
-           "\n";
+    return (d.place ? printable(d.place->file) + ": " : std::string()) +
+           printable(render(d.message, language_)) + "\n";
   const bool as_error = d.severity == Severity::error || (werror && !d.warning.empty());
   const auto word = [&](MessageId id) { return render(msg(id), language_) + ": "; };
   std::string out;
   if (d.place) out += place_text(*d.place) + ": ";
-  out += as_error                           ? word(MessageId::severity_error)
+  out += as_error                          ? word(MessageId::severity_error)
          : d.severity == Severity::warning ? word(MessageId::severity_warning)
                                            : word(MessageId::severity_note);
   out += render(d.message, language_);
@@ -249,8 +249,8 @@ std::optional<int32_t> taken_section(int32_t code, int32_t position) {
 
 }  // namespace
 
-Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site, const CompileDiagnostics& found,
-                            const DescriptionSources& sources) {
+Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site,
+                            const CompileDiagnostics& found, const DescriptionSources& sources) {
   Diagnostic d;
   d.severity = Severity::error;
   d.code = fault_code_name(code);
@@ -265,15 +265,17 @@ Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& sit
   const int32_t shown = found.fault_position.value_or(position);
   Message meaning = found.fault_detail ? *found.fault_detail : msg(fault_message_id(code));
   if (fault_has_position(code))
-    d.message = Message{MessageId::fault_message_at, {std::to_string(code), std::to_string(shown)}, {meaning}};
+    d.message =
+        Message{MessageId::fault_message_at, {std::to_string(code), std::to_string(shown)}, {meaning}};
   else
     d.message = Message{MessageId::fault_message, {std::to_string(code)}, {meaning}};
   if (code == kFaultOutOfRange && found.length_place)
-    d.notes.push_back(
-        note(msg(MessageId::note_length_here, std::to_string(found.length)), sources.place(*found.length_place)));
+    d.notes.push_back(note(msg(MessageId::note_length_here, std::to_string(found.length)),
+                           sources.place(*found.length_place)));
   if (const auto section = found.taken_section ? found.taken_section : taken_section(code, shown)) {
     if (const auto by = placed(found, *section))
-      d.notes.push_back(note(msg(MessageId::note_section_taken, std::to_string(*section)), sources.place(*by)));
+      d.notes.push_back(
+          note(msg(MessageId::note_section_taken, std::to_string(*section)), sources.place(*by)));
   }
   for (const Diagnostic& n : found.fault_notes) d.notes.push_back(n);
   return d;
@@ -285,7 +287,8 @@ Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiag
   d.severity = Severity::warning;
   d.code = conflict_code_name(code);
   d.warning = std::string(kWarnConflict);
-  d.message = Message{MessageId::conflict_message, {std::to_string(code), std::to_string(position)},
+  d.message = Message{MessageId::conflict_message,
+                      {std::to_string(code), std::to_string(position)},
                       {msg(fault_message_id(code))}};
   // 11 names the signal's section, 12 the slow-down start's: blame the record that put it there.
   if (code == kConflictBoard || code == kConflictWindow)
@@ -293,8 +296,8 @@ Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiag
   return d;
 }
 
-Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model, const CompileDiagnostics& found,
-                             const DescriptionSources& sources) {
+Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
+                             const CompileDiagnostics& found, const DescriptionSources& sources) {
   Diagnostic d;
   d.severity = Severity::error;
   d.code = "errore-" + errore;
@@ -313,14 +316,16 @@ Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
     auto kind_at = [&](int32_t i) -> uint8_t { return i <= model.cell_limit ? model.section(i).kind : 0; };
     std::optional<std::pair<int32_t, MessageId>> anchor;
     for (const int32_t start : {8, 14, 21}) {
-      if (!anchor && kind_at(start) == kKindSlowStart) anchor = std::pair{start, MessageId::note_point_for_slowdown};
+      if (!anchor && kind_at(start) == kKindSlowStart)
+        anchor = std::pair{start, MessageId::note_point_for_slowdown};
     }
     for (int32_t board = 4; !anchor && board <= 23; ++board) {
       if (kind_at(board) == kKindSlowWarning && kind_at(3) == kKindSignal)
         anchor = std::pair{3, MessageId::note_point_for_signal};
     }
     if (anchor) {
-      if (const auto by = placed(found, anchor->first)) d.notes.push_back(note(msg(anchor->second), sources.place(*by)));
+      if (const auto by = placed(found, anchor->first))
+        d.notes.push_back(note(msg(anchor->second), sources.place(*by)));
     }
   } else {
     d.message = Message{MessageId::errore_taken,
@@ -414,9 +419,11 @@ constexpr WarningKind kWarnings[] = {
     {kWarnTimetableClock, "the first timetable time before the clock (\"orologio\")"},
     {kWarnSpeedZero, "a speed of 0 km/h between two stations that have a timetable time"},
     {kWarnTimeOfDay, "a timetable time with hours outside 0 to 23, or minutes or seconds outside 0 to 59"},
-    {kWarnBraking, "a slow-down's warning board closer than the train needs to slow down, or a braked mass "
-                   "the check cannot use"},
-    {kWarnTimetableRealistic, "a timetable that gives less time than a realistic run (off by default)", false},
+    {kWarnBraking,
+     "a slow-down's warning board closer than the train needs to slow down, or a braked mass "
+     "the check cannot use"},
+    {kWarnTimetableRealistic, "a timetable that gives less time than a realistic run (off by default)",
+     false},
     {kWarnGradientRange, "a gradient outside -100 to 155 per mille, stored as another"},
 };
 

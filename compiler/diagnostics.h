@@ -158,16 +158,16 @@ class DiagnosticPrinter {
 };
 
 // The fault the compiler left, as a diagnostic: "fault N: meaning (at M m)" at its record.
-Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site, const CompileDiagnostics& found,
-                            const DescriptionSources& sources);
+Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site,
+                            const CompileDiagnostics& found, const DescriptionSources& sources);
 
 // A conflict of the abbattimento pass, a warning at the signal or slow-down it concerns.
 Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found,
                                const DescriptionSources& sources);
 
 // Errore 1250 / 1251 at the record that took the reserved place of section 1.
-Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model, const CompileDiagnostics& found,
-                             const DescriptionSources& sources);
+Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
+                             const CompileDiagnostics& found, const DescriptionSources& sources);
 
 // The utf8-input warning for a text read as Windows-1252 that is valid UTF-8 with
 // non-ASCII characters, at the first of them; nullopt otherwise.

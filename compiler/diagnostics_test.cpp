@@ -165,7 +165,8 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
   d.place = sources.place(SourcePlace{Description::train, 2, 12});
   d.message = msg(MessageId::text, "beyond");
   d.warning = "beyond-line";
-  d.notes = {note(msg(MessageId::text, "the length, read here"), sources.place(SourcePlace{Description::line, 2, 24}))};
+  d.notes = {note(msg(MessageId::text, "the length, read here"),
+                  sources.place(SourcePlace{Description::line, 2, 24}))};
   EXPECT_EQ(printer.format(d),
             "T.txt:2:12: warning: beyond [-Wbeyond-line]\n"
             "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
@@ -182,13 +183,11 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
 }
 
 TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
-  const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section", "not-a-number",
-                                               "run-on-record",   "extra-fields",    "rounded-position",
-                                               "line-length",     "beyond-line",     "tab-separator",
-                                               "utf8-input",      "conflict",        "comment-comma",
-                                               "timetable",       "timetable-order", "timetable-clock",
-                                               "speed-zero",      "time-of-day",     "braking",
-                                               "timetable-realistic", "gradient-range"};
+  const std::set<std::string_view> expected = {
+      "unknown-keyword",  "unknown-section", "not-a-number", "run-on-record",       "extra-fields",
+      "rounded-position", "line-length",     "beyond-line",  "tab-separator",       "utf8-input",
+      "conflict",         "comment-comma",   "timetable",    "timetable-order",     "timetable-clock",
+      "speed-zero",       "time-of-day",     "braking",      "timetable-realistic", "gradient-range"};
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {
     EXPECT_TRUE(names.insert(w.name).second) << w.name;

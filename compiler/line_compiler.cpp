@@ -10,10 +10,10 @@
 
 #include "compiler/braking.h"
 #include "compiler/compile_context.h"
-#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/line_features.h"
 #include "compiler/warnings.h"
+#include "sources/conversion.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/record_tables.h"
@@ -104,8 +104,9 @@ class LineCompiler {
   bool general_record(const std::string& f) {
     const auto& records = kLineGeneralRecords;
     if (matches(records[kLength], f) && !length_record()) return false;
-    const std::pair<size_t, int> chainages[] = {
-        {kChainageTre, kChainageSlotTre}, {kChainageTre + 1, kChainageSlotDue}, {kChainageTre + 2, kChainageSlotUno}};
+    const std::pair<size_t, int> chainages[] = {{kChainageTre, kChainageSlotTre},
+                                                {kChainageTre + 1, kChainageSlotDue},
+                                                {kChainageTre + 2, kChainageSlotUno}};
     for (const auto& [row, index] : chainages) {
       if (!matches(records[row], f)) continue;
       SlotRecord& s = m_.slot(index);
@@ -120,8 +121,9 @@ class LineCompiler {
         ctx_.found.chainage_place = ctx_.place_of(chainage);
     }
     // The selectors are not stored in the order of their words: "tre" goes to value2.
-    const std::pair<size_t, int32_t SlotRecord::*> sceneries[] = {
-        {kSceneryUno, &SlotRecord::value1}, {kSceneryUno + 1, &SlotRecord::value3}, {kSceneryUno + 2, &SlotRecord::value2}};
+    const std::pair<size_t, int32_t SlotRecord::*> sceneries[] = {{kSceneryUno, &SlotRecord::value1},
+                                                                  {kSceneryUno + 1, &SlotRecord::value3},
+                                                                  {kSceneryUno + 2, &SlotRecord::value2}};
     for (const auto& [row, field] : sceneries) {
       if (matches(records[row], f)) m_.slot(kSceneSlot).*field = reader_.read_i32();
     }

@@ -68,8 +68,9 @@ void memorizza_dati(TrackModel& model, DescriptionFiles& files, CompileDiagnosti
       diagnostics.fault_detail = msg(MessageId::detail_no_train_file);
     } else if (!f.number().empty()) {
       const std::string bits = f.width().substr(0, f.width().find('-'));
-      diagnostics.fault_detail = bits == "8" ? msg(MessageId::detail_number_too_wide_8, quote_field(f.number()))
-                                             : msg(MessageId::detail_number_too_wide, quote_field(f.number()), bits);
+      diagnostics.fault_detail = bits == "8"
+                                     ? msg(MessageId::detail_number_too_wide_8, quote_field(f.number()))
+                                     : msg(MessageId::detail_number_too_wide, quote_field(f.number()), bits);
     } else {
       diagnostics.fault_detail = msg(MessageId::detail_text_ends, quote_field(ctx.keyword.text));
     }

@@ -7,10 +7,10 @@
 
 #include "compiler/braking_warnings.h"
 #include "compiler/compile_context.h"
-#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/train_features.h"
 #include "compiler/warnings.h"
+#include "sources/conversion.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/record_tables.h"
@@ -48,7 +48,8 @@ class TrainCompiler {
       ctx_.unmatched_keyword(f, KeywordPlace::before_header);
     }
     if (!ctx_.watching)
-      ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0}, msg(MessageId::w_no_general_train));
+      ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0},
+                msg(MessageId::w_no_general_train));
     while (next_keyword()) {
       reader_.mark_record(ctx_.keyword.line);
       const Flow flow = handle_keyword();
@@ -87,9 +88,9 @@ class TrainCompiler {
   // record table (sources/record_tables.h), whose rows these handlers follow one for one.
   Flow handle_keyword() {
     static constexpr Handler kHandlers[] = {
-        &TrainCompiler::braked_mass, &TrainCompiler::vehicles, &TrainCompiler::speed_limit,
-        &TrainCompiler::adhesion_record, &TrainCompiler::clock, &TrainCompiler::sand,
-        &TrainCompiler::signal, &TrainCompiler::slow_down, &TrainCompiler::abbattimento,
+        &TrainCompiler::braked_mass,     &TrainCompiler::vehicles,  &TrainCompiler::speed_limit,
+        &TrainCompiler::adhesion_record, &TrainCompiler::clock,     &TrainCompiler::sand,
+        &TrainCompiler::signal,          &TrainCompiler::slow_down, &TrainCompiler::abbattimento,
         &TrainCompiler::station,
     };
     static_assert(std::size(kHandlers) == kTrainRecords.size());
@@ -118,7 +119,8 @@ class TrainCompiler {
     fault_end(model_.error_code, position);
     model_.fault_site = line_site;
     ctx_.found.fault_position = ctx_.found.line_fault_position;
-    ctx_.found.fault_notes.push_back(note(msg(MessageId::note_read_up_to), ctx_.resolve(ctx_.place_of(keyword))));
+    ctx_.found.fault_notes.push_back(
+        note(msg(MessageId::note_read_up_to), ctx_.resolve(ctx_.place_of(keyword))));
     return Flow::stopped;
   }
 
@@ -352,10 +354,10 @@ class TrainCompiler {
     if (station_ >= model_.next_sign_slot) {
       const int32_t signs = kFirstSignSlot - model_.next_sign_slot;
       if (ctx_.found.last_sign_place)
-        ctx_.found.fault_notes.push_back(
-            note(msg(MessageId::note_sign_texts, std::to_string(signs), std::to_string(model_.next_sign_slot + 1),
-                     std::to_string(kFirstSignSlot), std::to_string(s)),
-                 ctx_.resolve(*ctx_.found.last_sign_place)));
+        ctx_.found.fault_notes.push_back(note(
+            msg(MessageId::note_sign_texts, std::to_string(signs), std::to_string(model_.next_sign_slot + 1),
+                std::to_string(kFirstSignSlot), std::to_string(s)),
+            ctx_.resolve(*ctx_.found.last_sign_place)));
       return fault_end(kFaultTooManyStations);
     }
     return Flow::go_on;
@@ -368,10 +370,11 @@ class TrainCompiler {
     const auto name = [](const std::string& t) {
       return printable(cp1252_to_utf8(t.substr(0, t.find_last_not_of(' ') + 1)));
     };
-    return note(msg(MessageId::note_station_before, name(a.text), std::to_string(a.value1),
-                    std::to_string(a.value2), name(b.text), std::to_string(b.value1), std::to_string(b.value2),
-                    std::to_string(int64_t{b.value1} - a.value2), std::to_string(kStationGap)),
-                ctx_.resolve(before.record_place));
+    return note(
+        msg(MessageId::note_station_before, name(a.text), std::to_string(a.value1), std::to_string(a.value2),
+            name(b.text), std::to_string(b.value1), std::to_string(b.value2),
+            std::to_string(int64_t{b.value1} - a.value2), std::to_string(kStationGap)),
+        ctx_.resolve(before.record_place));
   }
 
   // The sections a placed slow-down took: warning board, approach marks, start and end.

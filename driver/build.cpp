@@ -40,7 +40,8 @@ void report_notes(const std::vector<Message>& notes) {
 
 int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& window) {
   window.show_and_repaint();
-  const ProgramBuild build = build_scenario(store, scenario, [&](const std::string& a) { errore(a, window); });
+  const ProgramBuild build =
+      build_scenario(store, scenario, [&](const std::string& a) { errore(a, window); });
   // One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
   // The descriptions are gone by now, so no source line follows; the program prints no warning.
   if (build.fault) std::fputs(DiagnosticPrinter().format(*build.fault).c_str(), stderr);

@@ -133,7 +133,7 @@ bool is_stale_temporary(std::string_view name) {
 }
 
 std::vector<Message> commit_file_set(const std::filesystem::path& folder,
-                                         std::vector<std::unique_ptr<PendingFile>>& files) {
+                                     std::vector<std::unique_ptr<PendingFile>>& files) {
   if (files.empty()) return {};
   std::vector<Entry> entries;
   try {

@@ -31,7 +31,8 @@ bool is_stale_temporary(std::string_view name);
 // temporaries are gone; the FileError names the file that failed and says so. Returns a
 // note for each backup or journal that could not be removed afterwards (the set is in
 // place; the next run removes them).
-std::vector<Message> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
+std::vector<Message> commit_file_set(const std::filesystem::path& folder,
+                                     std::vector<std::unique_ptr<PendingFile>>& files);
 
 // Finishes or undoes an interrupted set and removes stale temporaries; one note (a message
 // of the catalogue, a line on standard error) for each thing it did or could not do (a

@@ -76,7 +76,8 @@ class ToolIo : public ScenarioIo {
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
       Message reason = msg(MessageId::text, e.reason());
-      if (!has_interrupted_write(request_.out_dir)) reason = Message{MessageId::earlier_set_kept, {}, {reason}};
+      if (!has_interrupted_write(request_.out_dir))
+        reason = Message{MessageId::earlier_set_kept, {}, {reason}};
       problem = FileProblem{e.path().string(), std::move(reason)};
     }
     held_.clear();
@@ -119,7 +120,8 @@ class ToolIo : public ScenarioIo {
       if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) {
-          problem = FileProblem{request_.out_dir.string(), msg(MessageId::folder_cannot_create, ec.message())};
+          problem =
+              FileProblem{request_.out_dir.string(), msg(MessageId::folder_cannot_create, ec.message())};
           return;
         }
       }
@@ -193,20 +195,24 @@ std::set<std::string> warnings_off_by_default() {
 }
 
 Message summary_message(int errors, int warnings, size_t files_written) {
-  auto count = [](size_t n, MessageId one, MessageId many) { return msg(n == 1 ? one : many, std::to_string(n)); };
+  auto count = [](size_t n, MessageId one, MessageId many) {
+    return msg(n == 1 ? one : many, std::to_string(n));
+  };
   const Message warnings_part =
-      warnings > 0 ? Message{MessageId::summary_and, {},
+      warnings > 0 ? Message{MessageId::summary_and,
+                             {},
                              {count(static_cast<size_t>(warnings), MessageId::count_warnings_one,
                                     MessageId::count_warnings_many)}}
                    : msg(MessageId::empty);
-  const Message files = files_written == 0
-                            ? msg(MessageId::nothing_written)
-                            : count(files_written, MessageId::files_written_one, MessageId::files_written_many);
+  const Message files =
+      files_written == 0 ? msg(MessageId::nothing_written)
+                         : count(files_written, MessageId::files_written_one, MessageId::files_written_many);
   if (errors == 0) return Message{MessageId::summary_compiled, {}, {warnings_part, files}};
-  return Message{MessageId::summary_failed,
-                 {},
-                 {count(static_cast<size_t>(errors), MessageId::count_errors_one, MessageId::count_errors_many),
-                  warnings_part, files}};
+  return Message{
+      MessageId::summary_failed,
+      {},
+      {count(static_cast<size_t>(errors), MessageId::count_errors_one, MessageId::count_errors_many),
+       warnings_part, files}};
 }
 
 std::string format_summary(int errors, int warnings, size_t files_written, Language language) {
@@ -230,9 +236,9 @@ CompileReport compile_pair(const CompileRequest& request) {
   auto render_text = [&] {
     const int warnings = static_cast<int>(report.warnings.size());
     for (const Diagnostic& d : entries) report.diagnostics += printer.format(d, request.werror);
-    report.diagnostics += request.werror
-                              ? format_summary(report.errors + warnings, 0, report.written.size(), request.language)
-                              : format_summary(report.errors, warnings, report.written.size(), request.language);
+    report.diagnostics +=
+        request.werror ? format_summary(report.errors + warnings, 0, report.written.size(), request.language)
+                       : format_summary(report.errors, warnings, report.written.size(), request.language);
   };
 
   std::optional<std::string> line_text;
@@ -256,13 +262,15 @@ CompileReport compile_pair(const CompileRequest& request) {
         file_problem((request.out_dir / name).string(), msg(MessageId::output_over_input, input.string()),
                      "file-write");
         render_text();
-    return report;
+        return report;
       }
     }
   }
 
   auto shown = [&](const Diagnostic& d) { return !request.disabled_warnings.contains(d.warning); };
-  auto accepted = [&](const Diagnostic& d) { return !d.warning.empty() && request.accepted_warnings.contains(d.warning); };
+  auto accepted = [&](const Diagnostic& d) {
+    return !d.warning.empty() && request.accepted_warnings.contains(d.warning);
+  };
   // A warning of the compile: shown and counted, kept as accepted, or left out.
   auto add_warning = [&](Diagnostic d) {
     if (!shown(d)) return;
@@ -290,8 +298,9 @@ CompileReport compile_pair(const CompileRequest& request) {
     else if (auto w = utf8_input_warning(which, **text, DescriptionSources(name, **text, name, **text)))
       encoding_warnings.push_back(std::move(*w));
   }
-  const DescriptionSources sources(names[0], line_text ? std::optional<std::string_view>(*line_text) : std::nullopt,
-                                   names[1], train_text ? std::optional<std::string_view>(*train_text) : std::nullopt);
+  const DescriptionSources sources(
+      names[0], line_text ? std::optional<std::string_view>(*line_text) : std::nullopt, names[1],
+      train_text ? std::optional<std::string_view>(*train_text) : std::nullopt);
   printer = DiagnosticPrinter(sources, request.language);
   if (!encoding_errors.empty()) {
     for (const Diagnostic& d : encoding_errors)
@@ -316,19 +325,19 @@ CompileReport compile_pair(const CompileRequest& request) {
     if (ec && ec != std::errc::no_such_file_or_directory) {
       file_problem(request.out_dir.string(), msg(MessageId::folder_unreachable, ec.message()), "file-write");
       render_text();
-    return report;
+      return report;
     }
     if (std::filesystem::exists(out_status) && !std::filesystem::is_directory(out_status)) {
       file_problem(request.out_dir.string(), msg(MessageId::folder_not_a_folder), "file-write");
       render_text();
-    return report;
+      return report;
     }
     try {
       if (std::filesystem::is_directory(out_status)) io.open_session();
     } catch (const FileError& e) {
       file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-write");
       render_text();
-    return report;
+      return report;
     }
     for (const Message& note : io.notes) entries.push_back(recovery_note(note));
   }
@@ -344,21 +353,26 @@ CompileReport compile_pair(const CompileRequest& request) {
   const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
                                                     outcome.fault_site.known && outcome.fault_site.line == 0);
   if (missing_input)
-    report.file_problem = FileProblem{
-        (line_text ? request.train_description : request.line_description).string(), msg(MessageId::text, no_such_file)};
+    report.file_problem =
+        FileProblem{(line_text ? request.train_description : request.line_description).string(),
+                    msg(MessageId::text, no_such_file)};
   // The fault, or what stands in its place.
   std::vector<Diagnostic> faults;
   if (outcome.fault_code != 0) {
-    Diagnostic fault = fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found, sources);
-    if (fault_is_missing_file) fault.message = Message{MessageId::with_reason, {no_such_file}, {fault.message}};
+    Diagnostic fault =
+        fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found, sources);
+    if (fault_is_missing_file)
+      fault.message = Message{MessageId::with_reason, {no_such_file}, {fault.message}};
     report.fault = fault;
     faults.push_back(std::move(fault));
   } else if (!outcome.sections_created) {
-    Diagnostic none = file_error(request.line_description.string(), msg(MessageId::no_sections), "no-sections");
+    Diagnostic none =
+        file_error(request.line_description.string(), msg(MessageId::no_sections), "no-sections");
     faults.push_back(std::move(none));
   }
   if (missing_input && !fault_is_missing_file)
-    faults.push_back(file_error(report.file_problem->file, msg(MessageId::cannot_read, no_such_file), "file-read"));
+    faults.push_back(
+        file_error(report.file_problem->file, msg(MessageId::cannot_read, no_such_file), "file-read"));
   report.errors += static_cast<int>(faults.size());
 
   // The warnings in the order they were found, the fault where the line description
@@ -373,7 +387,8 @@ CompileReport compile_pair(const CompileRequest& request) {
     add_warning(found.warnings[i]);
   }
   if (!faults_placed) entries.insert(entries.end(), faults.begin(), faults.end());
-  for (const Conflict& c : outcome.conflicts) add_warning(conflict_diagnostic(c.code, c.position, found, sources));
+  for (const Conflict& c : outcome.conflicts)
+    add_warning(conflict_diagnostic(c.code, c.position, found, sources));
   if (found.warnings_dropped > 0) {
     Diagnostic more = note(msg(MessageId::warnings_dropped, std::to_string(found.warnings_dropped)));
     more.code = "warnings-dropped";

@@ -16,7 +16,8 @@ void put_place(json& j, const std::optional<Place>& place) {
 }
 
 json entry_json(const Diagnostic& d, Language language, bool werror) {
-  const bool as_error = d.severity == Severity::error || (werror && !d.warning.empty() && d.severity != Severity::note);
+  const bool as_error =
+      d.severity == Severity::error || (werror && !d.warning.empty() && d.severity != Severity::note);
   json j;
   j["severity"] = std::string(severity_name(as_error ? Severity::error : d.severity));
   j["code"] = d.code;

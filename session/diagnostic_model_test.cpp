@@ -72,7 +72,9 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
         {{{"train.txt", 18, 1, 18, 7}, "segnale"},
          {{"scenario.json", 5, 22, 5, 22}, ",\n  \"accepted_warnings\": [\"unknown-keyword\"]"}}}},
       {"comment with a comma: its commas go",
-       [](Texts& t) { replace(t["train.txt"], "[segnali]", "-- galleria del passo, illuminata, corta\r\n[segnali]"); },
+       [](Texts& t) {
+         replace(t["train.txt"], "[segnali]", "-- galleria del passo, illuminata, corta\r\n[segnali]");
+       },
        {"comment-comma",
         Severity::warning,
         {"train.txt", 17, 22, 17, 23},
@@ -82,9 +84,10 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
       {"conflict of the pass at the slow-down whose window it is",
        [&](Texts& t) {
          replace(t["train.txt"], "[rallentamenti]\r\n", "[rallentamenti]\r\n" + slow_down);
-         replace(t["train.txt"], "[codici]",
-                 "segnale,    4650,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\nsegnale,    4700,   1, 4, 1,  0, 0,    0,  "
-                 "0,0,0, 0\r\nsegnale,    4750,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n[codici]");
+         replace(
+             t["train.txt"], "[codici]",
+             "segnale,    4650,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\nsegnale,    4700,   1, 4, 1,  0, 0,    0,  "
+             "0,0,0, 0\r\nsegnale,    4750,   1, 4, 1,  0, 0,    0,  0,0,0, 0\r\n[codici]");
        },
        {"conflict-12",
         Severity::warning,
@@ -92,10 +95,16 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
         {},
         {{{"scenario.json", 5, 22, 5, 22}, ",\n  \"accepted_warnings\": [\"conflict\"]"}}}},
       {"reserved place taken by a sign board at 0",
-       [](Texts& t) { replace(t["line.txt"], "cartello_indicatore,  750", "cartello_indicatore,  0,  (Z)\r\ncartello_indicatore,  750"); },
+       [](Texts& t) {
+         replace(t["line.txt"], "cartello_indicatore,  750",
+                 "cartello_indicatore,  0,  (Z)\r\ncartello_indicatore,  750");
+       },
        {"errore-1250", Severity::error, {"line.txt", 23, 1, 23, 20}, {}, {}}},
       {"misspelt name in accepted_warnings",
-       [](Texts& t) { replace(t["scenario.json"], kManifestEnd, kManifestEnd + ",\n  \"accepted_warnings\": [\"conflicts\"]"); },
+       [](Texts& t) {
+         replace(t["scenario.json"], kManifestEnd,
+                 kManifestEnd + ",\n  \"accepted_warnings\": [\"conflicts\"]");
+       },
        {"unknown-warning",
         Severity::error,
         {"scenario.json", 5, 25, 5, 36},
@@ -104,14 +113,16 @@ TEST(DiagnosticModel, EachKindOfProblemHasItsPlaceSpanNotesAndFixes) {
       {"name that cannot name a file",
        [](Texts& t) { replace(t["scenario.json"], "\"Valle_Corta\"", "\"Valle/Corta\""); },
        {"pack-names", Severity::error, {"scenario.json", 2, 16, 2, 29}, {}, {}}},
-      {"control character in a document", [](Texts& t) { t["note.txt"].insert(0, "\x01"); },
+      {"control character in a document",
+       [](Texts& t) { t["note.txt"].insert(0, "\x01"); },
        {"pack-encoding", Severity::error, {"note.txt", 1, 1, 1, 2}, {}, {}}},
       {"description longer than the line table, compiled all the same",
        [](Texts& t) {
          for (int i = 0; i < 1000; ++i) t["line.txt"] += "-- riga\r\n";
        },
        {"pack-line-table", Severity::error, {"line.txt", 1001, 1, 1001, 2}, {}, {}}},
-      {"missing description", [](Texts& t) { t.erase("train.txt"); },
+      {"missing description",
+       [](Texts& t) { t.erase("train.txt"); },
        {"pack-file", Severity::error, {"train.txt"}, {}, {}}},
   };
   for (const Case& c : cases) {
@@ -152,13 +163,15 @@ TEST(DiagnosticModel, FixesMendTheTextTheyEdit) {
   const auto comment = std::find_if(check.entries.begin(), check.entries.end(),
                                     [](const Diagnostic& d) { return d.code == "comment-comma"; });
   ASSERT_NE(comment, check.entries.end());
-  EXPECT_NE(applied(texts["train.txt"], comment->fixes.at(0)).find("\r\n-- galleria corta\r\n"), std::string::npos);
+  EXPECT_NE(applied(texts["train.txt"], comment->fixes.at(0)).find("\r\n-- galleria corta\r\n"),
+            std::string::npos);
 
   // Accepting a warning keeps every shape of manifest valid JSON and lists the name.
-  for (const std::string& manifest : {std::string("{\n  \"line_name\": \"L\"\n}\n"), std::string("{}"),
-                                     std::string("{\"accepted_warnings\": []}"),
-                                     std::string("{\"accepted_warnings\": [ \"conflict\" ], \"line_name\": \"L\"}"),
-                                     std::string("{\n  \"accepted_warnings\": [\n    \"conflict\"\n  ]\n}")}) {
+  for (const std::string& manifest :
+       {std::string("{\n  \"line_name\": \"L\"\n}\n"), std::string("{}"),
+        std::string("{\"accepted_warnings\": []}"),
+        std::string("{\"accepted_warnings\": [ \"conflict\" ], \"line_name\": \"L\"}"),
+        std::string("{\n  \"accepted_warnings\": [\n    \"conflict\"\n  ]\n}")}) {
     PackManifest m;
     m.file = "scenario.json";
     m.text = manifest;
@@ -177,7 +190,8 @@ TEST(DiagnosticModel, FixesMendTheTextTheyEdit) {
 TEST(DiagnosticModel, AcceptedWarningsStayInTheListOnlyWhenAskedAndAreNeverCounted) {
   Texts texts = test_pack();
   replace(texts["train.txt"], "segnale,    2700", "segnal,    2700");
-  replace(texts["scenario.json"], kManifestEnd, kManifestEnd + ",\n  \"accepted_warnings\": [\"unknown-keyword\"]");
+  replace(texts["scenario.json"], kManifestEnd,
+          kManifestEnd + ",\n  \"accepted_warnings\": [\"unknown-keyword\"]");
   PackFiles files;
   for (auto& [name, bytes] : texts) files.open(name, bytes);
   for (const bool keep : {false, true}) {
@@ -193,7 +207,8 @@ TEST(DiagnosticModel, AcceptedWarningsStayInTheListOnlyWhenAskedAndAreNeverCount
 }
 
 TEST(DiagnosticJson, AFailureWhileMakingTheObjectStillGivesValidJsonWithErrorSet) {
-  const std::string text = json_text([]() -> nlohmann::json { throw std::runtime_error("out of \xFF memory"); }, 2);
+  const std::string text =
+      json_text([]() -> nlohmann::json { throw std::runtime_error("out of \xFF memory"); }, 2);
   const nlohmann::json j = nlohmann::json::parse(text);
   EXPECT_EQ(j["exit_status"], 2);
   EXPECT_FALSE(j["error"].get<std::string>().empty());

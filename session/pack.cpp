@@ -17,7 +17,8 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings", "acceleration"};
+constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings",
+                                      "acceleration"};
 constexpr std::string_view kSpaces = " \t\r\n";
 
 // The offset just past a JSON string that starts at text[i] (a quote), or npos.
@@ -123,11 +124,14 @@ std::optional<std::string> read_pack_file(const PackFiles& files, std::string_vi
     problems.push_back(problem_at("file-read", Place{files.shown(name)}, msg(MessageId::text, e.reason())));
     return std::nullopt;
   }
-  if (!bytes) problems.push_back(problem_at("pack-file", Place{files.shown(name)}, msg(MessageId::pack_no_file, name)));
+  if (!bytes)
+    problems.push_back(problem_at("pack-file", Place{files.shown(name)}, msg(MessageId::pack_no_file, name)));
   return bytes;
 }
 
-std::string shown_value(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+std::string shown_value(const json& value) {
+  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
 
 // Compiled files no one keeps: a check that was given nowhere to put them.
 class NoFiles : public FileSink {
@@ -186,7 +190,8 @@ std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Di
     const size_t colon = what.find(": ");
     if (colon != std::string::npos) what = what.substr(colon + 2);
     const size_t at = e.byte == 0 ? 0 : e.byte - 1;
-    problems.push_back(problem_at("pack-manifest", text.span(at, at + 1), msg(MessageId::manifest_syntax, what)));
+    problems.push_back(
+        problem_at("pack-manifest", text.span(at, at + 1), msg(MessageId::manifest_syntax, what)));
     return std::nullopt;
   }
   if (!doc.is_object()) {
@@ -290,8 +295,9 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
   return manifest;
 }
 
-std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file, TextEncoding encoding,
-                                          std::vector<Diagnostic>& problems, bool usable_despite_line_table) {
+std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file,
+                                          TextEncoding encoding, std::vector<Diagnostic>& problems,
+                                          bool usable_despite_line_table) {
   const std::optional<std::string> bytes = read_pack_file(files, file, problems);
   if (!bytes) return std::nullopt;
   DecodedText text = decode_pack_text(*bytes, encoding);
@@ -300,7 +306,8 @@ std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_vi
     const bool line_table = p.kind == TextProblem::Kind::line_table;
     usable = usable && usable_despite_line_table && line_table;
     problems.push_back(problem_at(line_table ? "pack-line-table" : "pack-encoding",
-                                  Place{files.shown(file), p.line, p.column, p.line, p.column + 1}, p.message));
+                                  Place{files.shown(file), p.line, p.column, p.line, p.column + 1},
+                                  p.message));
   }
   if (!usable) return std::nullopt;
   return text;
@@ -470,7 +477,8 @@ std::optional<std::string> pack_payload(const std::filesystem::path& folder, std
     const std::filesystem::path path = folder / files[i];
     std::optional<std::string> bytes = read_whole_file(path);
     if (!bytes) {
-      problem = FileError::display_path(path) + ": " + render(msg(MessageId::pack_file_missing), Language::en);
+      problem =
+          FileError::display_path(path) + ": " + render(msg(MessageId::pack_file_missing), Language::en);
       return std::nullopt;
     }
     texts[i] = std::move(*bytes);

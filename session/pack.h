@@ -40,8 +40,8 @@ struct PackManifest {
   std::string train_number;
   TextEncoding encoding = TextEncoding::utf8;
   std::vector<std::string> accepted_warnings;
-  std::string file;  // as shown
-  std::string text;  // the manifest as it stands, for the fixes that edit it
+  std::string file;                    // as shown
+  std::string text;                    // the manifest as it stands, for the fixes that edit it
   std::optional<double> acceleration;  // m/s², for the realistic run; the planning value when absent
 };
 
@@ -58,8 +58,9 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
 // (pack-encoding, pack-line-table, pack-file, file-read). With usable_despite_line_table
 // the lines come back when every problem is one of the line table (the text still
 // compiles, as a pair).
-std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file, TextEncoding encoding,
-                                          std::vector<Diagnostic>& problems, bool usable_despite_line_table = false);
+std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file,
+                                          TextEncoding encoding, std::vector<Diagnostic>& problems,
+                                          bool usable_despite_line_table = false);
 std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
                                           TextEncoding encoding, std::string& diagnostics);
 
@@ -94,10 +95,10 @@ struct PackCheck {
   // Everything in one list: the pack's problems, the compiler's diagnostics of its
   // descriptions, a note for each warning scenario.json does not accept.
   std::vector<Diagnostic> entries;
-  std::optional<CompileReport> compile;  // when the descriptions could be compiled
-  bool line_table_exceeded = false;      // a description too long for a program: compiled as a pair
+  std::optional<CompileReport> compile;         // when the descriptions could be compiled
+  bool line_table_exceeded = false;             // a description too long for a program: compiled as a pair
   double acceleration = kPlanningAcceleration;  // the realistic run's, the manifest's when it gives one
-  std::string diagnostics;               // the terminal text: empty when the pack is sound
+  std::string diagnostics;                      // the terminal text: empty when the pack is sound
 };
 
 // The whole check in one call: a manifest that is not sound or names the scenario with a

@@ -25,14 +25,17 @@ std::optional<Runner> find_runner(const std::string& given, const std::string& t
     if (bytes) return Runner{place, std::move(*bytes)};
   }
   std::string looked;
-  for (size_t i = 0; i < places.size(); ++i) looked += (i == 0 ? "" : ", ") + FileError::display_path(places[i]);
+  for (size_t i = 0; i < places.size(); ++i)
+    looked += (i == 0 ? "" : ", ") + FileError::display_path(places[i]);
   error = msg(MessageId::tool_no_runner, target, looked);
   return std::nullopt;
 }
 
 std::optional<Message> not_a_runner(const std::string& bytes, const std::string& target) {
   const bool windows = target == "windows";
-  if (!bytes.starts_with(windows ? "MZ" : "\x7f" "ELF"))
+  if (!bytes.starts_with(windows ? "MZ"
+                                 : "\x7f"
+                                   "ELF"))
     return msg(windows ? MessageId::runner_not_windows : MessageId::runner_not_linux);
   if (!carries_runner_mark(bytes)) return msg(MessageId::runner_not_runner);
   if (find_payload(bytes).result != PayloadSearch::Result::none) return msg(MessageId::runner_has_scenario);

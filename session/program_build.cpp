@@ -16,7 +16,8 @@ namespace {
 // The build's files live in one folder; the compiler deletes each description once read.
 class FolderScenarioIo : public ScenarioIo {
  public:
-  FolderScenarioIo(FolderStore& store, const Scenario& s, const std::function<void(const std::string&)>& errore)
+  FolderScenarioIo(FolderStore& store, const Scenario& s,
+                   const std::function<void(const std::string&)>& errore)
       : store_(store), scenario_(s), errore_(errore) {}
 
   std::optional<std::string> read_description(Description which) override {
@@ -27,7 +28,9 @@ class FolderScenarioIo : public ScenarioIo {
     return which == Description::line ? line_description_name(scenario_.line_name)
                                       : train_description_name(scenario_.line_name, scenario_.train_number);
   }
-  void replace_file(const std::string& name, std::string_view bytes) override { store_.replace_file(name, bytes); }
+  void replace_file(const std::string& name, std::string_view bytes) override {
+    store_.replace_file(name, bytes);
+  }
   void replace_file_from(const std::string& name, ByteSource& source) override {
     store_.replace_file_from(name, source);
   }
@@ -62,10 +65,11 @@ ProgramBuild build_scenario(FolderStore& store, const Scenario& scenario,
   if (outcome.fault_code == 0 && outcome.sections_created) return build;
   const DescriptionSources names(io.description_name(Description::line), std::nullopt,
                                  io.description_name(Description::train), std::nullopt);
-  Diagnostic fault =
-      fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, outcome.diagnostics, names);
+  Diagnostic fault = fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site,
+                                      outcome.diagnostics, names);
   fault.notes.clear();
-  if (!outcome.sections_created) fault.message = Message{MessageId::fault_nothing_written, {}, {fault.message}};
+  if (!outcome.sections_created)
+    fault.message = Message{MessageId::fault_nothing_written, {}, {fault.message}};
   build.exit_status = kExitCompilerFault;
   build.fault = std::move(fault);
   return build;

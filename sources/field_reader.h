@@ -4,11 +4,11 @@
 // knows the line and column it came from, so a fault can be reported as file:line.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <optional>
 #include <vector>
 
 #include "sources/text_position.h"

@@ -33,7 +33,8 @@ T get_le(const char* in) {
   using Word = std::make_unsigned_t<T>;
   Word v = 0;
   if constexpr (std::endian::native != std::endian::little) {
-    for (size_t k = 0; k < sizeof v; ++k) v = static_cast<Word>(v | Word{static_cast<uint8_t>(in[k])} << (8 * k));
+    for (size_t k = 0; k < sizeof v; ++k)
+      v = static_cast<Word>(v | Word{static_cast<uint8_t>(in[k])} << (8 * k));
   } else {
     std::memcpy(&v, in, sizeof v);
   }
@@ -49,7 +50,8 @@ inline void append_le(std::string& out, uint64_t value, int bytes) {
 inline std::optional<uint64_t> read_le(std::string_view data, size_t offset, int bytes) {
   if (offset > data.size() || data.size() - offset < static_cast<size_t>(bytes)) return std::nullopt;
   uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(data[offset + static_cast<size_t>(i)]);
+  for (int i = bytes - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<uint8_t>(data[offset + static_cast<size_t>(i)]);
   return value;
 }
 

@@ -36,7 +36,8 @@ std::string decimal(std::string out, Language language) {
 // Metres as kilometres with one decimal, the decimal mark of the language.
 std::string kilometres(std::string_view metres, Language language) {
   long long m = 0;
-  if (std::from_chars(metres.data(), metres.data() + metres.size(), m).ec != std::errc{}) return std::string(metres);
+  if (std::from_chars(metres.data(), metres.data() + metres.size(), m).ec != std::errc{})
+    return std::string(metres);
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.1f km", static_cast<double>(m) / 1000.0);
   return decimal(buf, language);
@@ -101,7 +102,8 @@ std::optional<Language> language_named(std::string_view name) {
 
 std::string_view language_name(Language language) { return language == Language::it ? "it" : "en"; }
 
-Language language_of_locale(std::optional<std::string_view> lc_all, std::optional<std::string_view> lc_messages,
+Language language_of_locale(std::optional<std::string_view> lc_all,
+                            std::optional<std::string_view> lc_messages,
                             std::optional<std::string_view> lang) {
   for (const auto& value : {lc_all, lc_messages, lang}) {
     if (!value || value->empty()) continue;

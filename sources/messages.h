@@ -62,7 +62,8 @@ std::string_view language_name(Language language);
 // The language of a locale's name, as LC_ALL, LC_MESSAGES and LANG give it: the first that is
 // set and not empty decides; a name that starts with "it" (it, it_IT.UTF-8, it_CH ...) is
 // Italian, any other English. None set: English.
-Language language_of_locale(std::optional<std::string_view> lc_all, std::optional<std::string_view> lc_messages,
+Language language_of_locale(std::optional<std::string_view> lc_all,
+                            std::optional<std::string_view> lc_messages,
                             std::optional<std::string_view> lang);
 
 }  // namespace compactor

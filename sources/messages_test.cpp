@@ -31,11 +31,13 @@ TEST(MessageCatalogue, EveryMessageHasItsItalianTextWithTheSameArguments) {
 }
 
 TEST(MessageCatalogue, RendersArgumentsNestedMessagesAndKilometresInTheLanguage) {
-  const Message m{MessageId::w_timetable, {"6800", "5 min 26 s", "1 min"},
+  const Message m{MessageId::w_timetable,
+                  {"6800", "5 min 26 s", "1 min"},
                   {msg(MessageId::station_at, "B", "18:22:00"), msg(MessageId::station_at, "A", "18:21:00")}};
-  EXPECT_EQ(render(m, Language::en),
-            "B at 18:22:00 is 6.8 km after A at 18:21:00: at the speed limits the train needs at least 5 min 26 s; "
-            "the timetable gives 1 min");
+  EXPECT_EQ(
+      render(m, Language::en),
+      "B at 18:22:00 is 6.8 km after A at 18:21:00: at the speed limits the train needs at least 5 min 26 s; "
+      "the timetable gives 1 min");
   EXPECT_EQ(render(m, Language::it).substr(0, 40), "B alle 18:22:00 è 6,8 km dopo A alle 18");
   // A missing argument renders as nothing, never as a crash.
   EXPECT_EQ(render(msg(MessageId::w_not_a_number), Language::en), " is not a number; it is read as 0");

@@ -84,10 +84,10 @@ DecodedText decode_pack_text(std::string_view bytes, TextEncoding encoding) {
   }
   constexpr size_t kMostLines = kLineTableSize - 1;
   if (out.lines.size() > kMostLines)
-    out.problems.push_back({static_cast<int>(kMostLines) + 1, 1,
-                            msg(MessageId::pack_too_many_lines, std::to_string(out.lines.size()),
-                                std::to_string(kMostLines)),
-                            TextProblem::Kind::line_table});
+    out.problems.push_back(
+        {static_cast<int>(kMostLines) + 1, 1,
+         msg(MessageId::pack_too_many_lines, std::to_string(out.lines.size()), std::to_string(kMostLines)),
+         TextProblem::Kind::line_table});
   return out;
 }
 

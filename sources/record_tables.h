@@ -75,7 +75,8 @@ inline bool matches(const RecordKeyword& record, std::string_view field) {
 // Whether the field is read as one of the records.
 template <size_t N>
 bool matches_any(const std::array<RecordKeyword, N>& records, std::string_view field) {
-  return std::any_of(records.begin(), records.end(), [&](const RecordKeyword& r) { return matches(r, field); });
+  return std::any_of(records.begin(), records.end(),
+                     [&](const RecordKeyword& r) { return matches(r, field); });
 }
 
 inline constexpr std::array<std::string_view, 8> kTrainSectionHeaders{

@@ -11,9 +11,9 @@
 
 namespace compactor {
 
-// Why Windows cannot hold (in English, or as a message of the catalogue) a file of this name, or nullopt when it can: a device name
-// (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension, in any case),
-// one of the characters < > : " | ? *, or a trailing dot or space.
+// Why Windows cannot hold (in English, or as a message of the catalogue) a file of this name, or nullopt when
+// it can: a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension, in any
+// case), one of the characters < > : " | ? *, or a trailing dot or space.
 std::optional<std::string> windows_name_problem(std::string_view name);
 std::optional<Message> windows_name_problem_message(std::string_view name);
 

@@ -32,8 +32,8 @@ std::string_view LineIndex::line_text(int line) const {
 }
 
 int utf8_length(std::string_view text) {
-  return static_cast<int>(
-      std::count_if(text.begin(), text.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+  return static_cast<int>(std::count_if(
+      text.begin(), text.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
 }
 
 }  // namespace compactor

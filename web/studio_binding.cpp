@@ -102,11 +102,11 @@ std::string compile_pair_of_pack(const std::string& pack) {
 // The pack in the folder checked in full, in one compile: "diagnostics" holds every entry of
 // the model (the pack's problems, the compiler's, a note for each warning scenario.json does
 // not accept, and the warnings it accepts marked "accepted") with its messages in the language
-// ("en" or "it"; any other is English), "problems" what a program's build would refuse, "report" scenario-compile's --json object of the compile
-// (null when the descriptions could not be compiled), "line_table_exceeded" whether a
-// description is too long for a program (it is compiled all the same), "text" the terminal's
-// text, and "files" the compiled files' names when all three were made. A file of the pack
-// is shown by its name alone (line.txt).
+// ("en" or "it"; any other is English); "problems" what a program's build would refuse;
+// "report" scenario-compile's --json object of the compile (null when the descriptions could
+// not be compiled); "line_table_exceeded" whether a description is too long for a program (it
+// is compiled all the same); "text" the terminal's text; and "files" the compiled files' names
+// when all three were made. A file of the pack is shown by its name alone (line.txt).
 std::string check_pack_in(const std::string& folder, const std::string& language) {
   const Language lang = language_named(language).value_or(Language::en);
   return json_text(

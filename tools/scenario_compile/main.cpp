@@ -45,7 +45,8 @@ struct Output {
   int print_json(int status, const std::function<nlohmann::json()>& make) const {
     if (!json) return status;
     const std::string text = json_text(make, kExitFileError) + "\n";
-    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
     return written ? status : kExitFileError;
   }
 };
@@ -63,7 +64,8 @@ int run(int argc, char** argv, Output& out) {
       "scenario-compile"};
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
-  std::string footer = "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
+  std::string footer =
+      "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
               std::string(w.meaning) + "\n";
@@ -102,8 +104,9 @@ int run(int argc, char** argv, Output& out) {
   app.add_flag("--no-plot", no_plot, "do not build or write <line>_linea.dat");
   app.add_flag("--keep-partial", request.keep_partial,
                "on a compiler fault, still write the compiled files as far as compiling got");
-  app.add_flag("--json", out.json,
-               "print the outcome as one JSON object on standard output, with every diagnostic in \"diagnostics\"");
+  app.add_flag(
+      "--json", out.json,
+      "print the outcome as one JSON object on standard output, with every diagnostic in \"diagnostics\"");
   app.add_option("--lang", lang,
                  "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
   std::vector<std::string> w_options;
@@ -137,7 +140,8 @@ int run(int argc, char** argv, Output& out) {
       std::vector<Diagnostic> notes;
       for (const Message& note : session.notes()) notes.push_back(recovery_note(note));
       if (notes.empty()) notes.push_back(recovery_note(msg(MessageId::nothing_to_recover), Place{out_dir}));
-      for (const Diagnostic& n : notes) std::fputs(DiagnosticPrinter({}, out.language).format(n).c_str(), stderr);
+      for (const Diagnostic& n : notes)
+        std::fputs(DiagnosticPrinter({}, out.language).format(n).c_str(), stderr);
       return out.outcome(kExitBuilt, notes);
     } catch (const FileError& e) {
       return out.refuse(kExitFileError, "file-write", msg(MessageId::text, printable(e.what())));
@@ -163,7 +167,8 @@ int run(int argc, char** argv, Output& out) {
       // Quoted and escaped, so that a control character does not reach the terminal.
       const std::string shown =
           nlohmann::json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-      return out.refuse(kExitFileError, "usage", Message{MessageId::tool_bad_identity, {option, shown}, {*problem}});
+      return out.refuse(kExitFileError, "usage",
+                        Message{MessageId::tool_bad_identity, {option, shown}, {*problem}});
     }
   }
   for (const std::string& w : w_options) {
@@ -173,7 +178,8 @@ int run(int argc, char** argv, Output& out) {
     } else if (!is_warning_name(name)) {
       std::string names;
       for (const WarningKind& k : all_warnings()) names += (names.empty() ? "" : ", ") + std::string(k.name);
-      return out.refuse(kExitFileError, "unknown-warning", msg(MessageId::tool_unknown_warning, printable(w), names));
+      return out.refuse(kExitFileError, "unknown-warning",
+                        msg(MessageId::tool_unknown_warning, printable(w), names));
     } else if (name != w) {
       request.disabled_warnings.insert(name);
     } else {
@@ -196,7 +202,8 @@ int main(int argc, char** argv) {
   const std::optional<std::string_view> lang = lang_argument(argc, argv);
   const std::optional<Language> language = tool_language(lang);
   if (!language)
-    return out.refuse(kExitFileError, "usage", msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
+    return out.refuse(kExitFileError, "usage",
+                      msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
   out.language = *language;
   // Whatever the system refuses (a path it cannot resolve, memory) ends in one line.
   try {

@@ -490,10 +490,12 @@ TEST_F(ScenarioCompile, EveryOutcomeIsOneJsonObject) {
     EXPECT_EQ(j["diagnostics"][0]["code"], c.code) << r.out;
     EXPECT_EQ(j["diagnostics"][0]["severity"], "error") << r.out;
   }
-  const ProcessResult it = run_tool(work.path(), with_names({"--lang", "it", "--json", "nope.txt", "train.txt"}));
-  EXPECT_EQ(it.err,
-            "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: No such file or directory\n"
-            "1 errore; nulla scritto\n");
+  const ProcessResult it =
+      run_tool(work.path(), with_names({"--lang", "it", "--json", "nope.txt", "train.txt"}));
+  EXPECT_EQ(
+      it.err,
+      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: No such file or directory\n"
+      "1 errore; nulla scritto\n");
   EXPECT_EQ(json::parse(it.out)["diagnostics"][0]["message"],
             "anomalia 101: manca il file della descrizione della linea: No such file or directory");
 }

@@ -24,7 +24,8 @@ Language language = Language::en;
 std::string said(const Message& message) { return render(message, language); }
 
 int fail(const Message& message) {
-  std::fprintf(stderr, "scenario-pack: %s: %s\n", said(msg(MessageId::severity_error)).c_str(), said(message).c_str());
+  std::fprintf(stderr, "scenario-pack: %s: %s\n", said(msg(MessageId::severity_error)).c_str(),
+               said(message).c_str());
   return kExitUsage;
 }
 
@@ -65,8 +66,8 @@ int build(const std::string& folder, const std::string& target, std::string outp
     file->commit();
     sync_folder(fs::path(output).parent_path());
     std::printf("%s\n", said(msg(MessageId::tool_program_made, output, target, manifest->line_name,
-                                   manifest->train_number, std::to_string(program.size())))
-                           .c_str());
+                                 manifest->train_number, std::to_string(program.size())))
+                            .c_str());
     return std::fflush(stdout) == 0 ? 0 : kExitFileError;
   } catch (const FileError& e) {
     return fail(msg(MessageId::text, e.what()));

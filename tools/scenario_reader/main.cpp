@@ -101,13 +101,15 @@ int run(int argc, char** argv) {
   app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
   app.add_flag("--json", json, "the whole model as JSON on standard output (with --timetable: the timetable)");
   bool timetable = false;
-  app.add_flag("--timetable", timetable,
-               "table of the stations: position, chainage, timetable time, the fastest possible time from the "
-               "timed station before at the speed limits, the realistic run's time, and the margin");
+  app.add_flag(
+      "--timetable", timetable,
+      "table of the stations: position, chainage, timetable time, the fastest possible time from the "
+      "timed station before at the speed limits, the realistic run's time, and the margin");
   double acceleration = kPlanningAcceleration;
-  app.add_option("--acceleration", acceleration,
-                 "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
-                 "scenario.json gives it")
+  app.add_option(
+         "--acceleration", acceleration,
+         "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
+         "scenario.json gives it")
       ->check(CLI::Range(kAccelerationLowest, kAccelerationHighest))
       ->capture_default_str();
   app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
