@@ -310,6 +310,7 @@ void remove_stale(const std::filesystem::path& folder, const std::vector<std::st
     if (owner && (own.empty() ? has_build_file_suffix(*owner) : std::find(own.begin(), own.end(), *owner) != own.end()))
       stale.push_back(it->path());
   }
+  std::sort(stale.begin(), stale.end());
   Removed removed;
   for (const auto& path : stale) {
     try {

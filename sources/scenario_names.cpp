@@ -47,7 +47,7 @@ std::optional<std::string> names_length_problem(std::string_view line_name, std:
   return "make file names too long: " + longest + " takes " + std::to_string(longest.size()) +
          " bytes and its temporary " + std::to_string(bytes) + ", where a file name holds " +
          std::to_string(kLongestFileName) + "; shorten the line name or the train number by " +
-         std::to_string(bytes - kLongestFileName) + " bytes";
+         std::to_string(bytes - kLongestFileName) + (bytes - kLongestFileName == 1 ? " byte" : " bytes");
 }
 
 std::optional<std::string> identity_problem(std::string_view name) {

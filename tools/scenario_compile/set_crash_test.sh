@@ -137,6 +137,20 @@ case $mode in
         done
       done
     done
+    if [ "$mode" = eio ]; then
+      # Every rename from the second on fails, the roll-back's own among them: the closing line
+      # says the folder is mixed and what mends it, and the recovery puts set A back.
+      fresh compile "$work/t"
+      run_b compile "$work/t" strace -o /dev/null -e inject=rename:error=EIO:when=2+ >/dev/null 2>"$work/stderr"
+      status=$?
+      [ $status -eq 2 ] || fail "compile with every rename failing from the second: status $status"
+      tail -1 "$work/stderr" | grep -q "are a mix of the earlier and the new set.*scenario-compile --recover --out" ||
+        fail "compile with every rename failing from the second: the closing line does not say the folder is mixed"
+      recover "$work/t"
+      s=$(state compile "$work/t")
+      [ "$s" = A ] || fail "compile with every rename failing from the second, then recovered: $s"
+      runs=$((runs + 1))
+    fi
     echo "PASS: $runs runs, each set whole ($mode)"
     ;;
   stop)
