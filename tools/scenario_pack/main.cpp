@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
   app.allow_windows_style_options(false);
   use_binary_standard_streams();
   app.require_subcommand(1);
+  app.set_version_flag("--version", "scenario-pack " SCENARIO_PACK_VERSION);
   app.footer(
       "Exit status: 0 the pack is sound (check) or its program made (build); 1 the pack is not\n"
       "sound; 2 wrong use, no runner, or a file that cannot be read or written.");
