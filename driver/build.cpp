@@ -135,8 +135,6 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
   return status;
 }
 
-
-
 int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   std::optional<FolderStore> store;
   const std::array<std::string, 8> names = build_file_names(scenario.line_name, scenario.train_number);

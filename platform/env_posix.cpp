@@ -194,7 +194,13 @@ const char* what_it_is(mode_t mode) {
 }  // namespace
 
 std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
-  // O_NONBLOCK: opening a FIFO with no writer, or a device, must not wait; fstat then says what it is.
+  // A first look by name refuses what is no regular file before it is opened, also where
+  // open cannot be told not to wait (node's file system, under the node build, drops
+  // O_NONBLOCK). O_NONBLOCK: what turns into a FIFO or a device meanwhile does not make the
+  // open wait either, and fstat then says what was opened.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+    throw FileError(path, input_refusal::not_regular(what_it_is(named.st_mode)));
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return nullptr;
