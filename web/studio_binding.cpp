@@ -15,7 +15,9 @@
 #include "output/compiled_files.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
+#include "sources/cp1252.h"
 #include "sources/pack_payload.h"
+#include "sources/record_fields.h"
 #include "sources/record_tables.h"
 #include "session/compile_pair.h"
 #include "session/pack.h"
@@ -183,6 +185,100 @@ std::string record_tables() {
   return dump(j);
 }
 
+std::optional<Format> format_of(const std::string& file) {
+  if (file == "line.txt") return Format::line;
+  if (file == "train.txt") return Format::train;
+  return std::nullopt;
+}
+
+std::string_view outcome_name(Outcome o) {
+  switch (o) {
+    case Outcome::accepted: return "accepted";
+    case Outcome::warned: return "warned";
+    case Outcome::rounded: return "rounded";
+    case Outcome::low_bits: return "low_bits";
+    case Outcome::fault: break;
+  }
+  return "fault";
+}
+
+// Every record and header of both formats with its fields, in "en" or "it", for the editor's
+// hovers and completion: the records in the order the reader tests them.
+std::string record_fields(const std::string& lang) {
+  const Language l = lang == "it" ? Language::italian : Language::english;
+  const auto consequence = [](Consequence c) {
+    nlohmann::json j{{"outcome", outcome_name(c.outcome)}};
+    if (c.outcome == Outcome::fault) j["fault"] = c.fault;
+    return j;
+  };
+  const auto records = [&](std::span<const RecordInfo> infos, std::string_view section, nlohmann::json& list) {
+    for (const RecordInfo& r : infos) {
+      nlohmann::json fields = nlohmann::json::array();
+      for (const FieldInfo& f : r.fields) {
+        const AllowedValues& a = f.allowed;
+        nlohmann::json field{{"name", f.name},
+                             {"width", width_text(f.width, l)},
+                             {"text", f.width == FieldWidth::text},
+                             {"allowed", allowed_text(f, l)},
+                             {"unit", f.unit},
+                             {"position", f.position},
+                             {"meaning", f.meaning.in(l)},
+                             {"note", a.note.in(l)}};
+        if (f.width != FieldWidth::text) {
+          field["min"] = a.min;
+          field["max"] = a.max;
+          field["step"] = a.step;
+          field["past_line_end"] = a.past_line_end == kNoLineBound ? nlohmann::json() : nlohmann::json(a.past_line_end);
+          field["only"] = std::vector<int32_t>(a.only.begin(), a.only.end());
+          field["off_step"] = consequence(a.off_step);
+          field["outside"] = consequence(a.outside);
+        }
+        fields.push_back(std::move(field));
+      }
+      list.push_back({{"written", r.keyword->written},
+                      {"section", section},
+                      {"meaning", r.meaning.in(l)},
+                      {"example", r.example},
+                      {"snippet", record_snippet(r)},
+                      {"fields", std::move(fields)}});
+    }
+  };
+  const auto headers = [&](Format format) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const HeaderInfo& h : header_info(format)) list.push_back({{"header", h.header}, {"meaning", h.meaning.in(l)}});
+    return list;
+  };
+  nlohmann::json line = nlohmann::json::array(), train = nlohmann::json::array();
+  records(line_general_info(), "general", line);
+  records(line_body_info(), "body", line);
+  records(train_info(), "", train);
+  return dump({{"line", {{"records", line}, {"headers", headers(Format::line)}}},
+               {"train", {{"records", train}, {"headers", headers(Format::train)}}}});
+}
+
+// Which record and field the column (in UTF-16 units) of a line of line.txt or train.txt
+// stands in, as the field reader reads it: {kind, keyword, field, fields, begin, end}; null
+// for another file or an empty spot. Every Windows-1252 character is one unit.
+std::string field_at_column(const std::string& file, const std::string& line, int column) {
+  const std::optional<Format> format = format_of(file);
+  if (!format || column < 0) return "null";
+  std::vector<Cp1252Problem> problems;
+  const std::string text = utf8_to_cp1252_listing(line, problems, 0);
+  const FieldSpot spot = field_at(*format, text, static_cast<size_t>(column));
+  static constexpr std::string_view kKinds[] = {"none", "keyword", "value", "extra", "other", "comment", "header"};
+  if (spot.kind == SpotKind::none) return "null";
+  nlohmann::json j{{"kind", kKinds[static_cast<size_t>(spot.kind)]},
+                   {"field", spot.field},
+                   {"begin", spot.begin},
+                   {"end", spot.end}};
+  if (spot.record) {
+    j["keyword"] = spot.record->keyword->written;
+    j["fields"] = spot.record->fields.size();
+  }
+  if (spot.kind == SpotKind::header && spot.header) j["header"] = spot.header->header;
+  return dump(j);
+}
+
 }  // namespace
 }  // namespace compactor
 
@@ -191,6 +287,8 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
   emscripten::function("recordTables", &compactor::record_tables);
+  emscripten::function("recordFields", &compactor::record_fields);
+  emscripten::function("fieldAt", &compactor::field_at_column);
   emscripten::function("programPayload", &compactor::program_payload);
   emscripten::function("joinProgram", &compactor::join_program);
   emscripten::function("heldBytes", &compactor::held_bytes);
