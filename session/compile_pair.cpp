@@ -47,6 +47,10 @@ class ToolIo : public ScenarioIo {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
   bool wants_train_warnings() const override { return true; }
+  std::optional<double> realistic_acceleration() const override {
+    if (request_.disabled_warnings.contains(std::string(kWarnTimetableRealistic))) return std::nullopt;
+    return request_.acceleration;
+  }
   void replace_file(const std::string& name, std::string_view bytes) override {
     write(name, [&] { sink().replace_file(name, bytes); });
   }
@@ -190,6 +194,13 @@ std::string from_utf8(Description which, std::string_view text, std::vector<Diag
 }
 
 }  // namespace
+
+std::set<std::string> warnings_off_by_default() {
+  std::set<std::string> off;
+  for (const WarningKind& w : all_warnings())
+    if (!w.on_by_default) off.emplace(w.name);
+  return off;
+}
 
 std::string format_summary(int errors, int warnings, size_t files_written) {
   std::string out = errors == 0 ? "compiled" : plural(static_cast<size_t>(errors), "error");

@@ -3,6 +3,7 @@
 #include "compiler/warnings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -17,7 +18,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings"};
+constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings", "acceleration"};
 
 std::string plural(size_t n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
@@ -149,7 +150,7 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
       sound = false;
     } else if (std::find(std::begin(kKeys), std::end(kKeys), key) == std::end(kKeys)) {
       problem(text.key(key), "unknown key \"" + key +
-                                 "\" (the keys are line_name, train_number, encoding and accepted_warnings)");
+                                 "\" (the keys are line_name, train_number, encoding, accepted_warnings and acceleration)");
       sound = false;
     }
   }
@@ -213,6 +214,20 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
       }
     }
   }
+  if (doc.contains("acceleration")) {
+    const json& a = doc["acceleration"];
+    if (!a.is_number() || !acceptable_acceleration(a.get<double>())) {
+      char range[96];
+      std::snprintf(range, sizeof range, "a number of metres per second squared from %g to %g", kAccelerationLowest,
+                    kAccelerationHighest);
+      problem(text.value("acceleration"),
+              "\"acceleration\" must be " + std::string(range) + ", not " +
+                  a.dump(-1, ' ', false, json::error_handler_t::replace));
+      sound = false;
+    } else {
+      manifest.acceleration = a.get<double>();
+    }
+  }
   if (!sound) return std::nullopt;
   return manifest;
 }
@@ -262,6 +277,7 @@ bool pack_request(const std::filesystem::path& folder, CompileRequest& request, 
   request.line_name = manifest->line_name;
   request.train_number = manifest->train_number;
   for (const std::string& name : manifest->accepted_warnings) request.disabled_warnings.insert(name);
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return true;
 }
 

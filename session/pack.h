@@ -19,6 +19,7 @@ struct PackManifest {
   std::string train_number;
   TextEncoding encoding = TextEncoding::utf8;
   std::vector<std::string> accepted_warnings;
+  std::optional<double> acceleration;  // m/s², for the realistic run; the planning value when absent
 };
 
 // The names of the compiler's warnings, as -W<name> and accepted_warnings use them.

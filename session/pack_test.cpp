@@ -178,12 +178,15 @@ INSTANTIATE_TEST_SUITE_P(
               spit(
                   p / "scenario.json",
                   "{\n  \"line_name\": \"Rovella_Tirsa\",\n  \"train\": 1,\n  \"train_number\": \"7162\",\n"
-                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"]\n}\n");
+                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"],\n"
+                  "  \"acceleration\": 0\n}\n");
             },
             {"scenario.json:3:3: error: unknown key \"train\" (the keys are line_name, train_number, "
-             "encoding and accepted_warnings)",
+             "encoding, accepted_warnings and acceleration)",
              "scenario.json:5:15: error: unknown encoding \"latin-1\" (utf-8 or windows-1252)",
-             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\""}},
+             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\"",
+             "scenario.json:7:19: error: \"acceleration\" must be a number of metres per second squared from 0.05 to "
+             "2, not 0"}},
         BrokenPack{"missing_identity",
                    [](const fs::path& p) { spit(p / "scenario.json", "{\"encoding\": \"utf-8\"}"); },
                    {"scenario.json:1:1: error: missing \"line_name\"",
@@ -198,6 +201,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(TEST_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.line_name, "Valle_Corta");
   EXPECT_EQ(request.train_number, "2041");
+  EXPECT_EQ(request.acceleration, 0.4);
   EXPECT_EQ(*request.line_text, slurp(fs::path(TEST_PACK) / "line.txt"));
   EXPECT_NE(request.line_text->find("N\xB0 3"), std::string::npos);
   EXPECT_EQ(request.line_description, fs::path(TEST_PACK) / "line.txt");
@@ -205,6 +209,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(BUILTIN_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.train_text->size(), 1417u);
   EXPECT_EQ(request.line_text->size(), 4072u);
+  EXPECT_EQ(request.acceleration, kPlanningAcceleration);
 }
 
 }  // namespace

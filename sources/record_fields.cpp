@@ -160,8 +160,8 @@ constexpr FieldInfo kGradient[] = {
       "punto da cui vale la pendenza; il primo a 0, gli altri in ordine crescente"}},
     {"gradient", FieldWidth::i32,
      range(-100, 155, kLowBits,
-           {"outside it only the low 8 bits of gradient + 100 are kept",
-            "fuori intervallo si conservano solo gli 8 bit bassi di pendenza + 100"}),
+           {"outside it only the low 8 bits of gradient + 100 are kept (warning gradient-range)",
+            "fuori intervallo si conservano solo gli 8 bit bassi di pendenza + 100 (avviso gradient-range)"}),
      "‰", false,
      {"gradient in per mille until the next gradient record: 4 rises 4 ‰, -4 falls",
       "pendenza in per mille fino alla pendenza successiva: 4 è una salita del 4 ‰, -4 una discesa"}},
@@ -300,7 +300,13 @@ constexpr Words kTrainPosition{
     "viene arrotondata alla sua sezione (avviso rounded-position)"};
 
 constexpr FieldInfo kBrakedMass[] = {
-    {"percentage", FieldWidth::i32, any32(), "%", false,
+    {"percentage", FieldWidth::i32,
+     range(1, 250, kWarned,
+           {"0 % or less, above 250 % or no record: warning braking, and no slow-down is checked against the "
+            "train's braking; below 30 % it brakes as 30 %",
+            "0 % o meno, oltre 250 % o nessun record: avviso braking, e nessun rallentamento viene verificato "
+            "rispetto alla frenatura del treno; sotto il 30 % frena come al 30 %"}),
+     "%", false,
      {"braked-mass percentage of the train: 120 means 120 %",
       "percentuale di massa frenata del treno: 120 significa 120 %"}},
 };

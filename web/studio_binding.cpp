@@ -46,6 +46,7 @@ class CompiledInMemory : public FileSink {
 
 CompiledInMemory compiled_files;
 TrackModel compiled_model;  // the model the files in compiled_files were written from
+double compiled_acceleration = kPlanningAcceleration;  // the realistic run's, from the same pack
 
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
 // request could not be made: then "text" says why), "text" its standard error, and "files"
@@ -65,6 +66,7 @@ std::string outcome(std::optional<CompileRequest> request, const std::string& pr
   j["text"] = report.diagnostics;
   if (report.written.size() == 3) {
     compiled_model = std::move(model);
+    compiled_acceleration = request->acceleration;
     j["files"] = report.written;
   }
   return dump(j);
@@ -91,26 +93,39 @@ std::string compile_pair_of_pack(const std::string& pack) {
   request.utf8_input = manifest->encoding == TextEncoding::utf8;
   request.line_description = pack + "/line.txt";
   request.train_description = pack + "/train.txt";
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return outcome(request, problems);
 }
 
 // The last compiled scenario as scenario-inspect shows it: "svg" its --svg picture and
-// "stations" the table of stations; "error" when it cannot be drawn.
+// "stations" the table of stations, each with its time against the fastest and the realistic
+// run from the timed station before ("realistic", and "leg" for a hover); "error" when it
+// cannot be drawn.
 std::string scenario_view() {
   nlohmann::json j;
   try {
     const TrackModel& model = compiled_model;
-    j["svg"] = inspect::scenario_svg(model);
+    j["svg"] = inspect::scenario_svg(model, compiled_acceleration);
     j["stations"] = nlohmann::json::array();
-    for (const inspect::StationView& s : inspect::stations(model)) {
+    for (const inspect::TimetableRow& r : inspect::timetable_rows(model, compiled_acceleration)) {
+      const inspect::StationView& s = r.station;
       // The railway's chainage at the station, from the header's references, as
       // scenario-inspect --timetable gives it.
       const std::optional<int64_t> chainage = inspect::chainage_at(model, s.position);
+      std::string realistic, leg;
+      if (r.leg && !r.leg->bound.blocked()) {
+        if (r.leg->realistic) realistic = duration_text(*r.leg->realistic_whole());
+        leg = "from " + r.from_name + ": the fastest run " + duration_text(r.leg->least) +
+              (realistic.empty() ? "" : ", a realistic run " + realistic) + ", the timetable gives " +
+              duration_text(r.leg->given);
+      }
       j["stations"].push_back({{"slot", s.slot},
                                {"name", s.name},
                                {"position", s.position},
                                {"chainage", chainage ? inspect::chainage_text(static_cast<int32_t>(*chainage)) : "—"},
-                               {"time", s.time == 0 ? "" : inspect::clock_text(s.time)}});
+                               {"time", s.time == 0 ? "" : inspect::clock_text(s.time)},
+                               {"realistic", realistic},
+                               {"leg", leg}});
     }
   } catch (const std::exception& e) {
     j["error"] = e.what();

@@ -47,7 +47,7 @@ int run(int argc, char** argv) {
       "scenario-compile"};
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
-  std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
+  std::string footer = "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
               std::string(w.meaning) + "\n";

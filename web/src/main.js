@@ -321,14 +321,17 @@ function recordLines(file, keyword) {
 const goToLine = (file, n) => selectIn(file, (doc) => doc.line(n));
 
 function showStations(rows) {
-  $('stations').innerHTML = '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th></tr>';
+  $('stations').innerHTML =
+    '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th><th>Realistic run</th></tr>';
   for (const s of rows) {
     const tr = document.createElement('tr');
-    for (const v of [s.slot, s.name, s.position, s.chainage, s.time]) {
+    for (const v of [s.slot, s.name, s.position, s.chainage, s.time, s.realistic]) {
       const td = document.createElement('td');
       td.textContent = v;
       tr.append(td);
     }
+    // The time's hover: the fastest and the realistic run from the timed station before.
+    if (s.leg) tr.children[4].title = s.leg;
     // Stations take the slots from 1 in the order of their records.
     tr.onclick = () => {
       const record = recordLines('train.txt', 'stazione')[s.slot - 1];
