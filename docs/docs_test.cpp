@@ -14,8 +14,10 @@
 
 #include "compiler/faults.h"
 #include "compiler/warnings.h"
+#include "sources/pack_payload.h"
 #include "sources/record_fields.h"
 #include "sources/record_tables.h"
+#include "sources/text_bounds.h"
 
 namespace compactor {
 namespace {
@@ -158,6 +160,23 @@ TEST(AuthorDocs, FaultsPageHasAHeadingForEveryWarningInTheCodesWords) {
     const std::string heading = "\n### -W" + std::string(w.name) + ": " + std::string(w.meaning) + "\n";
     EXPECT_NE(text.find(heading), std::string::npos) << "faults.md lacks the heading" << heading;
   }
+}
+
+// The bounds docs/limits.md gives authors are the code's (numbers of five digits or more in
+// groups of three).
+TEST(Docs, LimitsAreTheCodesOwn) {
+  auto spaced = [](uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    if (n < 10000) return digits;
+    for (size_t i = 0; i < digits.size(); ++i)
+      out += (i > 0 && (digits.size() - i) % 3 == 0 ? " " : "") + digits.substr(i, 1);
+    return out;
+  };
+  const std::string text = doc("limits.md");
+  for (const uint64_t n : {uint64_t{kLongestTextLine}, uint64_t{kMostPackTextLines}, uint64_t{kMostPairLines},
+                           kMostPackTextBytes, kMostPairDescriptionBytes, kMostManifestBytes,
+                           uint64_t{kMostProblems}, kPayloadWindow})
+    EXPECT_NE(text.find(spaced(n)), std::string::npos) << "limits.md does not give " << spaced(n);
 }
 
 }  // namespace

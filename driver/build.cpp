@@ -1,6 +1,7 @@
 #include "driver/build.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
+#include "platform/stop_cleanup.h"
 #include "session/program_build.h"
 #include "sources/file_names.h"
 
@@ -40,8 +42,18 @@ void report_notes(const std::vector<Message>& notes) {
 
 int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& window) {
   window.show_and_repaint();
-  const ProgramBuild build =
-      build_scenario(store, scenario, [&](const std::string& a) { errore(a, window); });
+  const auto names = build_file_names(scenario.line_name, scenario.train_number);
+  const ProgramBuild build = build_scenario(store, scenario, [&](const std::string& a) {
+    // errore ends the program: the descriptions go first, whatever the compiler left.
+    for (const std::string& name : {names[0], names[1]}) {
+      try {
+        store.remove_file(name);
+      } catch (const FileError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+      }
+    }
+    errore(a, window);
+  });
   // One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
   // The descriptions are gone by now, so no source line follows; the program prints no warning.
   if (build.fault) std::fputs(DiagnosticPrinter().format(*build.fault).c_str(), stderr);
@@ -51,7 +63,8 @@ int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& windo
 }  // namespace
 
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
-  const FolderSession session(folder);
+  const auto names = build_file_names(scenario.line_name, scenario.train_number);
+  const FolderSession session(folder, {names.begin(), names.end()});
   report_notes(session.notes());
   FolderStore store(folder);
   const int status = build_in(store, scenario, window);
@@ -61,12 +74,26 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
 
 int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   std::optional<FolderStore> store;
-  const std::string descriptions[] = {line_description_name(scenario.line_name),
-                                      train_description_name(scenario.line_name, scenario.train_number)};
+  const std::array<std::string, 8> names = build_file_names(scenario.line_name, scenario.train_number);
+  // The descriptions are intermediate: those this run wrote never outlive it, whatever ends it.
+  auto remove_descriptions = [&](std::vector<Message>& notes) {
+    if (!store) return;
+    for (const std::string& name : {names[0], names[1]}) {
+      const auto& written = store->replaced();
+      if (std::find(written.begin(), written.end(), name) == written.end()) continue;
+      try {
+        store->remove_file(name);
+      } catch (const FileError& gone) {
+        notes.push_back(msg(MessageId::text, gone.what()));
+      }
+    }
+  };
   try {
     // One run writes the folder at a time; an interrupted earlier run is finished or undone first.
-    const FolderSession session(folder);
+    const FolderSession session(folder, {names.begin(), names.end()});
     report_notes(session.notes());
+    // Once the folder is this run's, a stop removes the descriptions with the temporaries.
+    const RemovedOnStop line_on_stop(folder / names[0]), train_on_stop(folder / names[1]);
     store.emplace(folder);
     const int status = build_in(*store, scenario, window);
     report_notes(store->notes());
@@ -74,26 +101,18 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
   } catch (const FileError& e) {
     std::vector<std::string> replaced;
     std::vector<Message> notes;
-    if (store) {
+    if (store)
       for (const std::string& name : store->replaced())
-        if (name != descriptions[0] && name != descriptions[1]) replaced.push_back(name);
-      // The descriptions are intermediate: those this run wrote never outlive it.
-      for (const std::string& name : descriptions) {
-        const auto& written = store->replaced();
-        if (std::find(written.begin(), written.end(), name) == written.end()) continue;
-        try {
-          store->remove_file(name);
-        } catch (const FileError& gone) {
-          notes.push_back(msg(MessageId::text, gone.what()));
-        }
-      }
-    }
+        if (name != names[0] && name != names[1]) replaced.push_back(name);
+    remove_descriptions(notes);
     report_file_error(e, replaced, !has_interrupted_write(folder));
     report_notes(notes);
     return kExitFileError;
   } catch (const std::exception& e) {
     // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
-    report_notes({msg(MessageId::text, program_name() + ": " + e.what())});
+    std::vector<Message> notes{msg(MessageId::text, program_name() + ": " + e.what())};
+    remove_descriptions(notes);
+    report_notes(notes);
     return kExitFileError;
   }
 }
@@ -104,6 +123,15 @@ int run_program(const Scenario& scenario) {
     folder = program_folder();
   } catch (const FileError& e) {
     report_file_error(e, {}, true);
+    return kExitFileError;
+  }
+  // Where a path is short (Windows, without long paths), a folder too deep for the longest
+  // name is found before the first file is written.
+  size_t longest = 0;
+  for (const std::string& name : build_file_names(scenario.line_name, scenario.train_number))
+    longest = std::max(longest, hidden_name_bytes(name.size()));
+  if (const auto problem = folder_path_problem(folder, longest)) {
+    report_file_error(FileError(folder, *problem), {}, true);
     return kExitFileError;
   }
   auto window = open_progress_window();

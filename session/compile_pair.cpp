@@ -14,14 +14,16 @@
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
+#include "sources/text_bounds.h"
 #include "sources/text_position.h"
 
 namespace compactor {
 namespace {
 
-// The whole file, nullopt when it does not exist; FileError for any other failure.
+// The whole file, nullopt when it does not exist; FileError for any other failure, and for
+// a file larger than any description can be (before it is read).
 std::optional<std::string> read_input(const std::filesystem::path& path) {
-  return FolderStore(path.parent_path()).read_file(path.filename().string());
+  return read_whole_file(path, {kMostPairDescriptionBytes, "a description"});
 }
 
 // Reads the descriptions from the paths given and never deletes them. The compiled
@@ -75,9 +77,9 @@ class ToolIo : public ScenarioIo {
       if (!request_.sink) notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
+      left_mixed = has_interrupted_write(request_.out_dir);
       Message reason = msg(MessageId::text, e.reason());
-      if (!has_interrupted_write(request_.out_dir))
-        reason = Message{MessageId::earlier_set_kept, {}, {reason}};
+      if (!left_mixed) reason = Message{MessageId::earlier_set_kept, {}, {reason}};
       problem = FileProblem{e.path().string(), std::move(reason)};
     }
     held_.clear();
@@ -97,7 +99,7 @@ class ToolIo : public ScenarioIo {
   // finishes or undoes an interrupted earlier write there. Throws FileError.
   void open_session() {
     if (session_) return;
-    session_.emplace(request_.out_dir);
+    session_.emplace(request_.out_dir, compiled_file_names(request_.line_name, request_.train_number));
     notes = session_->notes();
   }
 
@@ -105,6 +107,7 @@ class ToolIo : public ScenarioIo {
   std::vector<Message> notes;  // what the recovery of the folder did
   // The first file that could not be written; nothing is written after it.
   std::optional<FileProblem> problem;
+  bool left_mixed = false;  // the earlier set could not be put back: the journal stays
 
  private:
   template <typename Replace>
@@ -233,12 +236,13 @@ CompileReport compile_pair(const CompileRequest& request) {
   };
   // The terminal text: every entry, then the summary.
   DiagnosticPrinter printer(DescriptionSources{}, request.language);
-  auto render_text = [&] {
+  auto render_text = [&](std::optional<Message> instead_of_files = std::nullopt) {
     const int warnings = static_cast<int>(report.warnings.size());
     for (const Diagnostic& d : entries) report.diagnostics += printer.format(d, request.werror);
-    report.diagnostics +=
-        request.werror ? format_summary(report.errors + warnings, 0, report.written.size(), request.language)
-                       : format_summary(report.errors, warnings, report.written.size(), request.language);
+    Message summary = request.werror ? summary_message(report.errors + warnings, 0, report.written.size())
+                                     : summary_message(report.errors, warnings, report.written.size());
+    if (instead_of_files && summary.id == MessageId::summary_failed) summary.nested[2] = *instead_of_files;
+    report.diagnostics += render(summary, request.language) + "\n";
   };
 
   std::optional<std::string> line_text;
@@ -248,6 +252,20 @@ CompileReport compile_pair(const CompileRequest& request) {
     train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
     file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-read");
+    render_text();
+    return report;
+  }
+  // A description with more lines, or a longer line, than any can have is not compiled.
+  for (const auto& [path, text] : {std::pair{&request.line_description, &line_text},
+                                   std::pair{&request.train_description, &train_text}}) {
+    const auto shape = *text ? description_shape_problem(**text) : std::nullopt;
+    if (!shape) continue;
+    entries.push_back(error_at("input-bounds",
+                               Place{path->string(), shape->line, shape->column, shape->line, shape->column + 1},
+                               shape->message));
+    report.file_problem = FileProblem{path->string(), shape->message};
+    report.exit_status = kExitFileError;
+    ++report.errors;
     render_text();
     return report;
   }
@@ -418,7 +436,8 @@ CompileReport compile_pair(const CompileRequest& request) {
   }
   report.written = io.written;
   if (request.compiled) *request.compiled = std::move(model);
-  render_text();
+  // "nothing written" would hide that the folder holds a mix of both sets until it is recovered.
+  render_text(io.left_mixed ? std::optional<Message>(mixed_set_message(request.out_dir)) : std::nullopt);
   return report;
 }
 

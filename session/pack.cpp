@@ -10,6 +10,7 @@
 #include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/pack_payload.h"
+#include "sources/text_bounds.h"
 #include "sources/text_position.h"
 
 namespace compactor {
@@ -115,11 +116,11 @@ Diagnostic problem_at(const char* code, Place place, Message message) {
 }
 
 // The file's bytes, or nullopt with its problem.
-std::optional<std::string> read_pack_file(const PackFiles& files, std::string_view name,
+std::optional<std::string> read_pack_file(const PackFiles& files, std::string_view name, const ReadLimit& limit,
                                           std::vector<Diagnostic>& problems) {
   std::optional<std::string> bytes;
   try {
-    bytes = files.read(name);
+    bytes = files.read(name, limit);
   } catch (const FileError& e) {
     problems.push_back(problem_at("file-read", Place{files.shown(name)}, msg(MessageId::text, e.reason())));
     return std::nullopt;
@@ -150,10 +151,10 @@ std::string as_text(const std::vector<Diagnostic>& problems, Language language =
 
 }  // namespace
 
-std::optional<std::string> PackFiles::read(std::string_view name) const {
+std::optional<std::string> PackFiles::read(std::string_view name, const ReadLimit& limit) const {
   if (const auto it = open_.find(name); it != open_.end()) return it->second;
   if (folder_.empty()) return std::nullopt;
-  return FolderStore(folder_).read_file(std::string(name));
+  return read_whole_file(folder_ / name, limit);
 }
 
 std::string PackFiles::shown(std::string_view name) const {
@@ -171,7 +172,8 @@ const std::vector<std::string_view>& known_warning_names() {
 
 std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Diagnostic>& problems) {
   const std::string file = files.shown(kPackManifest);
-  const std::optional<std::string> bytes = read_pack_file(files, kPackManifest, problems);
+  const std::optional<std::string> bytes =
+      read_pack_file(files, kPackManifest, {kMostManifestBytes, "a scenario.json"}, problems);
   if (!bytes) return std::nullopt;
   const ManifestText text(file, *bytes);
   auto problem = [&](size_t offset, Message message, const char* code = "pack-manifest") {
@@ -231,6 +233,12 @@ std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Di
       }
     }
   }
+
+  if (!identity_problem_message(manifest.line_name) && !identity_problem_message(manifest.train_number))
+    if (const auto why = names_length_problem_message(manifest.line_name, manifest.train_number)) {
+      problem(text.value("line_name"), Message{MessageId::manifest_names_too_long, {}, {*why}}, "pack-names");
+      sound = false;
+    }
 
   if (!doc.contains("encoding")) {
     problem(0, msg(MessageId::manifest_missing_encoding));
@@ -297,27 +305,35 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
 
 std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file,
                                           TextEncoding encoding, std::vector<Diagnostic>& problems,
-                                          bool usable_despite_line_table) {
-  const std::optional<std::string> bytes = read_pack_file(files, file, problems);
+                                          bool usable_despite_line_table, int* problems_found) {
+  if (problems_found) *problems_found = 1;
+  const std::optional<std::string> bytes =
+      read_pack_file(files, file, {kMostPackTextBytes, "a text of a pack"}, problems);
   if (!bytes) return std::nullopt;
   DecodedText text = decode_pack_text(*bytes, encoding);
   bool usable = true;
   for (const TextProblem& p : text.problems) {
     const bool line_table = p.kind == TextProblem::Kind::line_table;
     usable = usable && usable_despite_line_table && line_table;
-    problems.push_back(problem_at(line_table ? "pack-line-table" : "pack-encoding",
+    problems.push_back(problem_at(p.kind == TextProblem::Kind::encoding ? "pack-encoding" : "pack-line-table",
                                   Place{files.shown(file), p.line, p.column, p.line, p.column + 1},
                                   p.message));
   }
+  if (text.problems_not_kept > 0) {
+    Diagnostic more = note(problems_not_shown_message(text.problems_not_kept), Place{files.shown(file)});
+    more.code = "problems-dropped";
+    problems.push_back(std::move(more));
+  }
+  if (problems_found) *problems_found = static_cast<int>(text.problems.size() + text.problems_not_kept);
   if (!usable) return std::nullopt;
   return text;
 }
 
 std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
-                                          TextEncoding encoding, std::string& diagnostics) {
-  std::vector<Diagnostic> problems;
-  std::optional<DecodedText> text = read_pack_text(PackFiles(folder), file, encoding, problems);
-  diagnostics += as_text(problems);
+                                          TextEncoding encoding, std::string& diagnostics, int* problems) {
+  std::vector<Diagnostic> found;
+  std::optional<DecodedText> text = read_pack_text(PackFiles(folder), file, encoding, found, false, problems);
+  diagnostics += as_text(found);
   return text;
 }
 
@@ -396,17 +412,19 @@ PackCheck check_pack(const PackFiles& files, const PackCheckOptions& options) {
   // Without a manifest the texts are read as UTF-8 all the same, to say all there is to say.
   const TextEncoding encoding = manifest ? manifest->encoding : TextEncoding::utf8;
   std::optional<DecodedText> descriptions[2];
+  check.problems = static_cast<int>(entries.size());
   for (std::string_view file : {kPackLine, kPackTrain, kPackCard, kPackForm, kPackNotes}) {
     const bool description = file == kPackLine || file == kPackTrain;
     const size_t before = entries.size();
-    std::optional<DecodedText> text = read_pack_text(files, file, encoding, entries, description);
+    int found = 0;
+    std::optional<DecodedText> text = read_pack_text(files, file, encoding, entries, description, &found);
+    if (entries.size() > before) check.problems += found;
     if (description) {
       descriptions[file == kPackLine ? 0 : 1] = std::move(text);
       for (size_t i = before; i < entries.size(); ++i)
         check.line_table_exceeded = check.line_table_exceeded || entries[i].code == "pack-line-table";
     }
   }
-  check.problems = static_cast<int>(entries.size());
   std::string text = as_text(entries, options.language);
 
   if (manifest && descriptions[0] && descriptions[1]) {
@@ -475,7 +493,7 @@ std::optional<std::string> pack_payload(const std::filesystem::path& folder, std
   const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
   for (int i = 0; i < 5; ++i) {
     const std::filesystem::path path = folder / files[i];
-    std::optional<std::string> bytes = read_whole_file(path);
+    std::optional<std::string> bytes = read_whole_file(path, {kMostPackTextBytes, "a text of a pack"});
     if (!bytes) {
       problem =
           FileError::display_path(path) + ": " + render(msg(MessageId::pack_file_missing), Language::en);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/env.h"
 #include "session/compile_pair.h"
 #include "sources/diagnostic.h"
 #include "sources/pack_text.h"
@@ -25,7 +26,8 @@ class PackFiles {
   void open(std::string name, std::string bytes) { open_[std::move(name)] = std::move(bytes); }
 
   // The file's bytes, nullopt when there is no such file; FileError when it cannot be read.
-  std::optional<std::string> read(std::string_view name) const;
+  // A file on disk larger than limit allows is refused before it is read.
+  std::optional<std::string> read(std::string_view name, const ReadLimit& limit = {}) const;
   // The name the diagnostics give the file: its path in the folder, or its name alone.
   std::string shown(std::string_view name) const;
   const std::filesystem::path& folder() const { return folder_; }
@@ -55,14 +57,17 @@ std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Di
 std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics);
 
 // One text file of the pack decoded into its lines, or nullopt with its problems
-// (pack-encoding, pack-line-table, pack-file, file-read). With usable_despite_line_table
-// the lines come back when every problem is one of the line table (the text still
-// compiles, as a pair).
+// (pack-encoding, pack-line-table, pack-file, file-read: the first 500, and a note of how many
+// more, problems-dropped); problems_found, when given, gets their number. A file larger than
+// any text of a pack can be is refused before it is read. With usable_despite_line_table the
+// lines come back when every problem is one of the line table (the text still compiles, as
+// a pair).
 std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_view file,
                                           TextEncoding encoding, std::vector<Diagnostic>& problems,
-                                          bool usable_despite_line_table = false);
+                                          bool usable_despite_line_table = false, int* problems_found = nullptr);
+// The same with the problems as terminal lines.
 std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
-                                          TextEncoding encoding, std::string& diagnostics);
+                                          TextEncoding encoding, std::string& diagnostics, int* problems = nullptr);
 
 // A description of the pack as the program writes it before compiling it: every line
 // in Windows-1252 with CR LF. So scenario-compile --pack compiles the very bytes the

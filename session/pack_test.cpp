@@ -155,6 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
             [](const fs::path& p) { edit(p / "note.txt", "TRENO : 7162", "riferimento fine del file"); },
             {"note.txt:3:1: error: the line is the writer's end-of-text marker \"riferimento fine del "
              "file\"; the text would end here"}},
+        BrokenPack{"names_too_long_for_a_file",
+                   [](const fs::path& p) { edit(p / "scenario.json", "Rovella_Tirsa", std::string(230, 'R')); },
+                   {"scenario.json:2:16: error: the line name and the train number make file names too long: " +
+                    std::string(230, 'R') +
+                    "_7162_rallentamenti.txt takes 253 bytes and its temporary 275, where a file name holds "
+                    "255; shorten the line name or the train number by 20 bytes"}},
+        BrokenPack{"line_longer_than_any_text_holds",
+                   [](const fs::path& p) { edit(p / "note.txt", "TRENO : 7162", std::string(1025, 'x')); },
+                   {"note.txt:3:1025: error: the line holds 1025 bytes, more than a line of a scenario's text "
+                    "can (1024 at most)"}},
         BrokenPack{"missing_document",
                    [](const fs::path& p) { fs::remove(p / "note.txt"); },
                    {"note.txt: error: the pack has no note.txt"}},

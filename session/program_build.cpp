@@ -61,6 +61,9 @@ ProgramBuild build_scenario(FolderStore& store, const Scenario& scenario,
   FolderScenarioIo io(store, scenario, errore);
   int32_t j = 1;
   const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
+  // The compiler leaves a description on some faults; the run never does.
+  for (const Description which : {Description::line, Description::train})
+    if (store.exists(io.description_name(which))) store.remove_file(io.description_name(which));
   ProgramBuild build;
   if (outcome.fault_code == 0 && outcome.sections_created) return build;
   const DescriptionSources names(io.description_name(Description::line), std::nullopt,

@@ -38,8 +38,9 @@ struct ProgramBuild {
 };
 
 // Runs the build in the store's folder. errore is called with "1250" or "1251" when a
-// reserved place is taken (the program shows it and ends there). A file that cannot be read
-// or written throws FileError.
+// reserved place is taken (the program shows it and ends there). No description outlives
+// the build: what the compiler leaves is removed. A file that cannot be read or written
+// throws FileError.
 ProgramBuild build_scenario(FolderStore& store, const Scenario& scenario,
                             const std::function<void(const std::string&)>& errore);
 

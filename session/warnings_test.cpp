@@ -496,8 +496,9 @@ TEST_F(AuthorMistake, Errore1250ByTheAbbattimentoPassNamesTheSlowDownItWasFor) {
 }
 
 TEST_F(AuthorMistake, HostileBytesAreEscapedAndALongFieldIsCut) {
-  // A 5 MB number in an 8-bit field, with an escape sequence in front of the line.
-  train[8] = "stazione,    6800, " + std::string(5'000'000, '9') + ",  500";
+  // A number of 990 digits in an 8-bit field (the longest a line holds), with an escape
+  // sequence in front of the line.
+  train[8] = "stazione,    6800, " + std::string(990, '9') + ",  500";
   train.insert(train.begin() + 8, "\x1b[2Jgone\x07");
   const CompileReport r = compile();
   EXPECT_EQ(r.exit_status, kExitCompilerFault);
@@ -540,12 +541,15 @@ TEST_F(AuthorMistake, MisspeltGeneralHeaderIsNamedBesideItsFault) {
 }
 
 TEST_F(AuthorMistake, RandomBytesGiveFault102AndNothingRawOnTheTerminal) {
-  std::string noise(20 << 20, '\0');
+  // Half a megabyte, with a line end every 1000 bytes at least: no line longer than a
+  // description's.
+  std::string noise(512 << 10, '\0');
   uint32_t x = 12345;
   for (char& ch : noise) {
     x = x * 1664525u + 1013904223u;
     ch = static_cast<char>(x >> 24);
   }
+  for (size_t i = 1000; i < noise.size(); i += 1000) noise[i] = '\n';
   std::ofstream(dir / "noise.txt", std::ios::binary) << noise;
   write("train.txt", train);
   CompileRequest request;

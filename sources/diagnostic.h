@@ -36,6 +36,8 @@
 //                      (too many lines, or a line that is the writer's end-of-text marker)
 //   unknown-warning    accepted_warnings (or -W) names no warning
 //   unaccepted-warning a note: a warning of the compile that accepted_warnings does not list
+//   input-bounds       a description with more lines, or a longer line, than any can have
+//   problems-dropped   a note: more problems in a file of a pack than are shown
 //   file-read          a file or folder that cannot be read
 //   file-write         a file or folder that cannot be written, or an output that would
 //                      replace an input

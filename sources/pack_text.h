@@ -30,9 +30,10 @@ inline constexpr std::string_view kPackNotes = "note.txt";
 
 // Something in a text that keeps it from going into a line table as it stands; line and
 // column count from 1, the column in characters. A problem of the encoding (a byte, a
-// character) covers that one character; one of the line table stands at its line.
+// character) covers that one character; one of the line table (too many lines, the writer's
+// end-of-text marker) or a line longer than any text's stands at its line.
 struct TextProblem {
-  enum class Kind { encoding, line_table };
+  enum class Kind { encoding, line_table, long_line };
   int line = 0;
   int column = 0;
   Message message;
@@ -41,8 +42,9 @@ struct TextProblem {
 };
 
 struct DecodedText {
-  std::vector<std::string> lines;  // UTF-8, without their line ends
-  std::vector<TextProblem> problems;
+  std::vector<std::string> lines;  // UTF-8, without their line ends (the first 1000)
+  std::vector<TextProblem> problems;  // the first kMostProblems (sources/text_bounds.h)
+  size_t problems_not_kept = 0;       // found beyond them
 };
 
 // Cuts a text into lines at LF (a CR right before it is part of the line end, and the

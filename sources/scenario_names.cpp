@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "sources/cp1252.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 namespace {
@@ -38,6 +39,16 @@ std::optional<Message> windows_name_problem_message(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<Message> names_length_problem_message(std::string_view line_name, std::string_view train_number) {
+  const std::string longest = slowdown_form_name(std::string(line_name), std::string(train_number));
+  const size_t bytes = hidden_name_bytes(longest.size());
+  if (bytes <= kLongestFileName) return std::nullopt;
+  const size_t over = bytes - kLongestFileName;
+  return msg(over == 1 ? MessageId::names_too_long_one : MessageId::names_too_long_many, longest,
+             std::to_string(longest.size()), std::to_string(bytes), std::to_string(kLongestFileName),
+             std::to_string(over));
+}
+
 std::optional<Message> identity_problem_message(std::string_view name) {
   if (name.empty()) return msg(MessageId::name_empty);
   if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
@@ -62,6 +73,11 @@ std::optional<std::string> windows_name_problem(std::string_view name) {
 
 std::optional<std::string> identity_problem(std::string_view name) {
   const auto problem = identity_problem_message(name);
+  return problem ? std::optional<std::string>(render(*problem, Language::en)) : std::nullopt;
+}
+
+std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number) {
+  const auto problem = names_length_problem_message(line_name, train_number);
   return problem ? std::optional<std::string>(render(*problem, Language::en)) : std::nullopt;
 }
 

@@ -23,4 +23,11 @@ std::optional<Message> windows_name_problem_message(std::string_view name);
 std::optional<std::string> identity_problem(std::string_view name);
 std::optional<Message> identity_problem_message(std::string_view name);
 
+// Why files named from this line name and train number would not fit a folder, or nullopt
+// when they fit: the longest of them, the slow-down form <line>_<train>_rallentamenti.txt,
+// with the hidden infix of its temporary, must take at most 255 bytes (UTF-8). Both names
+// must have passed identity_problem.
+std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number);
+std::optional<Message> names_length_problem_message(std::string_view line_name, std::string_view train_number);
+
 }  // namespace compactor

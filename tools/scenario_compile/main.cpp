@@ -135,8 +135,11 @@ int run(int argc, char** argv, Output& out) {
   }
 
   if (recover) {
+    // As a compile does, --recover takes no empty folder name for the current folder.
+    if (out_dir.empty()) return out.refuse(kExitUsage, "usage", msg(MessageId::tool_no_out_folder));
     try {
-      const FolderSession session(out_dir);
+      // No names given: the temporaries of any build's files, and what the journal lists.
+      const FolderSession session(out_dir, {});
       std::vector<Diagnostic> notes;
       for (const Message& note : session.notes()) notes.push_back(recovery_note(note));
       if (notes.empty()) notes.push_back(recovery_note(msg(MessageId::nothing_to_recover), Place{out_dir}));
@@ -171,6 +174,8 @@ int run(int argc, char** argv, Output& out) {
                         Message{MessageId::tool_bad_identity, {option, shown}, {*problem}});
     }
   }
+  if (const auto problem = names_length_problem_message(request.line_name, request.train_number))
+    return out.refuse(kExitFileError, "usage", Message{MessageId::tool_names_too_long, {}, {*problem}});
   for (const std::string& w : w_options) {
     const std::string name = w.rfind("no-", 0) == 0 ? w.substr(3) : w;
     if (w == "error") {

@@ -58,7 +58,7 @@ int build(const std::string& folder, const std::string& target, std::string outp
     // finished or put back first.
     fs::path out_folder = fs::path(output).parent_path();
     if (out_folder.empty()) out_folder = ".";
-    const FolderSession session(out_folder);
+    const FolderSession session(out_folder, {fs::path(output).filename().string()});
     for (const Message& note : session.notes()) std::fprintf(stderr, "%s\n", said(note).c_str());
     const auto file = begin_replace(output, target == "linux");
     file->write(program);
@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
                  "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
   app.require_subcommand(1);
   app.fallthrough();  // --lang after the subcommand too
+  app.set_version_flag("--version", "scenario-pack " SCENARIO_PACK_VERSION);
   app.footer(
       "Exit status: 0 the pack is sound (check) or its program made (build); 1 the pack is not\n"
       "sound; 2 wrong use, no runner, or a file that cannot be read or written.");

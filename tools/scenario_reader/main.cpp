@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kExitDone = 0;
 constexpr int kExitCheckFailed = 1;
+// --json writes about 60 MB for a scenario of the longest line; a larger file is none of its.
+constexpr uint64_t kMostModelJsonBytes = uint64_t{256} << 20;
 
 Language language = Language::en;
 
@@ -62,11 +64,18 @@ ScenarioPaths paths_of(const std::vector<std::string>& files) {
 }
 
 int from_json(const std::string& json_file, const ScenarioPaths& paths) {
-  std::ifstream in(json_file, std::ios::binary);
-  if (!in) throw InspectError(render(msg(MessageId::inspect_cannot_read, json_file), language));
+  // Not waited on when it is a FIFO, and not read when it is larger than --json writes for
+  // the longest line.
+  std::optional<std::string> text;
+  try {
+    text = read_whole_file(json_file, {kMostModelJsonBytes, "a scenario's JSON"});
+  } catch (const FileError& e) {
+    throw InspectError(e.what());
+  }
+  if (!text) throw InspectError(render(msg(MessageId::inspect_cannot_read, json_file), language));
   Json j;
   try {
-    j = Json::parse(in);
+    j = Json::parse(*text);
   } catch (const Json::parse_error& e) {
     throw InspectError(json_file + ": " + e.what());
   }
