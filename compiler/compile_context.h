@@ -95,6 +95,9 @@ struct CompileContext : FieldObserver {
   void check_beyond(const Field& field, int64_t position, const Field& keyword);
   // The record of the current keyword put its feature in this section.
   void placed(int64_t section);
+  // An unknown keyword or section header (the warning name), with the nearest known word as
+  // its fix when there is one.
+  void warn_unknown(std::string_view name, const Field& field, const std::string& near);
   // The fix that puts replacement in place of the field's text (less its trailing spaces).
   Fix replace_field(const Field& field, std::string replacement) const;
   // A comment field passed over: one that ends at a comma rather than its line end.

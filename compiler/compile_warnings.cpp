@@ -114,12 +114,7 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
     const std::string& near = suggestion(header, known);
     // Before the general header every field is ignored: only a near miss of it is worth a word.
     if (where == KeywordPlace::before_header && near.empty()) return;
-    if (near.empty())
-      warn(kWarnUnknownSection, place_of(field), msg(MessageId::w_unknown_section, quote_field(field.text)));
-    else
-      warn(kWarnUnknownSection, place_of(field),
-           msg(MessageId::w_unknown_section_near, quote_field(field.text), near), {},
-           {replace_field(field, near)});
+    warn_unknown(kWarnUnknownSection, field, near);
     return;
   }
   if (where == KeywordPlace::before_header || !has_letter(field.text)) return;
@@ -138,12 +133,20 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
   std::string near = suggestion(word, known);
   if (near.rfind("curva", 0) == 0) near += digits;
   quiet_line = field.line;
-  if (near.empty())
-    warn(kWarnUnknownKeyword, place_of(field), msg(MessageId::w_unknown_keyword, quote_field(field.text)));
-  else
-    warn(kWarnUnknownKeyword, place_of(field),
-         msg(MessageId::w_unknown_keyword_near, quote_field(field.text), near), {},
-         {replace_field(field, near)});
+  warn_unknown(kWarnUnknownKeyword, field, near);
+}
+
+void CompileContext::warn_unknown(std::string_view name, const Field& field, const std::string& near) {
+  const bool section = name == kWarnUnknownSection;
+  if (near.empty()) {
+    warn(name, place_of(field),
+         msg(section ? MessageId::w_unknown_section : MessageId::w_unknown_keyword, quote_field(field.text)));
+    return;
+  }
+  warn(name, place_of(field),
+       msg(section ? MessageId::w_unknown_section_near : MessageId::w_unknown_keyword_near, quote_field(field.text),
+           near),
+       {}, {replace_field(field, near)});
 }
 
 const std::string& CompileContext::suggestion(const std::string& word, std::span<const std::string_view> known) {
