@@ -12,9 +12,10 @@ cd "$(dirname "$0")/.."
 # Debian's emscripten finds its JavaScript optimiser's acorn there when node is not Debian's.
 export NODE_PATH=/usr/share/nodejs
 scripts/install-deps.sh wasm
-# The stripped Windows programs carry a time stamp: the last commit's, so that stripping the
-# same program twice gives the same bytes.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+# The stripped Windows programs and the .deb's files carry a time stamp: the last commit's,
+# so that stripping the same program twice gives the same bytes; where git is missing (a
+# fresh system, an unpacked source archive), the time of CMakeLists.txt, never 1970.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)}
 cmake --preset wasm >/dev/null
 cmake --build --preset wasm --target scenario_studio_core scenario_compile
 runners=${1:-}

@@ -15,9 +15,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh release
-# The stripped Windows programs carry a time stamp: the last commit's, so that stripping the
-# same program twice gives the same bytes.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+# The stripped Windows programs and the .deb's files carry a time stamp: the last commit's,
+# so that stripping the same program twice gives the same bytes; where git is missing (a
+# fresh system, an unpacked source archive), the time of CMakeLists.txt, never 1970.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || stat -c %Y CMakeLists.txt)}
 
 version=$(sed -n 's/^project(scenario_compactor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }
