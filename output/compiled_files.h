@@ -28,7 +28,9 @@ std::string encode_route_plot(const RoutePlot& plot);
 // whole in any form. A plot read back from a file goes out in file order.
 class RoutePlotSource : public ByteSource {
  public:
-  static constexpr size_t kBufferBytes = size_t{64} << 10;
+  // For each axis: a quarter of a megabyte a write (four times fewer than 64 KB took 1.6 ms
+  // less system time for the 1000 km line's 20 MB).
+  static constexpr size_t kBufferBytes = size_t{256} << 10;
 
   // buffer_bytes: for each axis, at least the 10 bytes of the largest value.
   explicit RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes = kBufferBytes);
