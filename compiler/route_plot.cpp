@@ -1,6 +1,7 @@
 #include "compiler/route_plot.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <utility>
 
@@ -10,7 +11,7 @@ namespace compactor {
 
 namespace {
 
-uint64_t points_computed = 0;
+std::atomic<uint64_t> points_computed{0};
 
 std::string outside(int64_t metre, int32_t points) {
   return "plot point " + std::to_string(metre) + " outside 0.." + std::to_string(static_cast<int64_t>(points) - 1);
@@ -18,9 +19,9 @@ std::string outside(int64_t metre, int32_t points) {
 
 }  // namespace
 
-uint64_t plot_points_computed() { return points_computed; }
+uint64_t plot_points_computed() { return points_computed.load(std::memory_order_relaxed); }
 
-void count_plot_points(int64_t n) { points_computed += static_cast<uint64_t>(n); }
+void count_plot_points(int64_t n) { points_computed.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed); }
 
 RoutePlot::RoutePlot(int32_t points) : points_(points) {
   if (points < 0) throw IndexFault("a route plot of " + std::to_string(points) + " points");
