@@ -2,17 +2,21 @@
 # The release archives alone: run in a fresh Debian 12 root that has no source tree and no
 # compiler, only Wine and unzip (ci/fresh-debian.sh makes it).
 #
-#   archive-check.sh LINUX.tar.gz WINDOWS.zip
+#   archive-check.sh LINUX.tar.gz WINDOWS.zip [PACKAGE.deb]
 #
 # With the Linux archive's scenario-pack it makes an example pack's programs for both
 # systems, runs the Linux one and the Windows one under Wine, and compares their six files
 # with scenario-compile --pack and the pack's documents, byte for byte. With the Windows
 # zip alone, scenario-pack.exe build under Wine makes the .exe, and it runs. A program with
 # one payload byte changed is refused and writes nothing. Both archives carry the same
-# page, and the runners inside it are the archives' own.
+# page, and the runners inside it are the archives' own. The .deb is installed as a user
+# installs it (apt-get install ./...deb); its scenario-pack, from the PATH, makes the pack's
+# program from the runner the package put in /usr/lib/scenario-compactor, and that program
+# and the built-in scenario's, copied into folders of their own, write their six files.
 set -euo pipefail
 linux_archive=$1
 windows_archive=$2
+deb=${3:-}
 work=$(mktemp -d)
 trap '/usr/lib/wine/wineserver64 -w 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "archive-check: FAILED: $*" >&2; exit 1; }
@@ -78,4 +82,25 @@ status=0
 (cd "$work/damaged" && ./Prima_Linea_101) || status=$?
 [ "$status" -eq 2 ] || fail "the damaged program ended with status $status"
 [ "$(ls "$work/damaged" | wc -l)" -eq 1 ] || fail "the damaged program wrote files"
+if [ -n "$deb" ]; then
+  apt-get update -qq || true
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" >/dev/null ||
+    fail "apt-get cannot install $deb"
+  if command -v c++ g++ gcc cc >/dev/null 2>&1; then fail "installing the .deb brought a compiler"; fi
+  [ "$(command -v scenario-pack)" = /usr/bin/scenario-pack ] || fail "scenario-pack is not on the PATH"
+  [ ! -e /usr/bin/rovella_tirsa_7162 ] || fail "the built-in scenario's program is on the PATH"
+  for tool in scenario-compile scenario-inspect scenario-pack; do
+    [ -s "/usr/share/man/man1/$tool.1.gz" ] || fail "$tool has no manual page"
+  done
+  mkdir "$work/run-deb" "$work/run-builtin"
+  scenario-pack build "$pack" --target linux -o "$work/run-deb/Prima_Linea_101" || fail "the installed scenario-pack failed"
+  (cd "$work/run-deb" && ./Prima_Linea_101) || fail "the program the installed scenario-pack made failed"
+  for file in "$work"/compiled/*; do
+    cmp -s "$file" "$work/run-deb/$(basename "$file")" || fail "run-deb/$(basename "$file") differs"
+  done
+  cp /usr/lib/scenario-compactor/rovella_tirsa_7162 "$work/run-builtin/"
+  (cd "$work/run-builtin" && ./rovella_tirsa_7162) || fail "the installed built-in scenario's program failed"
+  [ "$(ls "$work/run-builtin" | wc -l)" -eq 7 ] || fail "the built-in scenario's program left $(ls "$work/run-builtin")"
+  echo "the .deb installs with apt-get; its tools run from the PATH, its programs from a folder of their own"
+fi
 echo "archive-check: passed"

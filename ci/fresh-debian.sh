@@ -136,12 +136,13 @@ archive_check() {
   root2=$(mktemp -d "${TMPDIR:-/tmp}/fresh-archives.XXXXXX")
   mmdebstrap --quiet --variant=apt --include="$include" "$suite" "$root2" || return 1
   mkdir -p "$root2/dist"
-  cp "$root"/work/main/dist/*.tar.gz "$root"/work/main/dist/*.zip "$repo/ci/archive-check.sh" "$root2/dist/"
+  cp "$root"/work/main/dist/*.tar.gz "$root"/work/main/dist/*.zip "$root"/work/main/dist/*.deb \
+    "$repo/ci/archive-check.sh" "$root2/dist/"
   mount --rbind /proc "$root2/proc" && mount --make-rslave "$root2/proc"
   local status=0
   chroot "$root2" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin \
     bash /dist/archive-check.sh "/dist/$(basename "$root"/work/main/dist/*.tar.gz)" \
-    "/dist/$(basename "$root"/work/main/dist/*.zip)" || status=$?
+    "/dist/$(basename "$root"/work/main/dist/*.zip)" "/dist/$(basename "$root"/work/main/dist/*.deb)" || status=$?
   umount -R "$root2/proc" || umount -R -l "$root2/proc" || true
   grep -q " $root2/" /proc/self/mounts || rm -rf "$root2"
   echo "archive check in a second fresh root: $(($(date +%s) - t0)) s"

@@ -9,6 +9,7 @@
 
 #include "compiler/compile_context.h"
 #include "compiler/header_slots.h"
+#include "compiler/realistic_run.h"
 #include "compiler/timetable.h"
 #include "compiler/warnings.h"
 #include "sources/conversion.h"
@@ -235,13 +236,23 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
     }
     break;
   }
-  for (const TimetableLeg& leg : timetable_legs(speeds, stops)) {
+  std::vector<TimetableLeg> legs = timetable_legs(speeds, stops);
+  const std::optional<double> acceleration = files.realistic_acceleration();
+  const std::optional<RunRates> rates = acceleration ? planning_rates(model, *acceleration) : std::nullopt;
+  if (rates) add_realistic_runs(legs, speeds, stops, *rates);
+  for (const TimetableLeg& leg : legs) {
     const TimedStation& a = stations[leg.from];
     const TimedStation& b = stations[leg.to];
     std::vector<Diagnostic> notes{
         Diagnostic{Severity::note, a.time_place, station_name(a.name) + "'s time is here", "", {}}};
     switch (leg.verdict) {
       case LegVerdict::ok:
+        if (leg.realistic && leg.given < *leg.realistic_whole())
+          warn(kWarnTimetableRealistic, b.time_place,
+               at(b) + " is " + km_text(int64_t{b.position} - a.position) + " after " + at(a) +
+                   ": a realistic run, " + run_rates_text(*rates) + ", takes " +
+                   duration_text(*leg.realistic_whole()) + "; the timetable gives " + duration_text(leg.given),
+               std::move(notes));
         break;
       case LegVerdict::too_tight:
         warn(kWarnTimetable, b.time_place,

@@ -21,6 +21,10 @@ class DescriptionFiles {
   // True for a front that shows warnings: when a fault stops the line description, the
   // train description is still read for its warnings, into a copy of the model.
   virtual bool wants_train_warnings() const { return false; }
+  // The planning acceleration (m/s²) of the realistic run that -Wtimetable-realistic compares
+  // the timetable with (a pack may give its own); nullopt for a front that does not want that
+  // warning, which then costs nothing.
+  virtual std::optional<double> realistic_acceleration() const { return std::nullopt; }
 };
 
 }  // namespace compactor

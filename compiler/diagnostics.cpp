@@ -392,6 +392,10 @@ constexpr WarningKind kWarnings[] = {
     {kWarnTimetableClock, "the first timetable time before the clock (\"orologio\")"},
     {kWarnSpeedZero, "a speed of 0 km/h between two stations that have a timetable time"},
     {kWarnTimeOfDay, "a timetable time with hours outside 0 to 23, or minutes or seconds outside 0 to 59"},
+    {kWarnBraking, "a slow-down's warning board closer than the train needs to slow down, or a braked mass "
+                   "the check cannot use"},
+    {kWarnTimetableRealistic, "a timetable that gives less time than a realistic run (off by default)", false},
+    {kWarnGradientRange, "a gradient outside -100 to 155 per mille, stored as another"},
 };
 
 }  // namespace

@@ -186,7 +186,8 @@ TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
                                                "line-length",     "beyond-line",     "tab-separator",
                                                "utf8-input",      "conflict",        "comment-comma",
                                                "timetable",       "timetable-order", "timetable-clock",
-                                               "speed-zero",      "time-of-day"};
+                                               "speed-zero",      "time-of-day",     "braking",
+                                               "timetable-realistic", "gradient-range"};
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {
     EXPECT_TRUE(names.insert(w.name).second) << w.name;

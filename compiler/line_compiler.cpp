@@ -8,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "compiler/braking.h"
 #include "compiler/compile_context.h"
 #include "sources/conversion.h"
 #include "compiler/faults.h"
@@ -245,8 +246,14 @@ class LineCompiler {
     const int32_t p = reader_.read_i32();
     const Field pf = reader_.last();
     const int32_t g = reader_.read_i32();
+    const Field gf = reader_.last();
     if (out_of_range(p, pf)) return Step::leave_body;
     check_position(pf, p);
+    if (g < kGradientLowest || g > kGradientHighest)
+      ctx_.warn(kWarnGradientRange, ctx_.place_of(gf),
+                "a gradient of " + std::to_string(g) + " per mille lies outside " + std::to_string(kGradientLowest) +
+                    " to " + std::to_string(kGradientHighest) + ", what a section holds: it is stored as " +
+                    std::to_string(int32_t{low8(int64_t{g} + 100)} - 100) + " per mille");
     const int32_t n = div_round(p, kMetresPerSection);
     if (n > 0) fill_gradient(n);
     current_gradient_ = g;

@@ -13,6 +13,9 @@
 #include <cctype>
 #include <string>
 
+#include "compiler/faults.h"
+#include "compiler/track_model.h"
+#include "sources/record_fields.h"
 #include "testing/compile_texts.h"
 
 namespace compactor {
@@ -141,6 +144,39 @@ TEST(RecordTables, SectionHeadersReadNoValueFields) {
     if (h == "[generale]") continue;
     EXPECT_TRUE(body_sentinel_read(std::string(h))) << h;
   }
+}
+
+// The field table against the compiler: a number one past the top of an 8- or 16-bit field
+// of a record's example is a reading failure, the top itself is read; the line description
+// reads every number in 32 bits; the bounds are the track model's.
+TEST(RecordTables, TheFieldTableGivesTheWidthsAndBoundsTheCompilerHas) {
+  for (const RecordInfo& r : train_info()) {
+    for (size_t k = 0; k < r.fields.size(); ++k) {
+      const FieldWidth width = r.fields[k].width;
+      if (width != FieldWidth::u8 && width != FieldWidth::i16) continue;
+      const auto fault_with = [&](int value) {
+        std::string line;
+        size_t at = 0;
+        for (size_t n = 0; n <= r.fields.size(); ++n) {
+          const size_t comma = r.example.find(',', at);
+          const std::string_view part = r.example.substr(at, comma == std::string_view::npos ? comma : comma - at);
+          line += (n == 0 ? "" : ",") + (n == k + 1 ? " " + std::to_string(value) : std::string(part));
+          at = comma + 1;
+        }
+        return compile_texts(testing::line_text(10000, {}), testing::train_text({line})).model.error_code;
+      };
+      const int top = width == FieldWidth::u8 ? 255 : 32767;
+      EXPECT_EQ(fault_with(top), 0) << r.keyword->written << " field " << k + 1;
+      EXPECT_EQ(fault_with(top + 1), kFaultReading) << r.keyword->written << " field " << k + 1;
+    }
+  }
+  for (std::span<const RecordInfo> records : {line_general_info(), line_body_info()})
+    for (const RecordInfo& r : records)
+      for (const FieldInfo& f : r.fields)
+        EXPECT_TRUE(f.width == FieldWidth::i32 || f.width == FieldWidth::text) << r.keyword->written;
+  EXPECT_EQ(find_record_info(Format::line, "lunghezza percorso")->fields[0].allowed.max, kMaxLineLength);
+  EXPECT_EQ(find_record_info(Format::line, "pendenza")->fields[0].allowed.past_line_end, kSpareMetres - 100);
+  EXPECT_EQ(find_record_info(Format::train, "stazione")->fields[0].allowed.past_line_end, kSpareMetres - 800);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <limits>
 #include <utility>
 
+#include "sources/conversion.h"
+
 namespace compactor {
 namespace {
 
@@ -126,6 +128,11 @@ std::vector<TimetableLeg> timetable_legs(std::span<const int32_t> speeds,
     previous = i;
   }
   return legs;
+}
+
+std::optional<int64_t> TimetableLeg::realistic_whole() const {
+  if (!realistic) return std::nullopt;
+  return to_int<int64_t>(*realistic);
 }
 
 int64_t clock_seconds(const TrackModel& model) {

@@ -64,6 +64,10 @@ struct TimetableLeg {
   int64_t least = 0;  // the bound in whole seconds (rounded down; the bound itself is at least this)
   int64_t given = 0;  // seconds the timetable gives; a drop of more than 12 h is read as passing midnight
   LegVerdict verdict = LegVerdict::ok;
+  // The realistic run's seconds (realistic_run.h), when its rates are known and the way is open.
+  std::optional<double> realistic;
+  // The realistic run in whole seconds (the nearest), when there is one.
+  std::optional<int64_t> realistic_whole() const;
 };
 
 // Every leg of the stops, in order. Stops out of order (a later one at a smaller

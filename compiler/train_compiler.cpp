@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compiler/braking_warnings.h"
 #include "compiler/compile_context.h"
 #include "sources/conversion.h"
 #include "compiler/faults.h"
@@ -150,6 +151,8 @@ class TrainCompiler {
 
   Flow braked_mass() {
     model_.slot(kTrainSlot).value1 = reader_.read_i32();
+    braked_mass_place_ = ctx_.place_of(reader_.last());
+    check_braked_mass(ctx_, *braked_mass_place_, model_.slot(kTrainSlot).value1);
     return Flow::go_on;
   }
 
@@ -258,6 +261,9 @@ class TrainCompiler {
       return fault_end(model_.error_code, x, at_end ? &fields[2] : &fields[0]);
     }
     place_slow_down(x, end, f[4]);
+    SourcePlace place = ctx_.place_of(fields[0]);
+    place.fields = 2;
+    slow_downs_.push_back(SlowDownRecord{x, f[1], place});
     return Flow::go_on;
   }
 
@@ -417,7 +423,10 @@ class TrainCompiler {
         model_.fault_site = FaultSite{};  // the references come from the line description's header
       }
     }
-    if (model_.error_code == 0) ctx_.check_timetable(stations_, clock_place_);
+    if (model_.error_code == 0) {
+      ctx_.check_timetable(stations_, clock_place_);
+      check_braking(ctx_, slow_downs_, braked_mass_place_);
+    }
   }
 
   CompileContext& ctx_;
@@ -431,6 +440,8 @@ class TrainCompiler {
   bool matched_ = false;  // the last keyword field matched a record kind
   std::vector<CompileContext::TimedStation> stations_;  // the stations stored so far
   std::optional<SourcePlace> clock_place_;              // the clock's fields
+  std::optional<SourcePlace> braked_mass_place_;        // the braked mass's value, when read
+  std::vector<SlowDownRecord> slow_downs_;              // the slow-downs placed so far
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// The warnings of a compile: each has a name (turned off with -Wno-<name>) and a
-// one-line meaning. A warning never changes a compiled byte.
+// The warnings of a compile: each has a name (turned off with -Wno-<name>, and on with
+// -W<name> when it is off by default) and a one-line meaning. A warning never changes a
+// compiled byte.
 
 #include <span>
 #include <string_view>
@@ -24,10 +25,14 @@ inline constexpr std::string_view kWarnTimetableOrder = "timetable-order";
 inline constexpr std::string_view kWarnTimetableClock = "timetable-clock";
 inline constexpr std::string_view kWarnSpeedZero = "speed-zero";
 inline constexpr std::string_view kWarnTimeOfDay = "time-of-day";
+inline constexpr std::string_view kWarnBraking = "braking";
+inline constexpr std::string_view kWarnTimetableRealistic = "timetable-realistic";
+inline constexpr std::string_view kWarnGradientRange = "gradient-range";
 
 struct WarningKind {
   std::string_view name;
   std::string_view meaning;
+  bool on_by_default = true;  // false: shown only when asked for with -W<name>
 };
 
 // Every warning, in the order above.

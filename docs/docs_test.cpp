@@ -4,14 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
+#include <span>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "compiler/faults.h"
 #include "compiler/warnings.h"
+#include "sources/pack_payload.h"
+#include "sources/record_fields.h"
 #include "sources/record_tables.h"
+#include "sources/text_bounds.h"
 
 namespace compactor {
 namespace {
@@ -51,6 +57,67 @@ TEST(AuthorDocs, TrainDescriptionListsEveryKeywordAndHeader) {
   const std::string text = doc("train-description.md");
   expect_records_listed(text, kTrainRecords, "train-description.md");
   for (std::string_view h : kTrainSectionHeaders) EXPECT_TRUE(lists(text, h)) << h;
+}
+
+// The value fields each record's docs name: from "### `keyword, name, name`" headings and
+// "| `keyword, name` | ..." rows, and from the rows "| 7, 8, 9 | `group1` | ..." of a field table
+// under a heading. "uno|due|tre" stands for three keywords; "<class>" is left out.
+std::map<std::string, std::map<int, std::string>> documented_fields(const std::string& text) {
+  std::map<std::string, std::map<int, std::string>> out;
+  std::vector<std::string> keys;  // the keywords of the last heading
+  const std::regex item("`([^`]+)`");
+  const std::regex field_row(R"(^\| ([0-9, ]+) \| `([^`]+)` \|)");
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const bool heading = line.starts_with("#");
+    std::smatch m;
+    if (!heading && std::regex_search(line, m, field_row)) {
+      std::istringstream numbers(m[1].str());
+      for (std::string n; std::getline(numbers, n, ',');)
+        for (const std::string& k : keys) out[k][std::stoi(n)] = m[2].str();
+      continue;
+    }
+    if (heading) keys.clear();
+    if (!heading && !line.starts_with("| `")) continue;
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), item); it != std::sregex_iterator(); ++it) {
+      std::vector<std::string> parts;
+      std::istringstream s(std::regex_replace((*it)[1].str(), std::regex("<[^>]*>"), ""));
+      for (std::string p; std::getline(s, p, ',');) parts.push_back(p.substr(p.find_first_not_of(' ')));
+      std::vector<std::string> expanded{""};
+      std::istringstream words(parts[0]);
+      for (std::string w; words >> w;) {
+        std::vector<std::string> next;
+        std::istringstream alternatives(w);
+        for (std::string a; std::getline(alternatives, a, '|');)
+          for (const std::string& e : expanded) next.push_back(e.empty() ? a : e + " " + a);
+        expanded = next;
+      }
+      for (const std::string& k : expanded) {
+        if (heading) keys.push_back(k);
+        for (size_t n = 1; n < parts.size(); ++n) out[k][static_cast<int>(n)] = parts[n];
+      }
+      if (!heading) break;  // a row's first cell only
+    }
+  }
+  return out;
+}
+
+void expect_field_names(const std::string& doc_name, std::span<const RecordInfo> records) {
+  const auto documented = documented_fields(doc(doc_name));
+  for (const RecordInfo& r : records) {
+    const std::string written(r.keyword->written);
+    const auto it = documented.find(written);
+    ASSERT_NE(it, documented.end()) << doc_name << " names no field of " << written;
+    std::map<int, std::string> expected;
+    for (size_t n = 0; n < r.fields.size(); ++n) expected[static_cast<int>(n + 1)] = std::string(r.fields[n].name);
+    EXPECT_EQ(it->second, expected) << doc_name << " and the field table differ on " << written;
+  }
+}
+
+TEST(AuthorDocs, FieldNamesAreTheFieldTablesNames) {
+  expect_field_names("line-description.md", line_general_info());
+  expect_field_names("line-description.md", line_body_info());
+  expect_field_names("train-description.md", train_info());
 }
 
 // The numbers the code gives a meaning to.
@@ -93,6 +160,23 @@ TEST(AuthorDocs, FaultsPageHasAHeadingForEveryWarningInTheCodesWords) {
     const std::string heading = "\n### -W" + std::string(w.name) + ": " + std::string(w.meaning) + "\n";
     EXPECT_NE(text.find(heading), std::string::npos) << "faults.md lacks the heading" << heading;
   }
+}
+
+// The bounds docs/limits.md gives authors are the code's (numbers of five digits or more in
+// groups of three).
+TEST(Docs, LimitsAreTheCodesOwn) {
+  auto spaced = [](uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    if (n < 10000) return digits;
+    for (size_t i = 0; i < digits.size(); ++i)
+      out += (i > 0 && (digits.size() - i) % 3 == 0 ? " " : "") + digits.substr(i, 1);
+    return out;
+  };
+  const std::string text = doc("limits.md");
+  for (const uint64_t n : {uint64_t{kLongestTextLine}, uint64_t{kMostPackTextLines}, uint64_t{kMostPairLines},
+                           kMostPackTextBytes, kMostPairDescriptionBytes, kMostManifestBytes,
+                           uint64_t{kMostProblems}, kPayloadWindow})
+    EXPECT_NE(text.find(spaced(n)), std::string::npos) << "limits.md does not give " << spaced(n);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "driver/build.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
+#include "platform/stop_cleanup.h"
 #include "sources/cp1252.h"
 #include "sources/file_names.h"
 #include "sources/line_content.h"
@@ -45,7 +47,17 @@ class FolderScenarioIo : public ScenarioIo {
   void begin_set() override { store_.begin_set(); }
   void commit_set() override { store_.commit_set(); }
   void abandon_set() override { store_.abandon_set(); }
-  void errore(const std::string& a) override { compactor::errore(a, window_); }
+  void errore(const std::string& a) override {
+    // errore ends the program: the descriptions go first, whatever the compiler left.
+    for (const Description which : {Description::line, Description::train}) {
+      try {
+        store_.remove_file(description_name(which));
+      } catch (const FileError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+      }
+    }
+    compactor::errore(a, window_);
+  }
 
  private:
   FolderStore& store_;
@@ -101,6 +113,9 @@ int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& windo
   FolderScenarioIo io(store, scenario, window);
   int32_t j = 1;
   const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
+  // The compiler leaves a description on some faults; the run never does.
+  for (const Description which : {Description::line, Description::train})
+    if (store.exists(io.description_name(which))) store.remove_file(io.description_name(which));
   if (outcome.fault_code != 0 || !outcome.sections_created) {
     report_fault(outcome, io);
     return kExitCompilerFault;
@@ -111,7 +126,8 @@ int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& windo
 }  // namespace
 
 int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
-  const FolderSession session(folder);
+  const auto names = build_file_names(scenario.line_name, scenario.train_number);
+  const FolderSession session(folder, {names.begin(), names.end()});
   report_notes(session.notes());
   FolderStore store(folder);
   const int status = build_in(store, scenario, window);
@@ -121,12 +137,26 @@ int Form_Load(const Scenario& scenario, ProgressWindow& window, const std::files
 
 int run_build(const Scenario& scenario, ProgressWindow& window, const std::filesystem::path& folder) {
   std::optional<FolderStore> store;
-  const std::string descriptions[] = {line_description_name(scenario.line_name),
-                                      train_description_name(scenario.line_name, scenario.train_number)};
+  const std::array<std::string, 8> names = build_file_names(scenario.line_name, scenario.train_number);
+  // The descriptions are intermediate: those this run wrote never outlive it, whatever ends it.
+  auto remove_descriptions = [&](std::vector<std::string>& notes) {
+    if (!store) return;
+    for (const std::string& name : {names[0], names[1]}) {
+      const auto& written = store->replaced();
+      if (std::find(written.begin(), written.end(), name) == written.end()) continue;
+      try {
+        store->remove_file(name);
+      } catch (const FileError& gone) {
+        notes.push_back(gone.what());
+      }
+    }
+  };
   try {
     // One run writes the folder at a time; an interrupted earlier run is finished or undone first.
-    const FolderSession session(folder);
+    const FolderSession session(folder, {names.begin(), names.end()});
     report_notes(session.notes());
+    // Once the folder is this run's, a stop removes the descriptions with the temporaries.
+    const RemovedOnStop line_on_stop(folder / names[0]), train_on_stop(folder / names[1]);
     store.emplace(folder);
     const int status = build_in(*store, scenario, window);
     report_notes(store->notes());
@@ -134,26 +164,18 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
   } catch (const FileError& e) {
     std::vector<std::string> replaced;
     std::vector<std::string> notes;
-    if (store) {
+    if (store)
       for (const std::string& name : store->replaced())
-        if (name != descriptions[0] && name != descriptions[1]) replaced.push_back(name);
-      // The descriptions are intermediate: those this run wrote never outlive it.
-      for (const std::string& name : descriptions) {
-        const auto& written = store->replaced();
-        if (std::find(written.begin(), written.end(), name) == written.end()) continue;
-        try {
-          store->remove_file(name);
-        } catch (const FileError& gone) {
-          notes.push_back(gone.what());
-        }
-      }
-    }
+        if (name != names[0] && name != names[1]) replaced.push_back(name);
+    remove_descriptions(notes);
     report_file_error(e, replaced, !has_interrupted_write(folder));
     report_notes(notes);
     return kExitFileError;
   } catch (const std::exception& e) {
     // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
-    report_notes({program_name() + ": " + e.what()});
+    std::vector<std::string> notes{program_name() + ": " + e.what()};
+    remove_descriptions(notes);
+    report_notes(notes);
     return kExitFileError;
   }
 }
@@ -164,6 +186,15 @@ int run_program(const Scenario& scenario) {
     folder = program_folder();
   } catch (const FileError& e) {
     report_file_error(e, {}, true);
+    return kExitFileError;
+  }
+  // Where a path is short (Windows, without long paths), a folder too deep for the longest
+  // name is found before the first file is written.
+  size_t longest = 0;
+  for (const std::string& name : build_file_names(scenario.line_name, scenario.train_number))
+    longest = std::max(longest, hidden_name_bytes(name.size()));
+  if (const auto problem = folder_path_problem(folder, longest)) {
+    report_file_error(FileError(folder, *problem), {}, true);
     return kExitFileError;
   }
   auto window = open_progress_window();

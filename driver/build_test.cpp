@@ -65,9 +65,9 @@ TEST(BuildWithFault, NoSectionArrayWritesNoCompiledFile) {
       out.stderr_text,
       "Rovella_Tirsa_linea.txt:2:1: error: fault 104: no line length record before the body; no compiled "
       "file written\n");
-  // A fault of the line half ends the compile before the train description is read, so
-  // that description is still there; the line description is gone.
-  const std::vector<std::string> files = {"Rovella_Tirsa_7162-.txt", "Rovella_Tirsa_7162_note.txt",
+  // A fault of the line half ends the compile before the train description is read; the
+  // run removes that description all the same.
+  const std::vector<std::string> files = {"Rovella_Tirsa_7162_note.txt",
                                           "Rovella_Tirsa_7162_rallentamenti.txt",
                                           "Rovella_Tirsa_7162_scheda_treno.txt"};
   EXPECT_EQ(out.files, files);

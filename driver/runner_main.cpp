@@ -2,7 +2,9 @@
 // (scenario-pack build) appends a pack to a copy of its file, and at start it reads that
 // pack back from its own file and builds the scenario exactly as a program built with the
 // pack would: the same window, the same order, the same files, the same errors.
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -28,21 +30,41 @@ int refuse(const std::string& line) {
   return kExitUsage;
 }
 
+// The last bytes of the program's own file, where its payload lies: never more than the
+// largest payload and its trailer, whatever the file's size.
+struct OwnTail {
+  std::string bytes;
+  uint64_t offset = 0;
+  bool before_table = false;
+};
+OwnTail read_own_tail(const std::filesystem::path& self) {
+  const std::unique_ptr<InputFile> file = open_input(self);
+  if (!file) throw FileError(self, "cannot read the program's own file");
+  const uint64_t size = file->size();
+  const std::string head = read_range(*file, 0, static_cast<size_t>(std::min<uint64_t>(size, kProgramHeadBytes)));
+  const std::optional<uint64_t> table = certificate_table_offset(head, size);
+  const uint64_t end = table.value_or(size);
+  OwnTail tail;
+  tail.offset = end > kPayloadWindow ? end - kPayloadWindow : 0;
+  tail.bytes = read_range(*file, tail.offset, static_cast<size_t>(end - tail.offset));
+  tail.before_table = table.has_value();
+  return tail;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::filesystem::path self;
-  std::optional<std::string> bytes;
+  OwnTail tail;
   try {
     self = program_path();
-    bytes = read_whole_file(self);
+    tail = read_own_tail(self);
   } catch (const FileError& e) {
     return refuse(e.what());
   }
   const std::string file = FileError::display_path(self);
-  if (!bytes) return refuse(file + ": cannot read the program's own file");
 
-  const PayloadSearch found = find_payload(*bytes);
+  const PayloadSearch found = find_payload_in(tail.bytes, tail.offset, tail.before_table);
   if (found.result == PayloadSearch::Result::none)
     return refuse(file + ": this is the " + std::string(kRunnerMark) +
                   ", and it carries no scenario; make a program of it with "

@@ -56,8 +56,35 @@ std::filesystem::path program_path();
 std::filesystem::path program_folder();
 std::string program_name();
 
+// A file opened for reading: only a regular file, opened without blocking (O_NONBLOCK, then
+// fstat; on Windows the file's type from its handle), so that a FIFO, a device or a folder
+// given as input is named and refused instead of waited on or read for ever.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // The size the file had when it was opened.
+  virtual uint64_t size() const = 0;
+  // Up to n bytes from offset (fewer at the end of the file); throws FileError.
+  virtual size_t read_at(uint64_t offset, char* into, size_t n) = 0;
+};
+// The file, or nullptr when it does not exist. Throws FileError naming what the path is
+// when it is not a regular file ("it is a FIFO (named pipe), not a regular file"), or when
+// it cannot be opened.
+std::unique_ptr<InputFile> open_input(const std::filesystem::path& path);
+
+// Exactly n bytes from offset (fewer only where the file ends); throws FileError.
+std::string read_range(InputFile& file, uint64_t offset, size_t n);
+
+// The most a file of a kind can hold, and the kind's name for the refusal ("a description").
+struct ReadLimit {
+  uint64_t most_bytes = UINT64_MAX;
+  std::string_view kind;
+};
+
 // The whole file, or nullopt when it does not exist; throws FileError on any other failure.
-std::optional<std::string> read_whole_file(const std::filesystem::path& path);
+// A file larger than limit allows is refused before a byte of it is read (and one that grows
+// past it while it is read, when it is reached), so that memory stays bounded whatever is given.
+std::optional<std::string> read_whole_file(const std::filesystem::path& path, const ReadLimit& limit = {});
 bool file_exists(const std::filesystem::path& path);
 // Deletes the file; a missing file is not an error. Throws FileError when it cannot.
 void delete_file(const std::filesystem::path& path);
@@ -78,8 +105,9 @@ class PendingFile {
   // Renames the finished temporary over the file.
   virtual void commit() = 0;
   virtual const std::filesystem::path& path() const = 0;
-  // Where the bytes wait until commit(): a hidden name beside the file, ending in
-  // ".new-" and a few characters of its own (see is_stale_temporary).
+  // Where the bytes wait until commit(): a hidden name beside the file, ".<name>" followed by
+  // kTemporaryInfix and six characters of its own (sources/file_names.h). It is removed if
+  // the run is stopped before commit() (platform/stop_cleanup.h).
   virtual const std::filesystem::path& temporary() const = 0;
 };
 // executable: the new file may be run (on POSIX, x bits wherever the umask allows r bits).
@@ -111,6 +139,11 @@ void sync_folder(const std::filesystem::path& folder);
 // Standard output and standard error write their bytes as they are: "\n", not "\r\n", on
 // every system, so that the tools' text and JSON are the same everywhere.
 void use_binary_standard_streams();
+
+// Why files of names up to longest_name bytes cannot be written in the folder, or nullopt
+// when they can: on Windows a full path holds at most 259 characters (MAX_PATH), on POSIX
+// PATH_MAX bytes.
+std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name);
 
 // Whether a failure written to standard error reaches anyone. A Windows program started
 // from the desktop has no console; it shows the failure in a message box instead.

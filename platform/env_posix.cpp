@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -11,6 +12,10 @@
 
 #include "platform/env.h"
 #include "platform/fault_seam.h"
+#include "platform/hidden_names.h"
+#include "platform/input_file.h"
+#include "platform/stop_cleanup.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 namespace {
@@ -30,15 +35,22 @@ class PosixPendingFile : public PendingFile {
       : path_(path), number_(fault_seam::next_file()), executable_(executable) {
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
-    // Hidden temporary name in the same folder, so the rename stays on one file system.
-    std::string templ = (dir / ("." + path.filename().string() + ".new-XXXXXX")).string();
-    std::vector<char> buf(templ.begin(), templ.end());
-    buf.push_back('\0');
-    fd_ = fault_seam::fails(WriteFaultInjection::Step::open, number_) ? (errno = EACCES, -1)
-                                                                      : ::mkstemp(buf.data());
-    if (fd_ < 0) throw FileError(path, "cannot create a temporary file beside it: " + reason_of(errno));
-    temp_ = buf.data();
-    temp_path_ = temp_;
+    // A hidden name of its own in the same folder, so the rename stays on one file system;
+    // it is registered for removal on a stop before the file exists.
+    const bool inject_open = fault_seam::fails(WriteFaultInjection::Step::open, number_);
+    int err = EACCES;
+    for (int attempt = 0; attempt < 100 && fd_ < 0 && !inject_open; ++attempt) {
+      temp_path_ = dir / new_hidden_name(path.filename().string(), kTemporaryInfix);
+      on_stop_ = RemovedOnStop(temp_path_);
+      fd_ = ::open(temp_path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      err = errno;
+      if (fd_ < 0 && err != EEXIST) break;
+    }
+    if (fd_ < 0) {
+      on_stop_.release();
+      throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
+    }
+    temp_ = temp_path_.string();
     inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
   }
 
@@ -91,6 +103,7 @@ class PosixPendingFile : public PendingFile {
                        : ::rename(temp_.c_str(), path_.c_str());
     if (rc != 0) fail("cannot replace", errno);
     temp_.clear();
+    on_stop_.release();
   }
 
   const std::filesystem::path& path() const override { return path_; }
@@ -145,6 +158,7 @@ class PosixPendingFile : public PendingFile {
     fd_ = -1;
     if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
+    on_stop_.release();
     throw FileError(path_, what + ": " + reason_of(err));
   }
 
@@ -157,6 +171,7 @@ class PosixPendingFile : public PendingFile {
   bool inject_write_ = false;
   off_t written_ = 0;  // bytes written to the temporary so far
   off_t flushed_ = 0;  // of which the disk has been asked to write (or as many)
+  RemovedOnStop on_stop_;  // released once the temporary is renamed or removed
 };
 
 }  // namespace
@@ -172,27 +187,69 @@ std::string program_name() {
   }
 }
 
-std::optional<std::string> read_whole_file(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
+namespace {
+
+class PosixInputFile : public InputFile {
+ public:
+  PosixInputFile(int fd, const std::filesystem::path& path, uint64_t size) : fd_(fd), path_(path), size_(size) {}
+  ~PosixInputFile() override { ::close(fd_); }
+  uint64_t size() const override { return size_; }
+  size_t read_at(uint64_t offset, char* into, size_t n) override {
+    for (;;) {
+      const ssize_t got = ::pread(fd_, into, n, static_cast<off_t>(offset));
+      if (got >= 0) return static_cast<size_t>(got);
+      if (errno != EINTR) throw FileError(path_, "cannot read: " + reason_of(errno));
+    }
+  }
+
+ private:
+  int fd_;
+  std::filesystem::path path_;
+  uint64_t size_;
+};
+
+const char* what_it_is(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+}  // namespace
+
+std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
+  // A first look by name refuses what is no regular file before it is opened, also where
+  // open cannot be told not to wait (node's file system, under the node build, drops
+  // O_NONBLOCK). O_NONBLOCK: what turns into a FIFO or a device meanwhile does not make the
+  // open wait either, and fstat then says what was opened.
+  struct stat named {};
+  if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+    throw FileError(path, input_refusal::not_regular(what_it_is(named.st_mode)));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return std::nullopt;
+    if (errno == ENOENT) return nullptr;
     throw FileError(path, "cannot open: " + reason_of(errno));
   }
-  std::string out;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw FileError(path, "cannot read: " + reason_of(err));
-    }
-    out.append(buf, static_cast<size_t>(n));
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    throw FileError(path, "cannot open: " + reason_of(err));
   }
-  ::close(fd);
-  return out;
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw FileError(path, input_refusal::not_regular(what_it_is(st.st_mode)));
+  }
+  return std::make_unique<PosixInputFile>(fd, path, static_cast<uint64_t>(st.st_size));
+}
+
+std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
+  const size_t folder_bytes = folder.native().size();
+  constexpr size_t kMost = PATH_MAX - 1;
+  if (folder_bytes + 1 + longest_name <= kMost) return std::nullopt;
+  return input_refusal::path_too_long(folder_bytes, longest_name, kMost, "bytes");
 }
 
 bool file_exists(const std::filesystem::path& path) {
@@ -259,18 +316,21 @@ namespace {
 
 class PosixFolderLock : public FolderLock {
  public:
-  PosixFolderLock(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+  // A stop removes the lock file too, as the end of the hold does.
+  PosixFolderLock(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)), on_stop_(path_) {}
   ~PosixFolderLock() override {
     if (fd_ < 0) return;
     // Removed while still held: a run that opened it meanwhile sees that it is gone and
     // takes a new one.
     ::unlink(path_.c_str());
+    on_stop_.release();
     ::close(fd_);
   }
 
  private:
   int fd_;
   std::filesystem::path path_;
+  RemovedOnStop on_stop_;
 };
 
 }  // namespace

@@ -6,13 +6,16 @@
 #include <io.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/env.h"
 #include "platform/fault_seam.h"
+#include "platform/hidden_names.h"
+#include "platform/input_file.h"
+#include "platform/stop_cleanup.h"
+#include "sources/file_names.h"
 #include "platform/wide_text_win32.h"
 
 namespace compactor {
@@ -77,25 +80,27 @@ class Win32PendingFile : public PendingFile {
  public:
   explicit Win32PendingFile(const std::filesystem::path& path)
       : path_(path), number_(fault_seam::next_file()) {
-    static std::atomic<unsigned> counter{0};
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     const bool inject_open = fault_seam::fails(WriteFaultInjection::Step::open, number_);
-    // A name of its own in the same folder, so that the rename stays on one volume.
+    // A hidden name of its own in the same folder, so that the rename stays on one volume;
+    // it is registered for removal on a stop before the file exists. FILE_SHARE_DELETE lets
+    // a stop remove it while it is open.
     for (int attempt = 0; attempt < 100 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
-      temp_ = dir / (L"." + path.filename().wstring() + L".new-" + std::to_wstring(GetCurrentProcessId()) +
-                     L"-" + std::to_wstring(counter++));
+      temp_ = dir / widen(new_hidden_name(narrow(path.filename().wstring()), kTemporaryInfix));
       if (inject_open) {
         SetLastError(ERROR_ACCESS_DENIED);
         break;
       }
-      handle_ =
-          CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      on_stop_ = RemovedOnStop(temp_);
+      handle_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle_ == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
     }
     if (handle_ == INVALID_HANDLE_VALUE) {
       const DWORD err = GetLastError();
       temp_.clear();
+      on_stop_.release();
       throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
     }
     temp_name_ = temp_;
@@ -148,6 +153,7 @@ class Win32PendingFile : public PendingFile {
       fail("cannot replace", err);
     }
     temp_.clear();
+    on_stop_.release();
   }
 
   const std::filesystem::path& path() const override { return path_; }
@@ -185,6 +191,7 @@ class Win32PendingFile : public PendingFile {
     handle_ = INVALID_HANDLE_VALUE;
     if (!temp_.empty()) DeleteFileW(temp_.c_str());
     temp_.clear();
+    on_stop_.release();
     throw FileError(path_, reason);
   }
 
@@ -194,6 +201,7 @@ class Win32PendingFile : public PendingFile {
   std::filesystem::path temp_;
   std::filesystem::path temp_name_;
   bool inject_write_ = false;
+  RemovedOnStop on_stop_;  // released once the temporary is renamed or removed
 };
 
 }  // namespace
@@ -209,28 +217,78 @@ std::string program_name() {
   }
 }
 
-std::optional<std::string> read_whole_file(const std::filesystem::path& path) {
+namespace {
+
+class Win32InputFile : public InputFile {
+ public:
+  Win32InputFile(HANDLE h, const std::filesystem::path& path, uint64_t size) : h_(h), path_(path), size_(size) {}
+  ~Win32InputFile() override { CloseHandle(h_); }
+  uint64_t size() const override { return size_; }
+  size_t read_at(uint64_t offset, char* into, size_t n) override {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD chunk = n > (1u << 30) ? (1u << 30) : static_cast<DWORD>(n);
+    if (!ReadFile(h_, into, chunk, &got, &at)) {
+      const DWORD err = GetLastError();
+      if (err == ERROR_HANDLE_EOF) return 0;
+      throw FileError(path_, "cannot read: " + reason_of(err));
+    }
+    return got;
+  }
+
+ private:
+  HANDLE h_;
+  std::filesystem::path path_;
+  uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, so that it is named; nothing here waits.
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
-    if (missing(err)) return std::nullopt;
+    if (missing(err)) return nullptr;
     throw FileError(path, "cannot open: " + reason_of(err));
   }
-  std::string out;
-  std::vector<char> buf(65536);
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(h, buf.data(), static_cast<DWORD>(buf.size()), &n, nullptr)) {
-      const DWORD err = GetLastError();
-      CloseHandle(h);
-      throw FileError(path, "cannot read: " + reason_of(err));
-    }
-    if (n == 0) break;
-    out.append(buf.data(), n);
+  const char* what = nullptr;
+  BY_HANDLE_FILE_INFORMATION info{};
+  switch (GetFileType(h)) {
+    case FILE_TYPE_DISK:
+      if (!GetFileInformationByHandle(h, &info)) {
+        const DWORD err = GetLastError();
+        CloseHandle(h);
+        throw FileError(path, "cannot open: " + reason_of(err));
+      }
+      if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) what = "a folder";
+      break;
+    case FILE_TYPE_CHAR:
+      what = "a device";
+      break;
+    case FILE_TYPE_PIPE:
+      what = "a pipe";
+      break;
+    default:
+      what = "a special file";
+      break;
   }
-  CloseHandle(h);
-  return out;
+  if (what) {
+    CloseHandle(h);
+    throw FileError(path, input_refusal::not_regular(what));
+  }
+  return std::make_unique<Win32InputFile>(h, path, (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+}
+
+std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
+  // Without a long-path manifest, a path holds MAX_PATH - 1 characters (UTF-16 units).
+  const size_t folder_units = folder.native().size();
+  constexpr size_t kMost = MAX_PATH - 1;
+  if (folder_units + 1 + longest_name <= kMost) return std::nullopt;
+  return input_refusal::path_too_long(folder_units, longest_name, kMost, "characters");
 }
 
 bool file_exists(const std::filesystem::path& path) {

@@ -162,17 +162,18 @@ TEST_F(FolderStoreTest, RecoveryFinishesOrUndoesAnInterruptedSet) {
       if (c.a_backup_used && n == std::string("a")) store.replace_file(n, "old a");
     }
     store.replace_file(std::string(kJournalName), journal + c.tail);
-    store.replace_file(".x.new-stale", "left by a killed run");
+    store.replace_file(".a.compactor-tmp-x1Y2z3", "left by a killed run");
     EXPECT_TRUE(has_interrupted_write(dir_));
 
-    EXPECT_EQ(FolderSession(dir_).notes().size(), 1u);
+    // One note for the set, one for the stale temporary.
+    EXPECT_EQ(FolderSession(dir_, {"a", "b"}).notes().size(), 2u);
     for (const char* n : {"a", "b"}) EXPECT_EQ(store.read_file(n), std::string(c.result) + " " + n);
     EXPECT_EQ(entries(), 2u) << "a temporary, backup, journal or lock was left";
   }
   // A complete journal that does not read is left alone, and nothing is changed.
   FolderStore store(dir_);
   store.replace_file(std::string(kJournalName), "compactor set 1\nfile\t../x\t.t\t-\nend\n");
-  EXPECT_THROW(FolderSession{dir_}, FileError);
+  EXPECT_THROW(FolderSession(dir_, {}), FileError);
   EXPECT_TRUE(has_interrupted_write(dir_));
 }
 

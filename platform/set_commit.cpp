@@ -1,8 +1,13 @@
 #include "platform/set_commit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <thread>
+
+#include "platform/hidden_names.h"
+#include "platform/stop_cleanup.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 namespace {
@@ -30,8 +35,6 @@ std::filesystem::path at(const std::filesystem::path& folder, const std::string&
   return folder / std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
-std::string backup_name(const std::string& name) { return "." + name + ".set-old"; }
-
 std::string journal_text(const std::vector<Entry>& entries) {
   std::string text = std::string(kJournalHead) + "\n";
   for (const Entry& e : entries)
@@ -42,6 +45,14 @@ std::string journal_text(const std::vector<Entry>& entries) {
 // A plain name inside the folder, never a path out of it.
 bool plain_name(std::string_view n) {
   return !n.empty() && n != "." && n != ".." && n.find_first_of("/\\:") == std::string_view::npos;
+}
+
+// A temporary or backup of the file: a hidden name made from the file's own (this release's
+// ".N.compactor-tmp-XXXXXX", or an earlier one's ".N.new-XXXXXX" and ".N.set-old"), so that
+// a journal names nothing else for removal.
+bool hidden_name_of(std::string_view hidden, std::string_view name) {
+  return plain_name(hidden) && hidden.size() > name.size() + 2 && hidden[0] == '.' &&
+         hidden.substr(1, name.size()) == name && hidden[1 + name.size()] == '.';
 }
 
 // A journal cut short (the run was killed while writing it, before any rename) reads as
@@ -66,7 +77,8 @@ std::optional<Journal> parse_journal(std::string_view text) {
       for (size_t tab; (tab = rest.find('\t')) != std::string_view::npos; rest.remove_prefix(tab + 1))
         f.emplace_back(rest.substr(0, tab));
       f.emplace_back(rest);
-      if (f.size() != 4 || f[0] != "file" || !plain_name(f[1]) || !plain_name(f[2]) || !plain_name(f[3]))
+      if (f.size() != 4 || f[0] != "file" || !plain_name(f[1]) || !hidden_name_of(f[2], f[1]) ||
+          (f[3] != "-" && !hidden_name_of(f[3], f[1])))
         return std::nullopt;
       j.entries.push_back({f[1], f[2], f[3] == "-" ? std::string() : f[3]});
     }
@@ -78,6 +90,40 @@ std::string names_of(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
   return out.empty() ? "files" : out;
+}
+
+// What a clean-up removed: how many files and how many bytes they held.
+struct Removed {
+  size_t files = 0;
+  uintmax_t bytes = 0;
+  std::vector<std::string> names;
+
+  // Removes the file when it is there; throws FileError when it cannot.
+  void remove(const std::filesystem::path& path) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!file_exists(path)) return;
+    delete_file(path);
+    ++files;
+    bytes += ec ? 0 : size;
+    names.push_back(utf8_name(path));
+  }
+};
+
+// "2 files (41.2 MB): .a.compactor-tmp-x1Y2z3, ..." for a note.
+std::string removed_text(const Removed& removed) {
+  char size[32];
+  if (removed.bytes < 1000)
+    std::snprintf(size, sizeof size, "%ju bytes", removed.bytes);
+  else if (removed.bytes < 1000000)
+    std::snprintf(size, sizeof size, "%.1f kB", static_cast<double>(removed.bytes) / 1e3);
+  else
+    std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(removed.bytes) / 1e6);
+  std::string text = std::to_string(removed.files) + (removed.files == 1 ? " file (" : " files (") + size + ")";
+  constexpr size_t kNamed = 4;
+  for (size_t i = 0; i < removed.names.size() && i < kNamed; ++i) text += (i == 0 ? ": " : ", ") + removed.names[i];
+  if (removed.names.size() > kNamed) text += " and " + std::to_string(removed.names.size() - kNamed) + " more";
+  return text;
 }
 
 // Runs a step of a clean-up; the first failure is kept and the rest still run.
@@ -99,7 +145,8 @@ struct Attempts {
 // Returns the first problem putting a file back (empty when the old set is whole again);
 // a temporary or backup that cannot be removed afterwards is only noted in left.
 std::string roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
-                      const std::vector<bool>& renamed, bool mark, std::string* left = nullptr) {
+                      const std::vector<bool>& renamed, bool mark, std::string* left = nullptr,
+                      Removed* removed = nullptr) {
   Attempts attempt;
   if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -115,10 +162,12 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
   // The old set is whole: what cannot be removed now (a backup of a file another program
   // holds open, on Windows) is a stale file the next run removes.
   Attempts tidy;
+  Removed tally;
   for (const Entry& e : entries) {
-    tidy([&] { delete_file(at(folder, e.temp)); });
-    if (!e.backup.empty()) tidy([&] { delete_file(at(folder, e.backup)); });
+    tidy([&] { tally.remove(at(folder, e.temp)); });
+    if (!e.backup.empty()) tidy([&] { tally.remove(at(folder, e.backup)); });
   }
+  if (removed) *removed = tally;
   tidy([&] { sync_folder(folder); });
   tidy([&] { delete_file(folder / kJournalName); });
   if (left) *left = tidy.first_problem;
@@ -127,15 +176,11 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
 
 }  // namespace
 
-bool is_stale_temporary(std::string_view name) {
-  return name.size() > 1 && name[0] == '.' && name != kJournalName &&
-         (name.find(".new-", 1) != std::string_view::npos || name.ends_with(".set-old"));
-}
-
 std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
                                          std::vector<std::unique_ptr<PendingFile>>& files) {
   if (files.empty()) return {};
   std::vector<Entry> entries;
+  std::vector<RemovedOnStop> backups_on_stop;  // until the switch, a stop removes the backups
   try {
     for (const auto& f : files) {
       Entry e{utf8_name(f->path()), utf8_name(f->temporary()), std::string()};
@@ -144,8 +189,9 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
       if (std::filesystem::is_directory(status))
         throw FileError(f->path(), "cannot replace: a folder stands in its place");
       if (file_exists(f->path())) {
-        e.backup = backup_name(e.name);
-        delete_file(at(folder, e.backup));
+        do e.backup = new_hidden_name(e.name, kBackupInfix);
+        while (file_exists(at(folder, e.backup)));
+        backups_on_stop.emplace_back(at(folder, e.backup));
         entries.push_back(e);
         try {
           link_or_copy_file(f->path(), at(folder, e.backup));
@@ -156,6 +202,17 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
         entries.push_back(e);
       }
     }
+  } catch (const FileError&) {
+    Attempts attempt;
+    for (const Entry& e : entries)
+      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
+    throw;
+  }
+  // From the journal until every file is renamed (or put back), a stop leaves every file to
+  // the next run, as a kill does.
+  std::optional<SwitchUnderway> switching;
+  switching.emplace();
+  try {
     // The journal's bytes are flushed; its name and the backups' need no flush of their own:
     // a journaling file system commits them no later than the renames that follow, and
     // a killed process loses nothing the system already has.
@@ -183,6 +240,8 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
     throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
                                   "): the next run in this folder puts them back");
   }
+  // The new set is in place: what is left to remove is a stop's to remove too.
+  switching.reset();
   std::vector<std::string> notes;
   auto remove = [&](const std::filesystem::path& path) {
     try {
@@ -208,49 +267,69 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
   std::vector<bool> renamed;
   for (const Entry& e : entries) renamed.push_back(!file_exists(at(folder, e.temp)));
   const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
+  Removed removed;
+  auto and_removed = [&] { return removed.files == 0 ? std::string() : "; removed " + removed_text(removed); };
   if (!journal.complete) {
-    // Killed before the first rename: no file was replaced; the temporaries and backups
-    // go with the stale ones.
+    // Killed before the first rename: no file was replaced; the temporaries and backups the
+    // journal got to name go now, the others with the stale ones.
+    Attempts attempt;
+    for (const Entry& e : entries) {
+      attempt([&] { removed.remove(at(folder, e.temp)); });
+      if (!e.backup.empty()) attempt([&] { removed.remove(at(folder, e.backup)); });
+    }
+    if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
     notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; the files are as "
-                    "they were");
+                    "they were" + and_removed());
   } else if (all_renamed && !journal.rolling_back) {
     Attempts attempt;
     for (const Entry& e : entries)
-      if (!e.backup.empty()) attempt([&] { delete_file(at(folder, e.backup)); });
+      if (!e.backup.empty()) attempt([&] { removed.remove(at(folder, e.backup)); });
     if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
     notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
-                    " are in place together");
+                    " are in place together" + and_removed());
   } else {
-    const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back);
+    const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back, nullptr, &removed);
     if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
     notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
-                    " are back in place");
+                    " are back in place" + and_removed());
   }
 }
 
-// Removes the temporaries and backups that killed runs left; a failure is one note.
-void remove_stale(const std::filesystem::path& folder, std::vector<std::string>& notes) {
+// Removes the temporaries and backups that killed runs left beside the files this writer
+// writes (every file of a build when it names none), and says what and how much; a
+// failure is one note.
+void remove_stale(const std::filesystem::path& folder, const std::vector<std::string>& own,
+                  std::vector<std::string>& notes) {
   std::error_code ec;
   std::vector<std::filesystem::path> stale;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (is_stale_temporary(utf8_name(it->path()))) stale.push_back(it->path());
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = utf8_name(it->path());
+    const std::optional<std::string_view> owner = hidden_file_owner(name);
+    if (owner && (own.empty() ? has_build_file_suffix(*owner) : std::find(own.begin(), own.end(), *owner) != own.end()))
+      stale.push_back(it->path());
+  }
+  std::sort(stale.begin(), stale.end());
+  Removed removed;
   for (const auto& path : stale) {
     try {
-      delete_file(path);
+      removed.remove(path);
     } catch (const FileError& e) {
       notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
     }
   }
+  if (removed.files > 0)
+    notes.push_back(FileError::display_path(folder) + ": removed what interrupted runs left: " +
+                    removed_text(removed));
 }
 
 }  // namespace
 
-std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
+std::vector<std::string> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own) {
   std::vector<std::string> notes;
   const std::filesystem::path journal_path = folder / kJournalName;
-  if (const std::optional<std::string> text = read_whole_file(journal_path)) {
+  if (const std::optional<std::string> text = read_whole_file(journal_path, {kMostJournalBytes, "a journal"})) {
     const std::optional<Journal> journal = parse_journal(*text);
     if (journal)
       recover_set(folder, *journal, notes);
@@ -260,20 +339,29 @@ std::vector<std::string> recover_folder(const std::filesystem::path& folder) {
       throw FileError(journal_path,
                       "the journal of an interrupted write cannot be read; check the files and remove it");
   }
-  remove_stale(folder, notes);
+  remove_stale(folder, own, notes);
   return notes;
 }
 
 bool has_interrupted_write(const std::filesystem::path& folder) { return file_exists(folder / kJournalName); }
 
-FolderSession::FolderSession(const std::filesystem::path& folder, std::chrono::milliseconds wait) {
+std::string mixed_set_text(const std::filesystem::path& folder) {
+  const std::string shown = FileError::display_path(folder);
+  return "the compiled files in " + shown +
+         " are a mix of the earlier and the new set until the next run there puts the earlier set back "
+         "(scenario-compile --recover --out " + shown + " does it now)";
+}
+
+FolderSession::FolderSession(const std::filesystem::path& folder, const std::vector<std::string>& own,
+                             std::chrono::milliseconds wait) {
+  if (folder.empty()) throw FileError(folder, "no folder named; nothing written");
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (!(lock_ = try_lock_folder(folder))) {
     if (std::chrono::steady_clock::now() >= deadline)
       throw FileError(folder, "another run is writing this folder; nothing written");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  notes_ = recover_folder(folder);
+  notes_ = recover_folder(folder, own);
 }
 
 }  // namespace compactor

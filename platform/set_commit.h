@@ -7,7 +7,9 @@
 // temporaries renamed over the files. A failed rename puts the backups back. A run that
 // was killed half way leaves the journal, and the next writer of the folder finishes the
 // switch (every new file was in place) or puts the old set back (otherwise) before doing
-// anything else, and removes the temporaries and backups that killed runs left.
+// anything else, and removes the temporaries and backups that killed runs left. A stop
+// (SIGINT, Ctrl+C) before the journal removes the temporaries and backups; from the journal
+// on it leaves everything to the next run, as a kill does.
 
 #include <chrono>
 #include <filesystem>
@@ -22,8 +24,8 @@ namespace compactor {
 
 inline constexpr std::string_view kJournalName = ".compactor-journal";
 
-// A temporary or a backup of this system's writes, left only by a killed run.
-bool is_stale_temporary(std::string_view name);
+// A journal lists a set of a few files: a longer one is none of ours.
+inline constexpr uint64_t kMostJournalBytes = 64 * 1024;
 
 // Renames the finished files over their names as one set (see above), then removes the
 // backups and the journal. On a failure every old file is back in place and the
@@ -32,21 +34,29 @@ bool is_stale_temporary(std::string_view name);
 // place; the next run removes them).
 std::vector<std::string> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
 
-// Finishes or undoes an interrupted set and removes stale temporaries; one line for each
-// thing it did or could not do (a failed removal included), for standard error.
-std::vector<std::string> recover_folder(const std::filesystem::path& folder);
+// Finishes or undoes an interrupted set, then removes the temporaries and backups killed
+// runs left beside the files named in own (beside any file of a build when own is empty):
+// only names of their exact form, never an author's file. One line for each thing it did,
+// with what it removed and how much, or could not do (a failed removal included), for
+// standard error.
+std::vector<std::string> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own);
 
 // Whether a killed run left a set half switched in the folder.
 bool has_interrupted_write(const std::filesystem::path& folder);
 
+// What a folder whose set could not be put back holds until it is recovered, and the
+// command that recovers it, for a closing line.
+std::string mixed_set_text(const std::filesystem::path& folder);
+
 // What every writer of a folder does first: takes the folder's lock, waiting up to wait
-// for another run to finish, then recovers the folder. Throws FileError naming the folder
-// ("another run is writing this folder") when the lock stays held. The lock is held until
-// the session ends.
+// for another run to finish, then recovers the folder (recover_folder, with the names of
+// the files this writer writes). Throws FileError naming the folder ("another run is
+// writing this folder") when the lock stays held, or when the folder is named by an empty
+// path. The lock is held until the session ends.
 class FolderSession {
  public:
-  explicit FolderSession(const std::filesystem::path& folder,
-                         std::chrono::milliseconds wait = std::chrono::seconds(5));
+  FolderSession(const std::filesystem::path& folder, const std::vector<std::string>& own,
+                std::chrono::milliseconds wait = std::chrono::seconds(5));
   // What recovery did, one line each.
   const std::vector<std::string>& notes() const { return notes_; }
 

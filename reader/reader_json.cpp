@@ -206,10 +206,10 @@ TrackModel model_from_json(const Json& j) {
   return m;
 }
 
-Json timetable_json(const TrackModel& model) {
+Json timetable_json(const TrackModel& model, double acceleration) {
   static constexpr const char* kVerdicts[] = {"ok", "too_tight", "backwards", "blocked"};
   Json rows = Json::array();
-  for (const TimetableRow& r : timetable_rows(model)) {
+  for (const TimetableRow& r : timetable_rows(model, acceleration)) {
     Json row{{"slot", r.station.slot},         {"name", r.station.name},
              {"position", r.station.position}, {"chainage", r.chainage ? Json(*r.chainage) : Json(nullptr)},
              {"time", r.station.time != 0 ? Json(clock_text(r.station.time)) : Json(nullptr)}};
@@ -217,13 +217,18 @@ Json timetable_json(const TrackModel& model) {
       const bool blocked = r.leg->bound.blocked();
       row["from"] = r.from_name;
       row["fastest_s"] = blocked ? Json(nullptr) : Json(r.leg->bound.seconds);
+      row["realistic_s"] = r.leg->realistic ? Json(*r.leg->realistic) : Json(nullptr);
       row["given_s"] = r.leg->given;
       row["margin_s"] = blocked ? Json(nullptr) : Json(r.leg->given - r.leg->least);
       row["verdict"] = kVerdicts[static_cast<int>(r.leg->verdict)];
     }
     rows.push_back(std::move(row));
   }
-  return Json{{"clock", clock_text(clock_seconds(model))}, {"stations", std::move(rows)}};
+  const std::optional<RunRates> rates = planning_rates(model, acceleration);
+  return Json{{"clock", clock_text(clock_seconds(model))},
+              {"realistic_run", rates ? Json{{"acceleration", rates->acceleration}, {"braking", rates->braking}}
+                                      : Json(nullptr)},
+              {"stations", std::move(rows)}};
 }
 
 }  // namespace compactor::inspect

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "compiler/realistic_run.h"
 #include "compiler/track_model.h"
 
 namespace compactor::inspect {
@@ -21,7 +22,8 @@ Json model_to_json(const TrackModel& model);
 TrackModel model_from_json(const Json& json);
 
 // The timetable: one object per station (name, position, chainage, time, and from the timed
-// station before it: from, fastest_s, given_s, margin_s, verdict), and the clock.
-Json timetable_json(const TrackModel& model);
+// station before it: from, fastest_s, realistic_s, given_s, margin_s, verdict), the clock,
+// and the realistic run's rates (m/s², null when the braked mass gives none).
+Json timetable_json(const TrackModel& model, double acceleration = kPlanningAcceleration);
 
 }  // namespace compactor::inspect

@@ -33,6 +33,7 @@ constexpr char kSignalColour[] = "#d62728";
 constexpr char kSignColour[] = "#138a8a";
 constexpr char kSlowColour[] = "#ff9f1c";
 constexpr char kSpeedColour[] = "#2b7a0b";
+constexpr char kRealisticColour[] = "#555555";
 constexpr char kGradientColour[] = "#7b3fa0";
 constexpr char kMountainColours[3][8] = {"#d9c29c", "#b08a5a", "#7a5a36"};
 constexpr char kHalo[] = "stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\"";
@@ -143,7 +144,7 @@ class LabelRows {
 
 class Picture {
  public:
-  explicit Picture(const TrackModel& m) : m_(m), plot_(m.route_plot) {
+  Picture(const TrackModel& m, double acceleration) : m_(m), acceleration_(acceleration), plot_(m.route_plot) {
     int64_t end = std::max<int64_t>(line_length(m), 0);
     for (int32_t i = 0; i < m.section_count(); ++i) {
       const TrackCell& c = m.sections[static_cast<size_t>(i)];
@@ -863,15 +864,17 @@ class Picture {
   // where it arrives after the timetable's time).
   void time_distance() {
     std::vector<TimetableRow> timed;
-    for (const TimetableRow& r : timetable_rows(m_)) {
+    for (const TimetableRow& r : timetable_rows(m_, acceleration_)) {
       if (r.station.time != 0 && r.station.position <= distance_) timed.push_back(r);
     }
+    const std::optional<RunRates> rates = planning_rates(m_, acceleration_);
     if (timed.size() < 2) {
       band_title("Time\xe2\x80\x93" "distance: fewer than two stations with a timetable time");
       y_ += 6;
       return;
     }
-    band_title("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run");
+    band_title(std::string("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run") +
+               (rates ? ", beside it a realistic run" : ""));
     const std::vector<int32_t> speeds = allowed_speeds(m_);
     struct Run {
       std::vector<RunPoint> points;
@@ -879,6 +882,7 @@ class Picture {
       bool late;
     };
     std::vector<Run> runs;
+    std::vector<Run> realistic;  // beside the bound, so that "tight" is seen where it starts
     double t0 = static_cast<double>(timed.front().station.time);
     double t1 = t0;
     for (size_t k = 0; k < timed.size(); ++k) {
@@ -892,6 +896,10 @@ class Picture {
               timed[k].leg && timed[k].leg->verdict != LegVerdict::ok};
       if (!run.points.empty()) t1 = std::max(t1, a.time + run.points.back().seconds);
       runs.push_back(std::move(run));
+      if (!rates) continue;
+      Run real{realistic_run(speeds, a.position, b.position, *rates).points, a.time, false};
+      if (!real.points.empty()) t1 = std::max(t1, a.time + real.points.back().seconds);
+      realistic.push_back(std::move(real));
     }
     const double height = 170;
     // Steps of whole minutes (1, 2, 5, 10 ...), of seconds only for a run of a minute or two.
@@ -913,6 +921,11 @@ class Picture {
       for (const RunPoint& p : r.points) pts.push_back({dx(p.metre), ty(static_cast<double>(r.start) + p.seconds)});
       polyline(pts, r.late ? kSignalColour : kSpeedColour, 1.6, "stroke-dasharray=\"5 3\"");
     }
+    for (const Run& r : realistic) {
+      std::vector<Point> pts;
+      for (const RunPoint& p : r.points) pts.push_back({dx(p.metre), ty(static_cast<double>(r.start) + p.seconds)});
+      polyline(pts, kRealisticColour, 1.4, "stroke-dasharray=\"2 2\"");
+    }
     std::vector<Point> planned;
     for (const TimetableRow& r : timed) planned.push_back({dx(r.station.position), ty(static_cast<double>(r.station.time))});
     polyline(planned, kStationColour, 1.8);
@@ -923,8 +936,11 @@ class Picture {
         const std::string leg = r.leg->bound.blocked()
                                     ? "a speed of 0 stands between it and " + r.from_name
                                     : "from " + r.from_name + " the fastest run takes at least " +
-                                          duration_text(r.leg->least) + ", the timetable gives " +
-                                          duration_text(r.leg->given);
+                                          duration_text(r.leg->least) +
+                                          (r.leg->realistic
+                                               ? ", a realistic run " + duration_text(*r.leg->realistic_whole())
+                                               : std::string()) +
+                                          ", the timetable gives " + duration_text(r.leg->given);
         f.fields += "; " + leg;
         f.title += "; " + leg;
       }
@@ -942,6 +958,7 @@ class Picture {
     item(kStationColour, "timetable", false);
     item(kSpeedColour, "fastest possible run at the speed limits", true);
     item(kSignalColour, "the same, later than the timetable", true);
+    if (rates) item(kRealisticColour, "realistic run", true);
     y_ += 20;
   }
 
@@ -970,6 +987,7 @@ class Picture {
   }
 
   const TrackModel& m_;
+  double acceleration_;  // of the realistic run
   std::string body_;
   double label_right_ = kWidth - 4;  // where the plan's labels end at most
   double y_ = 0;
@@ -987,6 +1005,6 @@ class Picture {
 
 }  // namespace
 
-std::string scenario_svg(const TrackModel& model) { return Picture(model).draw(); }
+std::string scenario_svg(const TrackModel& model, double acceleration) { return Picture(model, acceleration).draw(); }
 
 }  // namespace compactor::inspect

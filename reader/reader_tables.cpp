@@ -217,25 +217,29 @@ static std::string verdict_text(LegVerdict v) {
   return "";
 }
 
-void write_timetable_table(std::ostream& out, const TrackModel& model) {
+void write_timetable_table(std::ostream& out, const TrackModel& model, double acceleration) {
   static const std::string kNone = "\xe2\x80\x94";  // —
   out << "Timetable: the fastest run from the timed station before, at the speed limits lowered by the\n"
          "slow-downs, with no acceleration, no braking and no stop (a lower bound for any train)\n";
-  TextTable t({"station", "position", "chainage", "time", "fastest", "given", "margin", "note"},
-              {false, true, true, true, true, true, true, false});
-  for (const TimetableRow& r : timetable_rows(model)) {
+  const std::optional<RunRates> rates = planning_rates(model, acceleration);
+  out << "and the realistic run, "
+      << (rates ? run_rates_text(*rates) : "which a braked mass of 0 % or less does not give") << "\n";
+  TextTable t({"station", "position", "chainage", "time", "fastest", "realistic", "given", "margin", "note"},
+              {false, true, true, true, true, true, true, true, false});
+  for (const TimetableRow& r : timetable_rows(model, acceleration)) {
     const StationView& s = r.station;
     std::vector<std::string> row{s.name, num(s.position) + " m",
                                  r.chainage ? chainage_text(static_cast<int32_t>(*r.chainage)) : kNone,
                                  s.time != 0 ? clock_text(s.time) : kNone};
     if (r.leg && !r.leg->bound.blocked()) {
       row.push_back(duration_text(r.leg->least));
+      row.push_back(r.leg->realistic ? duration_text(*r.leg->realistic_whole()) : kNone);
       row.push_back(duration_text(r.leg->given));
       row.push_back(duration_text(r.leg->given - r.leg->least));
     } else if (r.leg) {
-      row.insert(row.end(), {kNone, duration_text(r.leg->given), kNone});
+      row.insert(row.end(), {kNone, kNone, duration_text(r.leg->given), kNone});
     } else {
-      row.insert(row.end(), {kNone, kNone, kNone});
+      row.insert(row.end(), {kNone, kNone, kNone, kNone});
     }
     row.push_back(r.leg ? verdict_text(r.leg->verdict) : "");
     t.add(std::move(row));

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "compiler/realistic_run.h"
 #include "compiler/track_model.h"
 
 namespace compactor::inspect {
@@ -34,9 +35,11 @@ void write_sections_table(std::ostream& out, const TrackModel& model, const Sect
 // non-empty slot with its raw fields.
 void write_slots_table(std::ostream& out, const TrackModel& model);
 
-// One row per station: name, position, chainage, timetable time ("â" when none), the
-// fastest possible time from the timed station before it, the time the timetable gives,
-// the margin, and what is wrong; then the clock.
-void write_timetable_table(std::ostream& out, const TrackModel& model);
+// One row per station: name, position, chainage, timetable time (a dash when none), the
+// fastest possible time from the timed station before it, the realistic run's time at that
+// planning acceleration, the time the timetable gives, the margin over the fastest, and what
+// is wrong; then the clock.
+void write_timetable_table(std::ostream& out, const TrackModel& model,
+                           double acceleration = kPlanningAcceleration);
 
 }  // namespace compactor::inspect

@@ -104,7 +104,7 @@ std::vector<StationView> stations(const TrackModel& model) {
   return out;
 }
 
-std::vector<TimetableRow> timetable_rows(const TrackModel& model) {
+std::vector<TimetableRow> timetable_rows(const TrackModel& model, double acceleration) {
   const std::vector<StationView> all = stations(model);
   std::vector<TimetableStop> stops;
   std::vector<TimetableRow> rows;
@@ -112,7 +112,11 @@ std::vector<TimetableRow> timetable_rows(const TrackModel& model) {
     stops.push_back(TimetableStop{s.position, s.time});
     rows.push_back(TimetableRow{s, chainage_at(model, s.position), std::nullopt, {}});
   }
-  for (const TimetableLeg& leg : timetable_legs(allowed_speeds(model), stops)) {
+  const std::vector<int32_t> speeds = allowed_speeds(model);
+  std::vector<TimetableLeg> legs = timetable_legs(speeds, stops);
+  if (const std::optional<RunRates> rates = planning_rates(model, acceleration))
+    add_realistic_runs(legs, speeds, stops, *rates);
+  for (const TimetableLeg& leg : legs) {
     rows[leg.to].leg = leg;
     rows[leg.to].from_name = all[leg.from].name;
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/realistic_run.h"
 #include "compiler/timetable.h"
 #include "compiler/track_model.h"
 
@@ -72,8 +73,9 @@ struct TimetableRow {
   std::optional<TimetableLeg> leg;  // from the previous timed station; none for the first and the untimed
   std::string from_name;            // that station's name
 };
-// The stations in slot order; the legs as the compiler's timetable warnings see them.
-std::vector<TimetableRow> timetable_rows(const TrackModel& model);
+// The stations in slot order; the legs as the compiler's timetable warnings see them, with
+// the realistic run at that planning acceleration when the braked mass gives one.
+std::vector<TimetableRow> timetable_rows(const TrackModel& model, double acceleration = kPlanningAcceleration);
 
 // A signal's packed values taken apart.
 struct SignalView {

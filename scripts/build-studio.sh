@@ -37,5 +37,5 @@ fi
 web/node_modules/.bin/esbuild web/src/main.js --bundle --minify --format=iife --target=es2020 \
   --outfile=build-wasm/studio.bundle.js --log-level=warning
 node web/inline.mjs web/studio.html web/studio.css build-wasm/scenario-studio-core.js \
-  build-wasm/studio.bundle.js examples docs "$runners" build-wasm/scenario-studio.html
+  build-wasm/studio.bundle.js examples "$runners" build-wasm/scenario-studio.html
 echo "build-wasm/scenario-studio.html: $(stat -c %s build-wasm/scenario-studio.html) bytes"

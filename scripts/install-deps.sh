@@ -32,9 +32,10 @@ windows_packages=(
 )
 
 # Making the release archives (scripts/release.sh): zip, and dpkg-shlibdeps and file for
-# the .deb (CPack's DEB generator stops without file).
+# the .deb (CPack's DEB generator stops without file), help2man for its manual pages and
+# lintian, which checks it.
 release_packages=(
-  zip dpkg-dev file
+  zip dpkg-dev file help2man lintian
 )
 
 # The WebAssembly build (emscripten, node and npm for the page's packages) and the page's

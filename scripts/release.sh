@@ -2,7 +2,11 @@
 # Makes the release archives in dist/:
 #   scenario-compactor-<version>-windows-x64.zip      static, stripped .exe files
 #   scenario-compactor-<version>-linux-x86_64.tar.gz  stripped Linux programs
-#   scenario-compactor_<version>_amd64.deb            the Linux programs, made by CPack
+#   scenario-compactor_<version>_amd64.deb            the Linux programs, made by CPack: the tools
+#                                                     in /usr/bin, the runners and the built-in
+#                                                     scenario's program in /usr/lib/scenario-compactor,
+#                                                     manual pages, copyright, changelog, a desktop
+#                                                     entry for the page; lintian finds no error
 # Each holds scenario-compile, scenario-inspect, scenario-pack, both runners,
 # rovella_tirsa_7162, the page scenario-studio.html (it carries the same two runners),
 # docs/, examples/ and AUTHORS.txt. The version is the project's, from
@@ -26,7 +30,7 @@ cmake --build --preset windows --target "${targets[@]}"
 # The .deb takes the stripped Windows runner from the staged zip's folder.
 cmake --preset default -DCOMPACTOR_WINDOWS_RUNNER="$PWD/dist/stage/scenario-compactor-$version-windows-x64/scenario-runner-windows.exe" \
   -DCOMPACTOR_STUDIO_PAGE="$PWD/build-wasm/scenario-studio.html" >/dev/null
-cmake --build --preset default --target "${targets[@]}"
+cmake --build --preset default --target "${targets[@]}" debian_files
 
 rm -rf dist
 mkdir -p dist/stage
@@ -59,6 +63,9 @@ cp build-wasm/scenario-studio.html "dist/stage/$windows/"
 (cd build && cpack -G DEB -B "$PWD/../dist/cpack" >/dev/null)
 mv dist/cpack/*.deb dist/
 rm -rf dist/stage dist/cpack
+# The .deb as Debian expects it: lintian finds no error (its warnings are printed).
+lintian --fail-on error --no-tag-display-limit dist/*.deb | sed 's/^/release: lintian: /'
+[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "release: lintian finds errors in the .deb (above)" >&2; exit 1; }
 
 # The Linux programs must need no library a Debian 12 desktop lacks: FLTK is linked into
 # the window module they carry, so ldd must not list it.

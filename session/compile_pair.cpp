@@ -13,6 +13,7 @@
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
+#include "sources/text_bounds.h"
 
 namespace compactor {
 namespace {
@@ -21,9 +22,10 @@ std::string plural(size_t n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-// The whole file, nullopt when it does not exist; FileError for any other failure.
+// The whole file, nullopt when it does not exist; FileError for any other failure, and for
+// a file larger than any description can be (before it is read).
 std::optional<std::string> read_input(const std::filesystem::path& path) {
-  return FolderStore(path.parent_path()).read_file(path.filename().string());
+  return read_whole_file(path, {kMostPairDescriptionBytes, "a description"});
 }
 
 // Reads the descriptions from the paths given and never deletes them. The compiled
@@ -45,6 +47,10 @@ class ToolIo : public ScenarioIo {
     return (which == Description::line ? request_.line_description : request_.train_description).string();
   }
   bool wants_train_warnings() const override { return true; }
+  std::optional<double> realistic_acceleration() const override {
+    if (request_.disabled_warnings.contains(std::string(kWarnTimetableRealistic))) return std::nullopt;
+    return request_.acceleration;
+  }
   void replace_file(const std::string& name, std::string_view bytes) override {
     write(name, [&] { sink().replace_file(name, bytes); });
   }
@@ -73,9 +79,8 @@ class ToolIo : public ScenarioIo {
       if (!request_.sink) notes.insert(notes.end(), out_.notes().begin(), out_.notes().end());
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
-      problem = FileProblem{e.path().string(), e.reason() + (has_interrupted_write(request_.out_dir)
-                                                                  ? ""
-                                                                  : "; the earlier compiled set was kept")};
+      left_mixed = has_interrupted_write(request_.out_dir);
+      problem = FileProblem{e.path().string(), e.reason() + (left_mixed ? "" : "; the earlier compiled set was kept")};
     }
     held_.clear();
   }
@@ -94,7 +99,7 @@ class ToolIo : public ScenarioIo {
   // finishes or undoes an interrupted earlier write there. Throws FileError.
   void open_session() {
     if (session_) return;
-    session_.emplace(request_.out_dir);
+    session_.emplace(request_.out_dir, compiled_file_names(request_.line_name, request_.train_number));
     notes = session_->notes();
   }
 
@@ -102,6 +107,7 @@ class ToolIo : public ScenarioIo {
   std::vector<std::string> notes;  // what the recovery of the folder did
   // The first file that could not be written; nothing is written after it.
   std::optional<FileProblem> problem;
+  bool left_mixed = false;  // the earlier set could not be put back: the journal stays
 
  private:
   template <typename Replace>
@@ -189,6 +195,13 @@ std::string from_utf8(Description which, std::string_view text, std::vector<Diag
 
 }  // namespace
 
+std::set<std::string> warnings_off_by_default() {
+  std::set<std::string> off;
+  for (const WarningKind& w : all_warnings())
+    if (!w.on_by_default) off.emplace(w.name);
+  return off;
+}
+
 std::string format_summary(int errors, int warnings, size_t files_written) {
   std::string out = errors == 0 ? "compiled" : plural(static_cast<size_t>(errors), "error");
   if (warnings > 0) out += ", " + plural(static_cast<size_t>(warnings), "warning");
@@ -216,6 +229,17 @@ CompileReport compile_pair(const CompileRequest& request) {
     train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
     file_problem(e.path().string(), e.reason());
+    report.diagnostics += format_summary(errors, 0, 0);
+    return report;
+  }
+  // A description with more lines, or a longer line, than any can have is not compiled.
+  for (const auto& [path, text] : {std::pair{&request.line_description, &line_text},
+                                   std::pair{&request.train_description, &train_text}}) {
+    const auto shape = *text ? description_shape_problem(**text) : std::nullopt;
+    if (!shape) continue;
+    file_problem(path->string() + ":" + std::to_string(shape->line) + ":" + std::to_string(shape->column),
+                 shape->message);
+    report.file_problem->file = path->string();
     report.diagnostics += format_summary(errors, 0, 0);
     return report;
   }
@@ -369,8 +393,11 @@ CompileReport compile_pair(const CompileRequest& request) {
   }
   report.written = io.written;
   if (request.compiled) *request.compiled = std::move(model);
-  report.diagnostics += request.werror ? format_summary(errors + warnings, 0, report.written.size())
-                                       : format_summary(errors, warnings, report.written.size());
+  std::string summary = request.werror ? format_summary(errors + warnings, 0, report.written.size())
+                                        : format_summary(errors, warnings, report.written.size());
+  // "nothing written" would hide that the folder holds a mix of both sets until it is recovered.
+  if (io.left_mixed) summary = summary.substr(0, summary.rfind("; ") + 2) + mixed_set_text(request.out_dir) + "\n";
+  report.diagnostics += summary;
   return report;
 }
 

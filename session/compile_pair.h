@@ -12,12 +12,16 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
+#include "compiler/realistic_run.h"
 #include "compiler/track_model.h"
 #include "output/memorizza_percorso.h"
 #include "sources/file_sink.h"
 #include "sources/scenario_names.h"
 
 namespace compactor {
+
+// The names of the warnings that are off unless asked for (-W<name>).
+std::set<std::string> warnings_off_by_default();
 
 struct CompileRequest {
   std::filesystem::path line_description;
@@ -28,7 +32,10 @@ struct CompileRequest {
   bool plot = true;           // build and write <line>_linea.dat (j = 1)
   bool keep_partial = false;  // on a compiler fault, still write what was compiled
   bool utf8_input = false;    // the descriptions are UTF-8: converted to Windows-1252 on reading
-  std::set<std::string> disabled_warnings;  // names given as -Wno-<name>
+  // Names given as -Wno-<name>; at first the warnings that are off by default.
+  std::set<std::string> disabled_warnings = warnings_off_by_default();
+  // The planning acceleration of the realistic run (m/s²), the pack's when it gives one.
+  double acceleration = kPlanningAcceleration;
   bool werror = false;                      // warnings fail the compile (exit 3, nothing written)
   // The descriptions' bytes when they are in memory already (a scenario pack); the two
   // paths then only name them in the diagnostics.

@@ -3,12 +3,14 @@
 #include "compiler/warnings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "platform/folder_store.h"
 #include "sources/cp1252.h"
 #include "sources/pack_payload.h"
+#include "sources/text_bounds.h"
 #include "session/compile_pair.h"
 
 namespace compactor {
@@ -16,7 +18,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings"};
+constexpr std::string_view kKeys[] = {"line_name", "train_number", "encoding", "accepted_warnings", "acceleration"};
 
 std::string plural(size_t n, const char* word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
@@ -108,7 +110,7 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
   const std::string file = path.string();
   std::optional<std::string> bytes;
   try {
-    bytes = FolderStore(folder).read_file(std::string(kPackManifest));
+    bytes = read_whole_file(path, {kMostManifestBytes, "a scenario.json"});
   } catch (const FileError& e) {
     diagnostics += read_error(path, e.reason());
     return std::nullopt;
@@ -148,7 +150,7 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
       sound = false;
     } else if (std::find(std::begin(kKeys), std::end(kKeys), key) == std::end(kKeys)) {
       problem(text.key(key), "unknown key \"" + key +
-                                 "\" (the keys are line_name, train_number, encoding and accepted_warnings)");
+                                 "\" (the keys are line_name, train_number, encoding, accepted_warnings and acceleration)");
       sound = false;
     }
   }
@@ -173,6 +175,12 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
       }
     }
   }
+
+  if (!identity_problem(manifest.line_name) && !identity_problem(manifest.train_number))
+    if (const auto why = names_length_problem(manifest.line_name, manifest.train_number)) {
+      problem(text.value("line_name"), "the line name and the train number " + *why);
+      sound = false;
+    }
 
   if (!doc.contains("encoding")) {
     problem(0, "missing \"encoding\" (utf-8 or windows-1252)");
@@ -206,16 +214,31 @@ std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, s
       }
     }
   }
+  if (doc.contains("acceleration")) {
+    const json& a = doc["acceleration"];
+    if (!a.is_number() || !acceptable_acceleration(a.get<double>())) {
+      char range[96];
+      std::snprintf(range, sizeof range, "a number of metres per second squared from %g to %g", kAccelerationLowest,
+                    kAccelerationHighest);
+      problem(text.value("acceleration"),
+              "\"acceleration\" must be " + std::string(range) + ", not " +
+                  a.dump(-1, ' ', false, json::error_handler_t::replace));
+      sound = false;
+    } else {
+      manifest.acceleration = a.get<double>();
+    }
+  }
   if (!sound) return std::nullopt;
   return manifest;
 }
 
 std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
-                                          TextEncoding encoding, std::string& diagnostics) {
+                                          TextEncoding encoding, std::string& diagnostics, int* problems) {
   const std::filesystem::path path = folder / file;
   std::optional<std::string> bytes;
+  if (problems) *problems = 1;
   try {
-    bytes = FolderStore(folder).read_file(std::string(file));
+    bytes = read_whole_file(path, {kMostPackTextBytes, "a text of a pack"});
   } catch (const FileError& e) {
     diagnostics += read_error(path, e.reason());
     return std::nullopt;
@@ -228,6 +251,9 @@ std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, s
   for (const TextProblem& p : text.problems)
     diagnostics += path.string() + ":" + std::to_string(p.line) + ":" + std::to_string(p.column) +
                    ": error: " + p.message + "\n";
+  if (text.problems_not_kept > 0)
+    diagnostics += path.string() + ": note: " + problems_not_shown_message(text.problems_not_kept) + "\n";
+  if (problems) *problems = static_cast<int>(text.problems.size() + text.problems_not_kept);
   if (!text.problems.empty()) return std::nullopt;
   return text;
 }
@@ -251,6 +277,7 @@ bool pack_request(const std::filesystem::path& folder, CompileRequest& request, 
   request.line_name = manifest->line_name;
   request.train_number = manifest->train_number;
   for (const std::string& name : manifest->accepted_warnings) request.disabled_warnings.insert(name);
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return true;
 }
 
@@ -260,14 +287,16 @@ PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem:
     return static_cast<int>(std::count(diagnostics.begin(), diagnostics.end(), '\n'));
   };
   const std::optional<PackManifest> manifest = read_manifest(folder, check.diagnostics);
+  check.problems = count(check.diagnostics);
   // Without a manifest the texts are read as UTF-8 all the same, to say all there is to say.
   const TextEncoding encoding = manifest ? manifest->encoding : TextEncoding::utf8;
   bool descriptions = true;
-  for (std::string_view file : {kPackLine, kPackTrain, kPackCard, kPackForm, kPackNotes})
-    if (!read_pack_text(folder, file, encoding, check.diagnostics) &&
-        (file == kPackLine || file == kPackTrain))
-      descriptions = false;
-  check.problems = count(check.diagnostics);
+  for (std::string_view file : {kPackLine, kPackTrain, kPackCard, kPackForm, kPackNotes}) {
+    int found = 0;
+    const bool read = read_pack_text(folder, file, encoding, check.diagnostics, &found).has_value();
+    if (!read) check.problems += found;
+    if (!read && (file == kPackLine || file == kPackTrain)) descriptions = false;
+  }
 
   CompileRequest request;
   std::string unused;
@@ -300,7 +329,7 @@ std::optional<std::string> pack_payload(const std::filesystem::path& folder, std
   const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
   for (int i = 0; i < 5; ++i) {
     const std::filesystem::path path = folder / files[i];
-    std::optional<std::string> bytes = read_whole_file(path);
+    std::optional<std::string> bytes = read_whole_file(path, {kMostPackTextBytes, "a text of a pack"});
     if (!bytes) {
       problem = FileError::display_path(path) + ": the file is missing";
       return std::nullopt;

@@ -19,6 +19,7 @@ struct PackManifest {
   std::string train_number;
   TextEncoding encoding = TextEncoding::utf8;
   std::vector<std::string> accepted_warnings;
+  std::optional<double> acceleration;  // m/s², for the realistic run; the planning value when absent
 };
 
 // The names of the compiler's warnings, as -W<name> and accepted_warnings use them.
@@ -28,9 +29,11 @@ const std::vector<std::string_view>& known_warning_names();
 // "FILE:LINE:COL: error: ..." (one a line); nullopt when there was one.
 std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics);
 
-// One text file of the pack decoded into its lines, or nullopt with its problems in diagnostics.
+// One text file of the pack decoded into its lines, or nullopt with its problems in
+// diagnostics (the first 500, and a note of how many more); problems, when given, gets
+// their number. A file larger than any text of a pack can be is refused before it is read.
 std::optional<DecodedText> read_pack_text(const std::filesystem::path& folder, std::string_view file,
-                                          TextEncoding encoding, std::string& diagnostics);
+                                          TextEncoding encoding, std::string& diagnostics, int* problems = nullptr);
 
 // A description of the pack as the program writes it before compiling it: every line
 // in Windows-1252 with CR LF. So scenario-compile --pack compiles the very bytes the

@@ -155,6 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
             [](const fs::path& p) { edit(p / "note.txt", "TRENO : 7162", "riferimento fine del file"); },
             {"note.txt:3:1: error: the line is the writer's end-of-text marker \"riferimento fine del "
              "file\"; the text would end here"}},
+        BrokenPack{"names_too_long_for_a_file",
+                   [](const fs::path& p) { edit(p / "scenario.json", "Rovella_Tirsa", std::string(230, 'R')); },
+                   {"scenario.json:2:16: error: the line name and the train number make file names too long: " +
+                    std::string(230, 'R') +
+                    "_7162_rallentamenti.txt takes 253 bytes and its temporary 275, where a file name holds "
+                    "255; shorten the line name or the train number by 20 bytes"}},
+        BrokenPack{"line_longer_than_any_text_holds",
+                   [](const fs::path& p) { edit(p / "note.txt", "TRENO : 7162", std::string(1025, 'x')); },
+                   {"note.txt:3:1025: error: the line holds 1025 bytes, more than a line of a scenario's text "
+                    "can (1024 at most)"}},
         BrokenPack{"missing_document",
                    [](const fs::path& p) { fs::remove(p / "note.txt"); },
                    {"note.txt: error: the pack has no note.txt"}},
@@ -168,12 +178,15 @@ INSTANTIATE_TEST_SUITE_P(
               spit(
                   p / "scenario.json",
                   "{\n  \"line_name\": \"Rovella_Tirsa\",\n  \"train\": 1,\n  \"train_number\": \"7162\",\n"
-                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"]\n}\n");
+                  "  \"encoding\": \"latin-1\",\n  \"accepted_warnings\": [\"conflict\", \"conflicts\"],\n"
+                  "  \"acceleration\": 0\n}\n");
             },
             {"scenario.json:3:3: error: unknown key \"train\" (the keys are line_name, train_number, "
-             "encoding and accepted_warnings)",
+             "encoding, accepted_warnings and acceleration)",
              "scenario.json:5:15: error: unknown encoding \"latin-1\" (utf-8 or windows-1252)",
-             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\""}},
+             "scenario.json:6:37: error: unknown warning \"conflicts\" in \"accepted_warnings\"",
+             "scenario.json:7:19: error: \"acceleration\" must be a number of metres per second squared from 0.05 to "
+             "2, not 0"}},
         BrokenPack{"missing_identity",
                    [](const fs::path& p) { spit(p / "scenario.json", "{\"encoding\": \"utf-8\"}"); },
                    {"scenario.json:1:1: error: missing \"line_name\"",
@@ -188,6 +201,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(TEST_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.line_name, "Valle_Corta");
   EXPECT_EQ(request.train_number, "2041");
+  EXPECT_EQ(request.acceleration, 0.4);
   EXPECT_EQ(*request.line_text, slurp(fs::path(TEST_PACK) / "line.txt"));
   EXPECT_NE(request.line_text->find("N\xB0 3"), std::string::npos);
   EXPECT_EQ(request.line_description, fs::path(TEST_PACK) / "line.txt");
@@ -195,6 +209,7 @@ TEST(PackRequest, RendersTheDescriptionsAsTheProgramWritesThem) {
   ASSERT_TRUE(pack_request(BUILTIN_PACK, request, diagnostics)) << diagnostics;
   EXPECT_EQ(request.train_text->size(), 1417u);
   EXPECT_EQ(request.line_text->size(), 4072u);
+  EXPECT_EQ(request.acceleration, kPlanningAcceleration);
 }
 
 }  // namespace

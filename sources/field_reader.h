@@ -59,6 +59,8 @@ class FieldReader {
 
   // True when the read position has reached the end of the text.
   bool at_end() const { return pos_ >= text_.size(); }
+  // The read position: the index in the text of the next character to be read.
+  size_t offset() const { return pos_; }
 
   // Reads the next field as text: from the first character that is not a space to
   // the next comma or line end, which is consumed with it.

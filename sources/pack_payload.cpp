@@ -52,24 +52,25 @@ std::optional<uint64_t> get_le(std::string_view data, size_t offset, int bytes) 
 }
 
 // The file offset of a Windows program's certificate table (its security directory), or
-// nullopt when the file is no such program or carries no table inside the file.
-std::optional<size_t> certificate_table(std::string_view file) {
-  if (!file.starts_with("MZ")) return std::nullopt;
-  const auto pe = get_le(file, 0x3C, 4);
-  if (!pe || *pe > file.size() || file.substr(static_cast<size_t>(*pe)).substr(0, 4) != std::string_view("PE\0\0", 4))
+// nullopt when the file is no such program or carries no table inside the file. head holds
+// the file's first bytes; size is the whole file's.
+std::optional<uint64_t> certificate_table(std::string_view head, uint64_t size) {
+  if (!head.starts_with("MZ")) return std::nullopt;
+  const auto pe = get_le(head, 0x3C, 4);
+  if (!pe || *pe > head.size() || head.substr(static_cast<size_t>(*pe)).substr(0, 4) != std::string_view("PE\0\0", 4))
     return std::nullopt;
   const size_t optional_header = static_cast<size_t>(*pe) + 24;
-  const auto magic = get_le(file, optional_header, 2);
+  const auto magic = get_le(head, optional_header, 2);
   if (!magic || (*magic != 0x10B && *magic != 0x20B)) return std::nullopt;
   const size_t count_at = optional_header + (*magic == 0x20B ? 108 : 92);
-  const auto count = get_le(file, count_at, 4);
+  const auto count = get_le(head, count_at, 4);
   if (!count || *count < 5) return std::nullopt;
   const size_t security = count_at + 4 + 4 * 8;
-  const auto offset = get_le(file, security, 4);
-  const auto size = get_le(file, security + 4, 4);
-  if (!offset || !size || *offset == 0 || *size == 0 || *offset > file.size() || *size > file.size() - *offset)
+  const auto offset = get_le(head, security, 4);
+  const auto table_size = get_le(head, security + 4, 4);
+  if (!offset || !table_size || *offset == 0 || *table_size == 0 || *offset > size || *table_size > size - *offset)
     return std::nullopt;
-  return static_cast<size_t>(*offset);
+  return *offset;
 }
 
 // Reads one u32-length-prefixed field; false when its length runs past the payload's end.
@@ -110,40 +111,57 @@ bool carries_runner_mark(std::string_view file) {
   return file.find(unmasked(kMaskedRunnerMark, sizeof kMaskedRunnerMark)) != std::string_view::npos;
 }
 
+std::optional<uint64_t> certificate_table_offset(std::string_view head, uint64_t size) {
+  return certificate_table(head, size);
+}
+
 PayloadSearch find_payload(std::string_view program) {
+  const std::optional<uint64_t> table = certificate_table(program, program.size());
+  return find_payload_in(program.substr(0, static_cast<size_t>(table.value_or(program.size()))), 0, table.has_value());
+}
+
+PayloadSearch find_payload_in(std::string_view tail, uint64_t tail_offset, bool before_table) {
   PayloadSearch search;
-  size_t end = program.size();
-  if (const auto table = certificate_table(program)) {
-    end = *table;
-    // The table starts on an 8-byte boundary; the signing tool pads with zero bytes.
-    for (int i = 0; i < 7 && end > 0 && program[end - 1] == '\0'; ++i) --end;
-  }
+  size_t end = tail.size();
+  // A certificate table starts on an 8-byte boundary; the signing tool pads with zero bytes.
+  for (int i = 0; before_table && i < 7 && end > 0 && tail[end - 1] == '\0'; ++i) --end;
+  tail = tail.substr(0, end);
   const std::string mark = payload_mark();
   auto damaged = [&](std::string problem) {
     search.result = PayloadSearch::Result::damaged;
     search.problem = std::move(problem);
     return search;
   };
-  if (end < kTrailerSize || program.substr(end - kTrailerMagic.size(), kTrailerMagic.size()) != kTrailerMagic) {
-    const size_t at = program.rfind(mark);
-    if (at == std::string_view::npos) return search;
-    return damaged("the payload at offset " + std::to_string(at) +
-                   " has no trailer: the file is cut short or its end is damaged");
+  if (end < kTrailerSize || tail.substr(end - kTrailerMagic.size(), kTrailerMagic.size()) != kTrailerMagic) {
+    const size_t at = tail.rfind(mark);
+    if (at != std::string_view::npos)
+      return damaged("the payload at offset " + std::to_string(tail_offset + at) +
+                     " has no trailer: the file is cut short or its end is damaged");
+    // A file cut inside the payload's own mark: it ends with the mark's first bytes.
+    for (size_t n = std::min(mark.size() - 1, end); n > 0; --n)
+      if (tail.substr(end - n) == std::string_view(mark).substr(0, n))
+        return damaged("the file ends " + std::to_string(n) + " bytes into the payload's mark at offset " +
+                       std::to_string(tail_offset + end - n) + ": it is cut short");
+    return search;
   }
   const size_t trailer = end - kTrailerSize;
-  std::copy_n(program.begin() + static_cast<std::ptrdiff_t>(trailer), search.digest.size(), search.digest.begin());
-  const uint64_t length = *get_le(program, trailer + 32, 8);
-  const uint64_t format = *get_le(program, trailer + 40, 4);
+  const uint64_t trailer_at = tail_offset + trailer;
+  std::copy_n(tail.begin() + static_cast<std::ptrdiff_t>(trailer), search.digest.size(), search.digest.begin());
+  const uint64_t length = *get_le(tail, trailer + 32, 8);
+  const uint64_t format = *get_le(tail, trailer + 40, 4);
   if (format != kPayloadFormat)
     return damaged("the payload is of format " + std::to_string(format) + ", which this runner does not know (it reads format " +
                    std::to_string(kPayloadFormat) + ")");
-  if (length > trailer)
-    return damaged("the payload length " + std::to_string(length) + " (trailer at offset " + std::to_string(trailer) +
+  if (length > trailer_at)
+    return damaged("the payload length " + std::to_string(length) + " (trailer at offset " + std::to_string(trailer_at) +
                    ") is longer than the file before it");
+  if (length > kMostPayloadBytes || length > trailer)
+    return damaged("the payload length " + std::to_string(length) + " is more than any pack's payload can be (" +
+                   std::to_string(kMostPayloadBytes) + " bytes at most)");
   const size_t start = trailer - static_cast<size_t>(length);
-  search.payload = program.substr(start, static_cast<size_t>(length));
+  search.payload = tail.substr(start, static_cast<size_t>(length));
   if (!search.payload.starts_with(mark))
-    return damaged("no payload starts at offset " + std::to_string(start) + ", where the trailer puts it");
+    return damaged("no payload starts at offset " + std::to_string(tail_offset + start) + ", where the trailer puts it");
   search.result = PayloadSearch::Result::found;
   return search;
 }
@@ -180,6 +198,10 @@ std::optional<PackBytes> decode_pack_payload(std::string_view payload, std::stri
       problem = std::string("the ") + what + " \"" + shown + "\" " + *why;
       return std::nullopt;
     }
+  }
+  if (const auto why = names_length_problem(pack.line_name, pack.train_number)) {
+    problem = "the line name and the train number " + *why;
+    return std::nullopt;
   }
   return pack;
 }

@@ -17,7 +17,9 @@
 #include <string>
 #include <string_view>
 
+#include "sources/file_names.h"
 #include "sources/pack_text.h"
+#include "sources/text_bounds.h"
 
 namespace compactor {
 
@@ -44,10 +46,32 @@ struct PayloadSearch {
   std::string problem;  // damaged: what is wrong, with the offset where it helps
 };
 
+// The most bytes a payload takes: its mark, the encoding, seven lengths, two names that fit
+// a file name and five texts of a pack at their largest (sources/text_bounds.h).
+inline constexpr uint64_t kMostPayloadBytes = 16 + 1 + 7 * 4 + 2 * kLongestFileName + 5 * kMostPackTextBytes;
+// What a runner reads of its own file, ending where its trailer ends: the largest payload,
+// its trailer and the zero bytes that may align a certificate table after them.
+inline constexpr uint64_t kPayloadWindow = kMostPayloadBytes + kTrailerSize + 7;
+
+// The most a runner takes: a stripped one 2.2 MB, one with its debug information 14 MB, one
+// built with the sanitizers more; a larger file is none.
+inline constexpr uint64_t kMostRunnerBytes = uint64_t{64} << 20;
+
 // Finds the payload in a program's bytes: before the trailer at the end of the file, or
 // at the end of what a Windows program's header says precedes its certificate table.
-// none: a bare runner (no trailer and no payload mark anywhere).
+// none: a bare runner (no trailer and no payload mark). A file cut inside the payload's
+// mark, or a payload longer than any pack's, is damaged.
 PayloadSearch find_payload(std::string_view program);
+
+// Where a Windows program's certificate table starts, from the file's first bytes (its
+// headers, 4096 are plenty) and its size; nullopt when it has none.
+std::optional<uint64_t> certificate_table_offset(std::string_view head, uint64_t size);
+inline constexpr size_t kProgramHeadBytes = 4096;
+
+// find_payload on the last bytes of a program only: tail holds the file's bytes from
+// tail_offset up to its end, or up to its certificate table (before_table). Offsets in the
+// problem are the file's.
+PayloadSearch find_payload_in(std::string_view tail, uint64_t tail_offset, bool before_table);
 
 // The pack a checked payload carries (views into payload), or nullopt with problem set:
 // a length beyond the payload's end, an unknown encoding, bytes left over, or a line

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "sources/cp1252.h"
+#include "sources/text_bounds.h"
 #include "sources/text_writer.h"
 
 namespace compactor {
@@ -64,34 +65,51 @@ std::string_view encoding_name(TextEncoding encoding) {
 DecodedText decode_pack_text(std::string_view bytes, TextEncoding encoding) {
   DecodedText out;
   if (encoding == TextEncoding::utf8 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  // Problems beyond the first kMostProblems are only counted.
+  std::vector<TextProblem> found;
+  auto keep = [&] {
+    for (TextProblem& p : found) {
+      if (out.problems.size() < kMostProblems)
+        out.problems.push_back(std::move(p));
+      else
+        ++out.problems_not_kept;
+    }
+    found.clear();
+  };
   size_t start = 0;
-  int number = 0;
+  size_t number = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);
     const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
     if (end == std::string_view::npos) end = bytes.size();
     std::string_view line = bytes.substr(start, end - start);
     if (end < bytes.size() && line.ends_with('\r')) line.remove_suffix(1);
-    ++number;
-    if (encoding == TextEncoding::utf8) {
-      check_utf8_line(line, number, out.problems);
+    start = next;
+    // Past the line table the lines are only counted: the text is refused anyway.
+    if (++number > kMostPackTextLines) continue;
+    const int at = static_cast<int>(number);
+    if (line.size() > kLongestTextLine) {
+      found.push_back({at, static_cast<int>(kLongestTextLine) + 1, line_too_long_message(line.size())});
+      out.lines.emplace_back();
+    } else if (encoding == TextEncoding::utf8) {
+      check_utf8_line(line, at, found);
       out.lines.emplace_back(line);
     } else {
-      check_cp1252_line(line, number, out.problems);
+      check_cp1252_line(line, at, found);
       out.lines.push_back(cp1252_to_utf8(line));
     }
     if (out.lines.back() == kEndOfText)
-      out.problems.push_back({number, 1,
-                              "the line is the writer's end-of-text marker \"" + std::string(kEndOfText) +
-                                  "\"; the text would end here"});
-    start = next;
+      found.push_back({at, 1,
+                       "the line is the writer's end-of-text marker \"" + std::string(kEndOfText) +
+                           "\"; the text would end here"});
+    keep();
   }
-  constexpr size_t kMostLines = kLineTableSize - 1;
-  if (out.lines.size() > kMostLines)
-    out.problems.push_back({static_cast<int>(kMostLines) + 1, 1,
-                            "the text has " + std::to_string(out.lines.size()) +
-                                " lines; the fixed-text writer's line table holds " +
-                                std::to_string(kMostLines)});
+  if (number > kMostPackTextLines) {
+    found.push_back({static_cast<int>(kMostPackTextLines) + 1, 1,
+                     "the text has " + std::to_string(number) + " lines; the fixed-text writer's line table holds " +
+                         std::to_string(kMostPackTextLines)});
+    keep();
+  }
   return out;
 }
 

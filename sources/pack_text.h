@@ -36,8 +36,9 @@ struct TextProblem {
 };
 
 struct DecodedText {
-  std::vector<std::string> lines;  // UTF-8, without their line ends
-  std::vector<TextProblem> problems;
+  std::vector<std::string> lines;  // UTF-8, without their line ends (the first 1000)
+  std::vector<TextProblem> problems;  // the first kMostProblems (sources/text_bounds.h)
+  size_t problems_not_kept = 0;       // found beyond them
 };
 
 // Cuts a text into lines at LF (a CR right before it is part of the line end, and the

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "sources/cp1252.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 namespace {
@@ -37,6 +38,16 @@ std::optional<std::string> windows_name_problem(std::string_view name) {
     return "ends with a dot or a space, which Windows drops from a file name";
   if (device_name(name.substr(0, name.find('.')))) return "is a device name on Windows";
   return std::nullopt;
+}
+
+std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number) {
+  const std::string longest = slowdown_form_name(std::string(line_name), std::string(train_number));
+  const size_t bytes = hidden_name_bytes(longest.size());
+  if (bytes <= kLongestFileName) return std::nullopt;
+  return "make file names too long: " + longest + " takes " + std::to_string(longest.size()) +
+         " bytes and its temporary " + std::to_string(bytes) + ", where a file name holds " +
+         std::to_string(kLongestFileName) + "; shorten the line name or the train number by " +
+         std::to_string(bytes - kLongestFileName) + (bytes - kLongestFileName == 1 ? " byte" : " bytes");
 }
 
 std::optional<std::string> identity_problem(std::string_view name) {

@@ -19,4 +19,10 @@ std::optional<std::string> windows_name_problem(std::string_view name);
 // or a name Windows cannot hold.
 std::optional<std::string> identity_problem(std::string_view name);
 
+// Why files named from this line name and train number would not fit a folder, or nullopt
+// when they fit: the longest of them, the slow-down form <line>_<train>_rallentamenti.txt,
+// with the hidden infix of its temporary, must take at most 255 bytes (UTF-8). Both names
+// must have passed identity_problem.
+std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number);
+
 }  // namespace compactor

@@ -15,7 +15,9 @@
 #include "output/compiled_files.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
+#include "sources/cp1252.h"
 #include "sources/pack_payload.h"
+#include "sources/record_fields.h"
 #include "sources/record_tables.h"
 #include "session/compile_pair.h"
 #include "session/pack.h"
@@ -44,6 +46,7 @@ class CompiledInMemory : public FileSink {
 
 CompiledInMemory compiled_files;
 TrackModel compiled_model;  // the model the files in compiled_files were written from
+double compiled_acceleration = kPlanningAcceleration;  // the realistic run's, from the same pack
 
 // The outcome as one JSON text: "report" is scenario-compile's --json object (null when the
 // request could not be made: then "text" says why), "text" its standard error, and "files"
@@ -63,6 +66,7 @@ std::string outcome(std::optional<CompileRequest> request, const std::string& pr
   j["text"] = report.diagnostics;
   if (report.written.size() == 3) {
     compiled_model = std::move(model);
+    compiled_acceleration = request->acceleration;
     j["files"] = report.written;
   }
   return dump(j);
@@ -89,26 +93,39 @@ std::string compile_pair_of_pack(const std::string& pack) {
   request.utf8_input = manifest->encoding == TextEncoding::utf8;
   request.line_description = pack + "/line.txt";
   request.train_description = pack + "/train.txt";
+  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return outcome(request, problems);
 }
 
 // The last compiled scenario as scenario-inspect shows it: "svg" its --svg picture and
-// "stations" the table of stations; "error" when it cannot be drawn.
+// "stations" the table of stations, each with its time against the fastest and the realistic
+// run from the timed station before ("realistic", and "leg" for a hover); "error" when it
+// cannot be drawn.
 std::string scenario_view() {
   nlohmann::json j;
   try {
     const TrackModel& model = compiled_model;
-    j["svg"] = inspect::scenario_svg(model);
+    j["svg"] = inspect::scenario_svg(model, compiled_acceleration);
     j["stations"] = nlohmann::json::array();
-    for (const inspect::StationView& s : inspect::stations(model)) {
+    for (const inspect::TimetableRow& r : inspect::timetable_rows(model, compiled_acceleration)) {
+      const inspect::StationView& s = r.station;
       // The railway's chainage at the station, from the header's references, as
       // scenario-inspect --timetable gives it.
       const std::optional<int64_t> chainage = inspect::chainage_at(model, s.position);
+      std::string realistic, leg;
+      if (r.leg && !r.leg->bound.blocked()) {
+        if (r.leg->realistic) realistic = duration_text(*r.leg->realistic_whole());
+        leg = "from " + r.from_name + ": the fastest run " + duration_text(r.leg->least) +
+              (realistic.empty() ? "" : ", a realistic run " + realistic) + ", the timetable gives " +
+              duration_text(r.leg->given);
+      }
       j["stations"].push_back({{"slot", s.slot},
                                {"name", s.name},
                                {"position", s.position},
                                {"chainage", chainage ? inspect::chainage_text(static_cast<int32_t>(*chainage)) : "—"},
-                               {"time", s.time == 0 ? "" : inspect::clock_text(s.time)}});
+                               {"time", s.time == 0 ? "" : inspect::clock_text(s.time)},
+                               {"realistic", realistic},
+                               {"leg", leg}});
     }
   } catch (const std::exception& e) {
     j["error"] = e.what();
@@ -183,6 +200,100 @@ std::string record_tables() {
   return dump(j);
 }
 
+std::optional<Format> format_of(const std::string& file) {
+  if (file == "line.txt") return Format::line;
+  if (file == "train.txt") return Format::train;
+  return std::nullopt;
+}
+
+std::string_view outcome_name(Outcome o) {
+  switch (o) {
+    case Outcome::accepted: return "accepted";
+    case Outcome::warned: return "warned";
+    case Outcome::rounded: return "rounded";
+    case Outcome::low_bits: return "low_bits";
+    case Outcome::fault: break;
+  }
+  return "fault";
+}
+
+// Every record and header of both formats with its fields, in "en" or "it", for the editor's
+// hovers and completion: the records in the order the reader tests them.
+std::string record_fields(const std::string& lang) {
+  const Language l = lang == "it" ? Language::italian : Language::english;
+  const auto consequence = [](Consequence c) {
+    nlohmann::json j{{"outcome", outcome_name(c.outcome)}};
+    if (c.outcome == Outcome::fault) j["fault"] = c.fault;
+    return j;
+  };
+  const auto records = [&](std::span<const RecordInfo> infos, std::string_view section, nlohmann::json& list) {
+    for (const RecordInfo& r : infos) {
+      nlohmann::json fields = nlohmann::json::array();
+      for (const FieldInfo& f : r.fields) {
+        const AllowedValues& a = f.allowed;
+        nlohmann::json field{{"name", f.name},
+                             {"width", width_text(f.width, l)},
+                             {"text", f.width == FieldWidth::text},
+                             {"allowed", allowed_text(f, l)},
+                             {"unit", f.unit},
+                             {"position", f.position},
+                             {"meaning", f.meaning.in(l)},
+                             {"note", a.note.in(l)}};
+        if (f.width != FieldWidth::text) {
+          field["min"] = a.min;
+          field["max"] = a.max;
+          field["step"] = a.step;
+          field["past_line_end"] = a.past_line_end == kNoLineBound ? nlohmann::json() : nlohmann::json(a.past_line_end);
+          field["only"] = std::vector<int32_t>(a.only.begin(), a.only.end());
+          field["off_step"] = consequence(a.off_step);
+          field["outside"] = consequence(a.outside);
+        }
+        fields.push_back(std::move(field));
+      }
+      list.push_back({{"written", r.keyword->written},
+                      {"section", section},
+                      {"meaning", r.meaning.in(l)},
+                      {"example", r.example},
+                      {"snippet", record_snippet(r)},
+                      {"fields", std::move(fields)}});
+    }
+  };
+  const auto headers = [&](Format format) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const HeaderInfo& h : header_info(format)) list.push_back({{"header", h.header}, {"meaning", h.meaning.in(l)}});
+    return list;
+  };
+  nlohmann::json line = nlohmann::json::array(), train = nlohmann::json::array();
+  records(line_general_info(), "general", line);
+  records(line_body_info(), "body", line);
+  records(train_info(), "", train);
+  return dump({{"line", {{"records", line}, {"headers", headers(Format::line)}}},
+               {"train", {{"records", train}, {"headers", headers(Format::train)}}}});
+}
+
+// Which record and field the column (in UTF-16 units) of a line of line.txt or train.txt
+// stands in, as the field reader reads it: {kind, keyword, field, fields, begin, end}; null
+// for another file or an empty spot. Every Windows-1252 character is one unit.
+std::string field_at_column(const std::string& file, const std::string& line, int column) {
+  const std::optional<Format> format = format_of(file);
+  if (!format || column < 0) return "null";
+  std::vector<Cp1252Problem> problems;
+  const std::string text = utf8_to_cp1252_listing(line, problems, 0);
+  const FieldSpot spot = field_at(*format, text, static_cast<size_t>(column));
+  static constexpr std::string_view kKinds[] = {"none", "keyword", "value", "extra", "other", "comment", "header"};
+  if (spot.kind == SpotKind::none) return "null";
+  nlohmann::json j{{"kind", kKinds[static_cast<size_t>(spot.kind)]},
+                   {"field", spot.field},
+                   {"begin", spot.begin},
+                   {"end", spot.end}};
+  if (spot.record) {
+    j["keyword"] = spot.record->keyword->written;
+    j["fields"] = spot.record->fields.size();
+  }
+  if (spot.kind == SpotKind::header && spot.header) j["header"] = spot.header->header;
+  return dump(j);
+}
+
 }  // namespace
 }  // namespace compactor
 
@@ -191,6 +302,8 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
   emscripten::function("recordTables", &compactor::record_tables);
+  emscripten::function("recordFields", &compactor::record_fields);
+  emscripten::function("fieldAt", &compactor::field_at_column);
   emscripten::function("programPayload", &compactor::program_payload);
   emscripten::function("joinProgram", &compactor::join_program);
   emscripten::function("heldBytes", &compactor::held_bytes);

@@ -47,7 +47,7 @@ int run(int argc, char** argv) {
       "scenario-compile"};
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
-  std::string footer = "Warnings (each on by default; -Wno-<name> turns one off):\n";
+  std::string footer = "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
               std::string(w.meaning) + "\n";
@@ -111,8 +111,14 @@ int run(int argc, char** argv) {
   }
 
   if (recover) {
+    // As a compile does, --recover takes no empty folder name for the current folder.
+    if (out_dir.empty()) {
+      std::fputs("scenario-compile: error: --out \"\" names no folder; nothing recovered\n", stderr);
+      return kExitUsage;
+    }
     try {
-      const FolderSession session(out_dir);
+      // No names given: the temporaries of any build's files, and what the journal lists.
+      const FolderSession session(out_dir, {});
       for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", printable(note).c_str());
       if (session.notes().empty())
         std::fprintf(stderr, "%s: nothing to recover\n", printable(out_dir).c_str());
@@ -148,6 +154,11 @@ int run(int argc, char** argv) {
                    problem->c_str());
       return kExitFileError;
     }
+  }
+  if (const auto problem = names_length_problem(request.line_name, request.train_number)) {
+    std::fprintf(stderr, "scenario-compile: error: --line-name and --train-number %s; nothing written\n",
+                 printable(*problem).c_str());
+    return kExitFileError;
   }
   for (const std::string& w : w_options) {
     const std::string name = w.rfind("no-", 0) == 0 ? w.substr(3) : w;

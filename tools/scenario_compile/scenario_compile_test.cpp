@@ -379,6 +379,45 @@ TEST_F(ScenarioCompile, OutputThatCannotBeWrittenIsAFileError) {
   EXPECT_FALSE(fs::exists(out() / kPlot));
 }
 
+// --recover removes only the temporaries and backups of a build's files, says what and how
+// much, and leaves an author's look-alikes; it refuses an empty --out as a compile does.
+// Names are refused when the longest file's temporary would pass 255 bytes, and only then.
+TEST_F(ScenarioCompile, RecoverRemovesOnlyOurHiddenFilesAndNamesMustFitAFile) {
+  write_description(work / "line.txt", line);
+  write_description(work / "train.txt", train);
+  fs::create_directories(out());
+  const char* const authors[] = {".notes.new-draft", ".profile.set-old", ".compactor-notes", ".P_1.dat.draft",
+                                 ".P_1.sim.new-abc123", ".P_1.dat.compactor-tmp-", ".notes.compactor-tmp-abc123"};
+  for (const char* name : authors) std::ofstream(out() / name) << "precious";
+  std::ofstream(out() / ".P_1.dat.compactor-tmp-x1Y2z3") << std::string(1500, 'x');
+  std::ofstream(out() / ".P_linea.dat.compactor-old-abcdef") << std::string(500, 'x');
+  const std::string at_most(213, 'L'), one_more(214, 'L');
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string says;
+  } cases[] = {
+      {{"--recover", "--out", "out"}, 0,
+       "out: removed what interrupted runs left: 2 files (2.0 kB): .P_1.dat.compactor-tmp-x1Y2z3, "
+       ".P_linea.dat.compactor-old-abcdef\n"},
+      {{"--recover", "--out", "out"}, 0, "out: nothing to recover\n"},
+      {{"--recover", "--out", ""}, 2, "scenario-compile: error: --out \"\" names no folder; nothing recovered\n"},
+      {{"--line-name", one_more, "--train-number", "7", "--out", "long", "line.txt", "train.txt"}, 2,
+       "scenario-compile: error: --line-name and --train-number make file names too long: " + one_more +
+           "_7_rallentamenti.txt takes 234 bytes and its temporary 256, where a file name holds 255; shorten "
+           "the line name or the train number by 1 byte; nothing written\n"},
+      {{"--line-name", at_most, "--train-number", "7", "--out", "long", "line.txt", "train.txt"}, 0,
+       "compiled: 3 files written\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = run_tool(work.path(), c.args);
+    EXPECT_EQ(r.status, c.status) << c.says;
+    EXPECT_EQ(r.err, c.says);
+  }
+  for (const char* name : authors) EXPECT_EQ(slurp(out() / name), "precious") << name;
+  EXPECT_EQ(names_in(out()).size(), std::size(authors));
+}
+
 TEST_F(ScenarioCompile, WarningOptionsOnTheCommandLine) {
   const size_t at = index_of(train, "segnale,    4650");
   train[at] = "segnale,    4640,   1, 5, 6,  0, 0,    0,  0,0,0, 0";

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The compiled set changes whole or not at all, whatever happens to a run. Set A is in the
 # folder; a run writes set B over it; afterwards (and after the next run's recovery) the
-# folder holds A whole or B whole and no temporary, backup, journal or lock file.
+# folder holds A whole or B whole and no temporary, backup, journal or lock file. Beside
+# the set lie an author's files whose names look like ours; every mode finds them untouched.
 #
 #   set_crash_test.sh MODE COMPILE PROGRAM EXAMPLES
 #
@@ -12,6 +13,9 @@
 #   concurrent  two runs into one folder at once, PAIRS times each (25): both succeed, set B after
 #   refusals    a folder or an immutable file in the way, a root-owned file in a sticky
 #               folder: status 2, set A whole (cases the system cannot make are skipped)
+#   stop        SIGTERM or SIGINT (in turn) arrives at each of the same calls: the run ends by
+#               that signal; without a journal it leaves nothing of its own (no temporary,
+#               backup, description or lock), with one (a switch underway) A or B after recovery
 # Each mode covers scenario-compile and the program. Exit status 77: skipped.
 set -uo pipefail
 mode=$1
@@ -65,8 +69,13 @@ for tool in compile program; do
   done
 done
 
-fresh() {  # tool folder: set A (and the program) in a new folder
+# An author's files that look like a write's temporaries or backups, or like the set's own.
+readonly lookalikes=".notes.new-draft .profile.set-old .compactor-notes .P_1.dat.draft .L_7.sim.new-abc123
+.Rovella_Tirsa_7162.dat.set-old .L_7.dat.compactor-tmp- .L_7.dat.compactor-tmp-toolong"
+lookalike_lines=$(echo $lookalikes | tr ' ' '\n')
+fresh() {  # tool folder: set A (and the program) in a new folder, beside the look-alikes
   rm -rf "$2" && mkdir "$2" && cp "$work/a.$1"/* "$2/"
+  for name in $lookalikes; do printf 'precious %s\n' "$name" >"$2/$name"; done
   [ "$1" = program ] && cp "$program" "$2/rovella_tirsa_7162"
   return 0
 }
@@ -78,9 +87,12 @@ state() {
     if cmp -s "$dir/$name" "$work/a.$tool/$name"; then a=$((a + 1))
     elif cmp -s "$dir/$name" "$work/ref.$tool/$name"; then b=$((b + 1)); fi
   done
+  for name in $lookalikes; do
+    [ "$(cat "$dir/$name" 2>/dev/null)" = "precious $name" ] || { echo "an author's $name was touched"; return; }
+  done
   # The descriptions outlive a killed program until its next run; every other way out removes them.
   other=$(cd "$dir" && ls -A | grep -E "^\.${descriptions_too:+|\.txt\$}" |
-    grep -vE '_(note|rallentamenti|scheda_treno)\.txt$' | tr '\n' ' ')
+    grep -vE '_(note|rallentamenti|scheda_treno)\.txt$' | grep -vxF "$lookalike_lines" | tr '\n' ' ')
   if [ -n "$other" ]; then echo "left: $other"
   elif [ $a -eq $n ]; then echo A
   elif [ $b -eq $n ]; then echo B
@@ -111,7 +123,7 @@ case $mode in
             status=$?
             # A backup that could not be removed after the switch is named, and goes at the next
             # run, as does a lock file that could not be removed.
-            if [ -n "$(cd "$work/t" && ls -A | grep -E '^\.' | grep -vx .compactor-lock)" ]; then
+            if [ -n "$(cd "$work/t" && ls -A | grep -E '^\.' | grep -vx .compactor-lock | grep -vxF "$lookalike_lines")" ]; then
               grep -q "the next run removes it" "$work/stderr" || fail "$tool with EIO at $call #$n: a file left unreported"
             fi
             recover "$work/t"
@@ -125,7 +137,51 @@ case $mode in
         done
       done
     done
+    if [ "$mode" = eio ]; then
+      # Every rename from the second on fails, the roll-back's own among them: the closing line
+      # says the folder is mixed and what mends it, and the recovery puts set A back.
+      fresh compile "$work/t"
+      run_b compile "$work/t" strace -o /dev/null -e inject=rename:error=EIO:when=2+ >/dev/null 2>"$work/stderr"
+      status=$?
+      [ $status -eq 2 ] || fail "compile with every rename failing from the second: status $status"
+      tail -1 "$work/stderr" | grep -q "are a mix of the earlier and the new set.*scenario-compile --recover --out" ||
+        fail "compile with every rename failing from the second: the closing line does not say the folder is mixed"
+      recover "$work/t"
+      s=$(state compile "$work/t")
+      [ "$s" = A ] || fail "compile with every rename failing from the second, then recovered: $s"
+      runs=$((runs + 1))
+    fi
     echo "PASS: $runs runs, each set whole ($mode)"
+    ;;
+  stop)
+    for tool in compile program; do
+      fresh $tool "$work/t"
+      # shellcheck disable=SC2046
+      run_b $tool "$work/t" strace -o "$work/trace" -e trace=$(echo $calls | tr ' ' ,) >/dev/null 2>&1
+      for call in $calls; do
+        count=$(grep -c "^$call(" "$work/trace")
+        for n in $(seq "$count"); do
+          signal=TERM
+          [ $((n % 2)) -eq 0 ] && signal=INT
+          fresh $tool "$work/t"
+          run_b $tool "$work/t" env --default-signal=INT \
+            strace -o /dev/null -e inject="$call:signal=$signal:when=$n" >/dev/null 2>"$work/stderr"
+          status=$?
+          expected=$((128 + $(kill -l $signal)))
+          [ $status -eq $expected ] || fail "$tool stopped by SIG$signal at $call #$n: status $status, not $expected"
+          if [ ! -e "$work/t/.compactor-journal" ]; then
+            s=$(state $tool "$work/t")
+            case $s in A | B) ;; *) fail "$tool stopped by SIG$signal at $call #$n: $s" ;; esac
+          else
+            recover "$work/t"
+            s=$(state $tool "$work/t")
+            case $s in A | B) ;; *) fail "$tool stopped by SIG$signal at $call #$n, then recovered: $s" ;; esac
+          fi
+          runs=$((runs + 1))
+        done
+      done
+    done
+    echo "PASS: $runs runs stopped by a signal, each set whole and nothing of theirs left"
     ;;
   concurrent)
     for tool in compile program; do

@@ -30,7 +30,7 @@ const std::vector<std::string> kLine = {
 const std::vector<std::string> kTrain = {
     "[generale]",                                                                         // 1
     "numero vetture,    3",                                                               // 2
-    "[aderenze]",                                                                         // 3
+    "percentuale massa frenata,    120",                                                  // 3
     "aderenza,   0,    100",                                                              // 4
     "[vel_limite]",                                                                       // 5
     "velocita,       0,    75",                                                           // 6
@@ -298,6 +298,49 @@ TEST_F(AuthorMistake, EachMistakeGivesItsWarningOrError) {
   }
 }
 
+// A slow-down that a train of 30 % braked mass cannot obey from 135 km/h, named with the
+// braked mass: 0.301 m/s², (37.5² - 2.778²) / 0.602 = 2323.1 m against the board's 1200.
+TEST_F(AuthorMistake, SlowDownTheTrainCannotObeyIsNamedWithItsBrakedMass) {
+  train[2] = "percentuale massa frenata,    30";
+  train[5] = "velocita,       0,    135";
+  train.insert(train.begin() + 10, "rallentamento,  12000,  10,  500,  0,  0,  0");
+  const CompileReport r = compile();
+  EXPECT_EQ(r.diagnostics,
+            "train.txt:11:17: warning: from the warning board to the slow-down's start there are 1200 m, and the "
+            "train needs 2324 m to slow from 135 km/h to 10 km/h (braked mass 30 %, on level track) [-Wbraking]\n"
+            "rallentamento,  12000,  10,  500,  0,  0,  0\n"
+            "                ^~~~~~~~~~\n"
+            "note: the braked mass, 30 %, is set here: train.txt:3:31\n"
+            "percentuale massa frenata,    30\n"
+            "                              ^~\n"
+            "compiled, 1 warning: 3 files written\n");
+}
+
+// PRATOLINE 6 min after ROVELLA: 5 min 26 s at 75 km/h, 6 min 22 s in a realistic run (69.4 s
+// to reach 75 km/h over 723.4 m, 42.7 s braking at 0.488 m/s² over 444.7 m, 5631.9 m at
+// speed in 270.3 s). The warning is off until asked for, and an acceleration of 2 m/s² (10.4 s
+// over 108.5 m) brings the run to 353 s.
+TEST_F(AuthorMistake, TimetableShorterThanARealisticRunOnlyWhenAskedFor) {
+  train[8] = "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,  18,27, 0, PRATOLINE";
+  EXPECT_EQ(compile().diagnostics, "compiled: 3 files written\n");
+  const CompileReport r = compile([](CompileRequest& q) { q.disabled_warnings.erase("timetable-realistic"); });
+  EXPECT_EQ(r.diagnostics,
+            "train.txt:9:63: warning: PRATOLINE at 18:27:00 is 6.8 km after ROVELLA at 18:21:00: a realistic run, "
+            "accelerating at 0.3 m/s\xC2\xB2 and braking at 0.49 m/s\xC2\xB2, from rest to rest, takes 6 min 22 s; "
+            "the timetable gives 6 min [-Wtimetable-realistic]\n" +
+                train[8] + "\n" + std::string(62, ' ') +
+                "^~~~~~~~\n"
+                "note: ROVELLA's time is here: train.txt:8:63\n" +
+                kTrain[7] + "\n" + std::string(62, ' ') +
+                "^~~~~~~~\n"
+                "compiled, 1 warning: 3 files written\n");
+  const CompileReport quick = compile([](CompileRequest& q) {
+    q.disabled_warnings.erase("timetable-realistic");
+    q.acceleration = 2;
+  });
+  EXPECT_EQ(quick.diagnostics, "compiled: 3 files written\n");
+}
+
 TEST_F(AuthorMistake, Utf8InputIsConvertedOnReadingAndStoredAsWindows1252) {
   train[8] = "stazione,    6800, 12,  500,  1, 0, 1,  4,1,1,  2,1,1,  201,   0, 0, 0, CITT\xC3\x80";
   const CompileReport r = compile([](CompileRequest& q) { q.utf8_input = true; });
@@ -453,8 +496,9 @@ TEST_F(AuthorMistake, Errore1250ByTheAbbattimentoPassNamesTheSlowDownItWasFor) {
 }
 
 TEST_F(AuthorMistake, HostileBytesAreEscapedAndALongFieldIsCut) {
-  // A 5 MB number in an 8-bit field, with an escape sequence in front of the line.
-  train[8] = "stazione,    6800, " + std::string(5'000'000, '9') + ",  500";
+  // A number of 990 digits in an 8-bit field (the longest a line holds), with an escape
+  // sequence in front of the line.
+  train[8] = "stazione,    6800, " + std::string(990, '9') + ",  500";
   train.insert(train.begin() + 8, "\x1b[2Jgone\x07");
   const CompileReport r = compile();
   EXPECT_EQ(r.exit_status, kExitCompilerFault);
@@ -497,12 +541,15 @@ TEST_F(AuthorMistake, MisspeltGeneralHeaderIsNamedBesideItsFault) {
 }
 
 TEST_F(AuthorMistake, RandomBytesGiveFault102AndNothingRawOnTheTerminal) {
-  std::string noise(20 << 20, '\0');
+  // Half a megabyte, with a line end every 1000 bytes at least: no line longer than a
+  // description's.
+  std::string noise(512 << 10, '\0');
   uint32_t x = 12345;
   for (char& ch : noise) {
     x = x * 1664525u + 1013904223u;
     ch = static_cast<char>(x >> 24);
   }
+  for (size_t i = 1000; i < noise.size(); i += 1000) noise[i] = '\n';
   std::ofstream(dir / "noise.txt", std::ios::binary) << noise;
   write("train.txt", train);
   CompileRequest request;

@@ -63,7 +63,7 @@ std::optional<Runner> find_runner(const std::string& given, const std::string& t
   for (const fs::path& place : places) {
     std::error_code ec;
     if (!fs::is_regular_file(place, ec)) continue;
-    std::optional<std::string> bytes = read_whole_file(place);
+    std::optional<std::string> bytes = read_whole_file(place, {kMostRunnerBytes, "a runner"});
     if (bytes) return Runner{place, std::move(*bytes)};
   }
   error = "no runner for " + target + "; looked for";
@@ -110,7 +110,7 @@ int build(const std::string& folder, const std::string& target, std::string outp
     // finished or put back first.
     fs::path out_folder = fs::path(output).parent_path();
     if (out_folder.empty()) out_folder = ".";
-    const FolderSession session(out_folder);
+    const FolderSession session(out_folder, {fs::path(output).filename().string()});
     for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", note.c_str());
     const auto file = begin_replace(output, target == "linux");
     file->write(program);
@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
   app.allow_windows_style_options(false);
   use_binary_standard_streams();
   app.require_subcommand(1);
+  app.set_version_flag("--version", "scenario-pack " SCENARIO_PACK_VERSION);
   app.footer(
       "Exit status: 0 the pack is sound (check) or its program made (build); 1 the pack is not\n"
       "sound; 2 wrong use, no runner, or a file that cannot be read or written.");

@@ -222,6 +222,8 @@ TEST(PackProgram, RefusesADamagedOrUnsafePayloadAndWritesNothing) {
       {"longer than the file", with_byte(trailer + 38, 1), "longer than the file"},
       {"path in the name", unsafe("../Tirsa"), "the line name \"../Tirsa\" contains a path separator"},
       {"reserved name", unsafe("CON"), "is a device name on Windows"},
+      {"names too long for a file", unsafe(std::string(211, 'L')), "make file names too long"},
+      {"cut inside its mark", runner + good.substr(runner.size(), 7), "damaged: the file ends 7 bytes into"},
   };
   for (const auto& c : cases) {
     TempDir run;
@@ -235,6 +237,45 @@ TEST(PackProgram, RefusesADamagedOrUnsafePayloadAndWritesNothing) {
     EXPECT_NE(err.find(c.says), std::string::npos) << c.what << ": " << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
     EXPECT_EQ(files_in(run.path()).size(), 1u) << c.what;
+  }
+}
+
+// Whatever ends a program's run, it leaves no description behind, and an author's files
+// that look like the temporaries of a write, beside it, are never touched.
+TEST(PackProgram, LeavesNoDescriptionAndTouchesNoFileOfTheAuthors) {
+  const fs::path example = fs::path(BUILTIN_PACK).parent_path().parent_path() / "examples" / "first-line";
+  const std::string line = slurp(example / "line.txt"), train = slurp(example / "train.txt");
+  std::string taken = line;  // two speed boards in section 1, whose data1 is reserved: Errore 1250
+  taken.insert(taken.find("[fine]"), "indicatori_vmax, 0, 125, 135, 135, 0, 100, 100, 100, 0\n"
+                                     "indicatori_vmax, 0, 125, 135, 135, 0, 100, 100, 100, 0\n");
+  const std::string runner = slurp(RUNNER);
+  const struct {
+    const char* what;
+    std::string line;
+    const char* in_the_way;  // a folder where a file goes
+    int status;
+  } cases[] = {
+      {"built", line, nullptr, 0},
+      {"a fault of the line half", "[generale]\n[curve]\npendenza, 0, 0\n[fine]\n", nullptr, 3},
+      {"a reserved place taken", taken, nullptr, 1},
+      {"a file that cannot be written", line, "P_1_note.txt", 2},
+  };
+  const char* const authors[] = {".notes.new-draft", ".profile.set-old", ".compactor-notes", ".P_1.dat.draft",
+                                 ".P_1.sim.new-abc123", ".P_1.dat.compactor-tmp-", ".P_1-.txt.set-old"};
+  for (const auto& c : cases) {
+    TempDir run;
+    const std::string payload =
+        encode_pack_payload({"P", "1", TextEncoding::utf8, c.line, train, "n\n", "f\n", "c\n"});
+    const fs::path program = run.path() / program_name("program");
+    std::ofstream(program, std::ios::binary) << append_payload(runner, payload, sha256(payload));
+    fs::permissions(program, fs::perms::owner_all);
+    for (const char* name : authors) std::ofstream(run.path() / name) << "precious";
+    if (c.in_the_way) fs::create_directory(run.path() / c.in_the_way);
+    std::string err;
+    EXPECT_EQ(run_in(run.path(), {program.string()}, err), c.status) << c.what << ": " << err;
+    EXPECT_FALSE(fs::exists(run.path() / "P_linea.txt")) << c.what;
+    EXPECT_FALSE(fs::exists(run.path() / "P_1-.txt")) << c.what;
+    for (const char* name : authors) EXPECT_EQ(slurp(run.path() / name), "precious") << c.what << ": " << name;
   }
 }
 

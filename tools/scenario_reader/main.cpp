@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kExitDone = 0;
 constexpr int kExitCheckFailed = 1;
+// --json writes about 60 MB for a scenario of the longest line; a larger file is none of its.
+constexpr uint64_t kMostModelJsonBytes = uint64_t{256} << 20;
 
 // An argument after "--sections" that names a file or an option rather than a range: one
 // that is an option, names a file that exists, or ends in .dat or .sim.
@@ -53,11 +55,18 @@ ScenarioPaths paths_of(const std::vector<std::string>& files) {
 }
 
 int from_json(const std::string& json_file, const ScenarioPaths& paths) {
-  std::ifstream in(json_file, std::ios::binary);
-  if (!in) throw InspectError(json_file + ": cannot be read");
+  // Not waited on when it is a FIFO, and not read when it is larger than --json writes for
+  // the longest line.
+  std::optional<std::string> text;
+  try {
+    text = read_whole_file(json_file, {kMostModelJsonBytes, "a scenario's JSON"});
+  } catch (const FileError& e) {
+    throw InspectError(e.what());
+  }
+  if (!text) throw InspectError(json_file + ": cannot be read");
   Json j;
   try {
-    j = Json::parse(in);
+    j = Json::parse(*text);
   } catch (const Json::parse_error& e) {
     throw InspectError(json_file + ": " + e.what());
   }
@@ -94,7 +103,13 @@ int run(int argc, char** argv) {
   bool timetable = false;
   app.add_flag("--timetable", timetable,
                "table of the stations: position, chainage, timetable time, the fastest possible time from the "
-               "timed station before at the speed limits, and the margin");
+               "timed station before at the speed limits, the realistic run's time, and the margin");
+  double acceleration = kPlanningAcceleration;
+  app.add_option("--acceleration", acceleration,
+                 "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
+                 "scenario.json gives it")
+      ->check(CLI::Range(kAccelerationLowest, kAccelerationHighest))
+      ->capture_default_str();
   app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
       ->type_name("FILE");
   app.add_flag("--check", check,
@@ -153,16 +168,16 @@ int run(int argc, char** argv) {
     write_slots_table(out, model);
   }
   if (timetable && json) {
-    out << timetable_json(model).dump(1) << '\n';
+    out << timetable_json(model, acceleration).dump(1) << '\n';
   } else if (timetable) {
     if (out.tellp() > 0) out << '\n';
-    write_timetable_table(out, model);
+    write_timetable_table(out, model, acceleration);
   } else if (json) {
     out << model_to_json(model).dump(1) << '\n';
   }
   if (!svg_file.empty()) {
     try {
-      replace_file_atomically(svg_file, scenario_svg(model));
+      replace_file_atomically(svg_file, scenario_svg(model, acceleration));
     } catch (const FileError& e) {
       throw InspectError(e.what());
     }

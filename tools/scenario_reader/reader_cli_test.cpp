@@ -157,27 +157,40 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
     // Every feature can be hovered; the run and the chainage are drawn.
     EXPECT_NE(picture.find("<title>signal: section 94, at 4650 m, chainage km 55+200"), std::string::npos);
     EXPECT_NE(picture.find("fastest possible run"), std::string::npos);
+    EXPECT_NE(picture.find("realistic run"), std::string::npos);
     EXPECT_NE(picture.find(">50+550<"), std::string::npos);
   }
 }
 
 // The built-in timetable against the fastest run, worked out by hand: 800 m at 75 km/h and
 // 11200 m at 135 km/h make 337.07 s; 9500 m at 135, 600 m at 60, 1150 m at 135 and 1800 m
-// at 75 make 406.4 s.
+// at 75 make 406.4 s. The realistic run (0.3 m/s², braking at half of 0.976 = 0.488 m/s²) to
+// CASTRELA: 0 to 75 km/h in 69.44 s over 723.4 m, 76.6 m at 75 in 3.68 s, 75 to 135 in 55.56 s
+// over 1620.4 m, 8138.8 m at 135 in 217.03 s, and 37.5 / 0.488 = 76.84 s braking over 1440.8 m:
+// 422.56 s. To TIRSA 522.02 s (a step-by-step run of 1 cm steps agrees).
 TEST_F(OwnOutput, TimetableShowsTheFastestRunAndTheMargin) {
   const Outcome t = inspect(*dir_, std::string("--timetable ") + files());
   ASSERT_EQ(t.status, 0) << t.err;
-  EXPECT_TRUE(has_line(t.out, "^ROVELLA +0 m +km 50\\+550 +18:21:00 +\xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94$")) << t.out;
-  EXPECT_TRUE(has_line(t.out, "^PRATOLINE +6800 m .* \xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94 +\xe2\x80\x94$")) << t.out;
-  EXPECT_TRUE(has_line(t.out, "^CASTRELA +12000 m .* 18:29:00 +5 min 37 s +8 min +2 min 23 s$")) << t.out;
-  EXPECT_TRUE(has_line(t.out, "^TIRSA +25050 m .* 18:45:00 +6 min 46 s +16 min +9 min 14 s$")) << t.out;
+  const std::string dash = " +\xe2\x80\x94";
+  EXPECT_TRUE(has_line(t.out, "^ROVELLA +0 m +km 50\\+550 +18:21:00" + dash + dash + dash + dash + "$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^PRATOLINE +6800 m .*" + dash + dash + dash + dash + dash + "$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^CASTRELA +12000 m .* 18:29:00 +5 min 37 s +7 min 3 s +8 min +2 min 23 s$")) << t.out;
+  EXPECT_TRUE(has_line(t.out, "^TIRSA +25050 m .* 18:45:00 +6 min 46 s +8 min 42 s +16 min +9 min 14 s$")) << t.out;
   const Outcome j = inspect(*dir_, std::string("--timetable --json ") + files());
   ASSERT_EQ(j.status, 0) << j.err;
   const nlohmann::json rows = nlohmann::json::parse(j.out)["stations"];
   EXPECT_NEAR(rows[2]["fastest_s"].get<double>(), 337.07, 0.01);
+  EXPECT_NEAR(rows[2]["realistic_s"].get<double>(), 422.56, 0.01);
   EXPECT_EQ(rows[2]["from"], "ROVELLA");
   EXPECT_NEAR(rows[5]["fastest_s"].get<double>(), 406.4, 0.01);
+  EXPECT_NEAR(rows[5]["realistic_s"].get<double>(), 522.02, 0.01);
   EXPECT_EQ(rows[5]["verdict"], "ok");
+  // A pack's own acceleration: at 0.6 m/s² the 125 s of accelerating halve, and the metres
+  // they no longer take are run at speed, 361.7 m at 75 km/h (17.36 s) and 810.2 m at 135
+  // (21.61 s): 422.56 - 62.5 + 17.36 + 21.61 = 399.03 s.
+  const Outcome q = inspect(*dir_, std::string("--timetable --json --acceleration 0.6 ") + files());
+  EXPECT_NEAR(nlohmann::json::parse(q.out)["stations"][2]["realistic_s"].get<double>(), 399.02, 0.01);
+  EXPECT_EQ(inspect(*dir_, std::string("--timetable --acceleration 0 ") + files()).status, 2);
   EXPECT_TRUE(rows[1]["time"].is_null());
 }
 

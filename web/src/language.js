@@ -1,5 +1,5 @@
 // The description formats for the editor: a stream tokenizer built from the compiler's
-// own record tables (keywords and section headers), and the hover text of a field.
+// own record tables (keywords and section headers).
 import { StreamLanguage } from '@codemirror/language';
 
 // The record table a keyword field matches, as the compiler tests it: every word of the
@@ -41,19 +41,4 @@ export function descriptionLanguage(tables, file) {
       return 'string';
     },
   });
-}
-
-// Which field of which record the offset stands in: {keyword, field, fields} or null.
-export function fieldAt(tables, file, lineText, column) {
-  const known = recordsOf(tables, file);
-  if (!known) return null;
-  const parts = lineText.split(',');
-  const record = matchRecord(known.records, parts[0]);
-  if (!record || parts[0].includes('-')) return null;
-  let at = 0;
-  for (let k = 0; k < parts.length; k++) {
-    if (column <= at + parts[k].length) return { keyword: record.written, field: k, fields: record.fields };
-    at += parts[k].length + 1;
-  }
-  return null;
 }

@@ -9,7 +9,7 @@ import { setDiagnostics, lintGutter } from '@codemirror/lint';
 import { zipSync, unzipSync } from 'fflate';
 import { PACK_FILES, badInput, decodePack, encodePackFile, unencodable } from './text.js';
 import { parseDiagnostics, groupByFile, spanOf } from './diagnostics.js';
-import { descriptionLanguage, fieldAt } from './language.js';
+import { descriptionLanguage } from './language.js';
 
 const STORE_KEY = 'scenario-studio.pack';
 const DEBOUNCE_MS = 15;
@@ -19,6 +19,7 @@ const $ = (id) => document.getElementById(id);
 const app = {
   core: null,
   tables: null,
+  fields: null,  // every field of both formats, from the engine's field table
   encoding: 'utf-8',
   states: new Map(), // file name -> EditorState
   active: 'line.txt',
@@ -112,19 +113,34 @@ function quickFix(text) {
   return m ? m[1] : null;
 }
 
+// The record and field under a column of a line of a description, as the engine reads the
+// line: {kind, keyword, field, fields, begin, end} or null.
+const fieldAt = (file, text, column) => JSON.parse(app.core.fieldAt(file, text, column));
+
+// A field's hover from the engine's field table: what it is, then its width, allowed values
+// and unit, then what becomes of other values.
+function hoverLines(where) {
+  const records = app.fields[app.active === 'line.txt' ? 'line' : 'train'].records;
+  const record = records.find((r) => r.written === where.keyword);
+  if (where.kind === 'keyword') return [`${where.keyword}: a record of ${where.fields} values`, record.meaning,
+    record.fields.map((f) => f.name).join(', ')];
+  if (where.kind !== 'value') return [];
+  const f = record.fields[where.field - 1];
+  return [`${where.keyword} field ${where.field} is ${f.name}: ${f.meaning}`,
+    [f.width, f.allowed, f.unit].filter(Boolean).join(' · '), f.note];
+}
+
 const hover = hoverTooltip((view, pos) => {
   const line = view.state.doc.lineAt(pos);
-  const where = fieldAt(app.tables, app.active, line.text, pos - line.from);
-  if (!where) return null;
+  const where = fieldAt(app.active, line.text, pos - line.from);
+  const lines = where ? hoverLines(where).filter(Boolean) : [];
+  if (!lines.length) return null;
   return {
     pos,
     create() {
       const dom = document.createElement('div');
       dom.className = 'hover';
-      const named = (window.STUDIO_FIELDS[where.keyword] || {})[where.field];
-      dom.textContent = where.field === 0 ? `${where.keyword}: a record of ${where.fields} values`
-        : named ? `${where.keyword} field ${where.field} is ${named.name}${named.meaning ? `: ${named.meaning}` : ''}`
-          : `${where.keyword} field ${where.field} of ${where.fields}`;
+      for (const text of lines) dom.appendChild(document.createElement('div')).textContent = text;
       return { dom };
     },
   };
@@ -296,7 +312,7 @@ function recordLines(file, keyword) {
   const records = [];
   for (let n = 1; n <= doc.lines; n++) {
     const text = doc.line(n).text;
-    if (fieldAt(app.tables, file, text, 0)?.keyword === keyword) records.push({ line: n, position: Number(text.split(',')[1]) });
+    if (fieldAt(file, text, 0)?.keyword === keyword) records.push({ line: n, position: Number(text.split(',')[1]) });
   }
   return records;
 }
@@ -305,14 +321,17 @@ function recordLines(file, keyword) {
 const goToLine = (file, n) => selectIn(file, (doc) => doc.line(n));
 
 function showStations(rows) {
-  $('stations').innerHTML = '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th></tr>';
+  $('stations').innerHTML =
+    '<tr><th>Slot</th><th>Station</th><th>Position (m)</th><th>Chainage</th><th>Time</th><th>Realistic run</th></tr>';
   for (const s of rows) {
     const tr = document.createElement('tr');
-    for (const v of [s.slot, s.name, s.position, s.chainage, s.time]) {
+    for (const v of [s.slot, s.name, s.position, s.chainage, s.time, s.realistic]) {
       const td = document.createElement('td');
       td.textContent = v;
       tr.append(td);
     }
+    // The time's hover: the fastest and the realistic run from the timed station before.
+    if (s.leg) tr.children[4].title = s.leg;
     // Stations take the slots from 1 in the order of their records.
     tr.onclick = () => {
       const record = recordLines('train.txt', 'stazione')[s.slot - 1];
@@ -487,6 +506,7 @@ function examplePack(name) {
 async function start() {
   app.core = await window.ScenarioStudioCore();
   app.tables = JSON.parse(app.core.recordTables());
+  app.fields = JSON.parse(app.core.recordFields('en'));
   app.view = new EditorView({ parent: $('editor') });
   const select = $('example');
   for (const name of Object.keys(window.STUDIO_EXAMPLES)) select.append(new Option(name, name));

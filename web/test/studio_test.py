@@ -94,6 +94,9 @@ try:
           "the station table lists PRIMA")
     check(driver.execute_script("return document.getElementById('stations').textContent.includes('km 12+600')"),
           "at its chainage from the line's reference (km 12+300 at the start, PRIMA at 300 m)")
+    # 8700 m at 80 km/h from rest to rest: 74.1 s to 80 km/h, 49.3 s braking at 0.45 m/s², 329.8 s between.
+    check(driver.execute_script("return document.getElementById('stations').textContent.includes('7 min 33 s')"),
+          "SECONDA with its realistic run from PRIMA")
     shot("example")
 
     # A misspelt keyword: "segnale" becomes "segnalle" on the train description's line 19.
