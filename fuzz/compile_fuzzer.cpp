@@ -75,11 +75,13 @@ struct Stretch {
   std::string_view axes[2] = {};
   double before[2][2] = {{0.0, 0.0}, {0.0, 1.0}};  // [axis][metre first - 2, first - 1]
 
+  int64_t base = 0;  // where metre first's value stands within its axis
+
   // A metre's value on one axis (first - 2 to end - 1), read without the library's decoder;
   // it must carry the tag its metre calls for. An empty one reads as NaN.
   double value(int64_t m, int axis) const {
     if (m < first) return before[axis][m - (first - 2)];
-    const size_t at = static_cast<size_t>(offset_in_axis(p, m) - offset_in_axis(p, first));
+    const size_t at = static_cast<size_t>(offset_in_axis(p, m) - base);
     const std::string_view piece = axes[axis];
     const size_t size = m < p.origin_points() ? 4 : m < p.next() ? 10 : 2;
     check(at + size <= piece.size(), "plot piece ends inside a value");
@@ -133,7 +135,8 @@ void check_plot_stream(const TrackModel& model, ByteSource& written) {
   for (BytePiece x = written.next(); !x.bytes.empty(); x = written.next()) {
     const BytePiece y = written.next();
     st.first = st.end;
-    check(static_cast<int64_t>(x.offset) == offset_in_axis(p, st.first), "x piece out of place");
+    st.base = offset_in_axis(p, st.first);
+    check(static_cast<int64_t>(x.offset) == st.base, "x piece out of place");
     check(y.offset == x.offset + static_cast<uint64_t>(axis_bytes) && y.bytes.size() == x.bytes.size(),
           "y piece does not stand beside its x piece");
     st.end = metre_at(p, static_cast<int64_t>(x.offset + x.bytes.size()));
