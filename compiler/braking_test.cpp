@@ -28,7 +28,8 @@ std::vector<std::string> braking_warnings(const std::string& gradient, const std
   std::vector<std::string> out;
   for (const Diagnostic& d : found.warnings)
     if (d.warning == "braking" || d.warning == "gradient-range")
-      out.push_back(std::to_string(d.place->line) + ":" + std::to_string(d.place->column) + " " + d.message);
+      out.push_back(std::to_string(d.place->line) + ":" + std::to_string(d.place->column) + " " +
+                    render(d.message, Language::en));
   return out;
 }
 

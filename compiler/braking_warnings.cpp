@@ -11,43 +11,39 @@
 namespace compactor {
 namespace {
 
-std::string gradient_words(int32_t lowest, int32_t highest) {
-  const std::string per_mille = " \xe2\x80\xb0";  // ‰
+Message gradient_words(int32_t lowest, int32_t highest) {
   if (lowest == highest) {
-    if (lowest == 0) return "on level track";
-    return (lowest > 0 ? "on a climb of " : "on a descent of ") + std::to_string(std::abs(lowest)) + per_mille;
+    if (lowest == 0) return msg(MessageId::braking_level);
+    return msg(lowest > 0 ? MessageId::braking_climb : MessageId::braking_descent,
+               std::to_string(std::abs(lowest)));
   }
-  return "on gradients from " + std::to_string(lowest) + " to " + std::to_string(highest) + per_mille;
+  return msg(MessageId::braking_gradients, std::to_string(lowest), std::to_string(highest));
 }
 
 // The one message of a slow-down the train cannot obey.
-std::string braking_message(const SlowDownBraking& b) {
-  const std::string speeds = "from " + std::to_string(b.speed_before) + " km/h to " + std::to_string(b.speed) + " km/h";
-  std::string out = b.board ? "from the warning board to the slow-down's start there are "
-                            : "the slow-down starts at " + std::to_string(b.start) +
-                                  " m, with no warning board: from the line's start there are ";
-  out += std::to_string(b.given()) + " m, and ";
-  if (b.needed)
-    out += "the train needs " + std::to_string(static_cast<int64_t>(std::ceil(*b.needed))) + " m to slow " + speeds;
-  else
-    out += "the train cannot slow " + speeds + ": the descent takes all of its braking";
-  return out + " (braked mass " + std::to_string(b.braked_mass) + " %, " +
-         gradient_words(b.lowest_gradient, b.highest_gradient) + ")";
+Message braking_message(const SlowDownBraking& b) {
+  const std::string before = std::to_string(b.speed_before), speed = std::to_string(b.speed);
+  return Message{
+      MessageId::w_braking,
+      {std::to_string(b.given()), std::to_string(b.braked_mass)},
+      {b.board ? msg(MessageId::braking_board) : msg(MessageId::braking_no_board, std::to_string(b.start)),
+       b.needed ? msg(MessageId::braking_needs, std::to_string(static_cast<int64_t>(std::ceil(*b.needed))),
+                      before, speed)
+                : msg(MessageId::braking_cannot, before, speed),
+       gradient_words(b.lowest_gradient, b.highest_gradient)}};
 }
 
 }  // namespace
 
 void check_braked_mass(CompileContext& ctx, const SourcePlace& field, int32_t braked_mass) {
-  const std::string value = "a braked mass of " + std::to_string(braked_mass) + " %";
-  const char* unchecked = ": no slow-down is checked against the train's braking";
+  const std::string value = std::to_string(braked_mass);
   if (braked_mass == 0)
-    ctx.warn(kWarnBraking, field, value + " leaves the train without brakes" + unchecked);
+    ctx.warn(kWarnBraking, field, msg(MessageId::w_braked_mass_none, value));
   else if (braked_mass < 0)
-    ctx.warn(kWarnBraking, field, value + " is below 0" + unchecked);
+    ctx.warn(kWarnBraking, field, msg(MessageId::w_braked_mass_negative, value));
   else if (braked_mass > kBrakedMassHighest)
     ctx.warn(kWarnBraking, field,
-             value + " is above " + std::to_string(kBrakedMassHighest) +
-                 " %, more than trains brake with and than the braking model holds" + unchecked);
+             msg(MessageId::w_braked_mass_high, value, std::to_string(kBrakedMassHighest)));
 }
 
 void check_braking(CompileContext& ctx, std::span<const SlowDownRecord> slow_downs,
@@ -55,9 +51,7 @@ void check_braking(CompileContext& ctx, std::span<const SlowDownRecord> slow_dow
   if (!mass_place) {
     // A description without its header has been warned about as a whole.
     if (ctx.watching)
-      ctx.warn(kWarnBraking, SourcePlace{Description::train, 0, 0},
-               "no braked mass ('percentuale massa frenata'): the train's braked mass is 0 %, and no slow-down is "
-               "checked against its braking");
+      ctx.warn(kWarnBraking, SourcePlace{Description::train, 0, 0}, msg(MessageId::w_no_braked_mass));
     return;
   }
   const std::vector<int32_t> speeds = allowed_speeds(ctx.model);
@@ -65,8 +59,8 @@ void check_braking(CompileContext& ctx, std::span<const SlowDownRecord> slow_dow
     const std::optional<SlowDownBraking> b = slow_down_braking(ctx.model, speeds, s.x, s.v);
     if (!b || !b->too_short()) continue;
     ctx.warn(kWarnBraking, s.place, braking_message(*b),
-             {Diagnostic{Severity::note, mass_place,
-                         "the braked mass, " + std::to_string(b->braked_mass) + " %, is set here", "", {}}});
+             {note(msg(MessageId::note_braked_mass_here, std::to_string(b->braked_mass)),
+                   ctx.resolve(*mass_place))});
   }
 }
 

@@ -19,7 +19,10 @@ namespace compactor {
 enum class KeywordPlace { before_header, line_general, line_body, train };
 
 struct CompileContext : FieldObserver {
-  CompileContext(TrackModel& m, DescriptionFiles& f, CompileDiagnostics& d) : model(m), files(f), found(d) {}
+  CompileContext(TrackModel& m, DescriptionFiles& f, CompileDiagnostics& d) : model(m), files(f), found(d) {
+    for (const Description which : {Description::line, Description::train})
+      sources.set(which, files.description_name(which), std::nullopt);
+  }
 
   TrackModel& model;
   DescriptionFiles& files;
@@ -28,6 +31,19 @@ struct CompileContext : FieldObserver {
   bool train_deleted = false;
   Description current = Description::line;  // the description being read
   Field keyword;                            // keyword field of the record being handled
+  // The descriptions' names and the texts read so far, for the places of the diagnostics;
+  // the texts are kept until the compile ends.
+  DescriptionSources sources;
+  std::optional<std::string> texts[2];
+
+  // Reads a description and keeps its text for the compile; nullopt when there is none.
+  const std::optional<std::string>& read_description(Description which) {
+    std::optional<std::string>& text = texts[which == Description::line ? 0 : 1];
+    text = files.read_description(which);
+    sources.set(which, files.description_name(which),
+                text ? std::optional<std::string_view>(*text) : std::nullopt);
+    return text;
+  }
 
   // Deletes a description once (the compiler is done with it).
   void delete_description(Description which) {
@@ -43,8 +59,7 @@ struct CompileContext : FieldObserver {
     model.fault_site = FaultSite{true, current, f.line, f.column};
     // A value on a later line than its record's keyword: say whose value it is.
     if (f.line != keyword.line && keyword.line > 0)
-      found.fault_notes.push_back(
-          Diagnostic{Severity::note, place_of(keyword), "the value belongs to the record here", "", {}});
+      found.fault_notes.push_back(note(msg(MessageId::note_value_belongs), resolve(place_of(keyword))));
   }
 
   // A fault that ends the compile: close and delete the description being read,
@@ -61,8 +76,9 @@ struct CompileContext : FieldObserver {
   // Starts a description: warnings of the reader are wanted once its header is found.
   void begin_description(Description which, FieldReader& reader);
   SourcePlace place_of(const Field& f) const { return SourcePlace{current, f.line, f.column}; }
-  void warn(std::string_view name, const SourcePlace& place, std::string message,
-            std::vector<Diagnostic> notes = {});
+  Place resolve(const SourcePlace& place) const { return sources.place(place); }
+  void warn(std::string_view name, const SourcePlace& place, Message message,
+            std::vector<Diagnostic> notes = {}, std::vector<Fix> fixes = {});
 
   // FieldObserver: text in a number field, a tab in a field.
   void not_a_number(const Field& field) override;
@@ -74,11 +90,16 @@ struct CompileContext : FieldObserver {
   // After a record's fields: run-on-record or extra-fields.
   void check_record_layout(FieldReader& reader, const Field& keyword);
   // A position that the record rounds to its section; what names the position's role.
-  void check_rounding(const Field& field, int64_t position, std::string_view what = "position");
+  void check_rounding(const Field& field, int64_t position, MessageId what = MessageId::what_position);
   // A record beyond the line's length.
   void check_beyond(const Field& field, int64_t position, const Field& keyword);
   // The record of the current keyword put its feature in this section.
   void placed(int64_t section);
+  // An unknown keyword or section header (the warning name), with the nearest known word as
+  // its fix when there is one.
+  void warn_unknown(std::string_view name, const Field& field, const std::string& near);
+  // The fix that puts replacement in place of the field's text (less its trailing spaces).
+  Fix replace_field(const Field& field, std::string replacement) const;
   // A comment field passed over: one that ends at a comma rather than its line end.
   void passed_comment(const Field& field);
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <string>
 
 #include "compiler/compile_context.h"
@@ -64,23 +64,42 @@ void CompileContext::begin_description(Description which, FieldReader& reader) {
   reader.set_observer(this);
 }
 
-void CompileContext::warn(std::string_view name, const SourcePlace& place, std::string message,
-                          std::vector<Diagnostic> notes) {
-  found.add_warning(
-      Diagnostic{Severity::warning, place, std::move(message), std::string(name), std::move(notes)});
+void CompileContext::warn(std::string_view name, const SourcePlace& place, Message message,
+                          std::vector<Diagnostic> notes, std::vector<Fix> fixes) {
+  if (found.warnings.size() >= CompileDiagnostics::kWarningLimit) {
+    ++found.warnings_dropped;  // not even its place is worked out
+    return;
+  }
+  Diagnostic d;
+  d.severity = Severity::warning;
+  d.code = std::string(name);
+  d.warning = std::string(name);
+  d.message = std::move(message);
+  d.place = resolve(place);
+  d.notes = std::move(notes);
+  d.fixes = std::move(fixes);
+  found.add_warning(std::move(d));
+}
+
+Fix CompileContext::replace_field(const Field& field, std::string replacement) const {
+  const size_t e = field.text.find_last_not_of(' ');
+  const int length = e == std::string::npos ? 0 : static_cast<int>(e) + 1;
+  Fix fix{Place{sources.name(current), field.line, field.column, field.line, field.column + length},
+          std::move(replacement),
+          {}};
+  fix.title = msg(MessageId::fix_use, fix.replacement);
+  return fix;
 }
 
 void CompileContext::not_a_number(const Field& field) {
   if (!watching) return;
-  warn(kWarnNotANumber, place_of(field), quote_field(field.text) + " is not a number; it is read as 0");
+  warn(kWarnNotANumber, place_of(field), msg(MessageId::w_not_a_number, quote_field(field.text)));
 }
 
 void CompileContext::tab_in_field(const Field& field, int column) {
   if (!watching || tab_line == field.line) return;
   tab_line = field.line;
-  warn(kWarnTabSeparator, SourcePlace{current, field.line, column},
-       "a tab used as a separator: only commas and line ends separate fields, and the tab is read as part "
-       "of the field");
+  warn(kWarnTabSeparator, SourcePlace{current, field.line, column}, msg(MessageId::w_tab_separator));
 }
 
 void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
@@ -95,9 +114,7 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
     const std::string& near = suggestion(header, known);
     // Before the general header every field is ignored: only a near miss of it is worth a word.
     if (where == KeywordPlace::before_header && near.empty()) return;
-    warn(kWarnUnknownSection, place_of(field),
-         "unknown section header " + quote_field(field.text) +
-             (near.empty() ? "" : "; did you mean '" + near + "'?"));
+    warn_unknown(kWarnUnknownSection, field, near);
     return;
   }
   if (where == KeywordPlace::before_header || !has_letter(field.text)) return;
@@ -116,8 +133,20 @@ void CompileContext::unmatched_keyword(const Field& field, KeywordPlace where) {
   std::string near = suggestion(word, known);
   if (near.rfind("curva", 0) == 0) near += digits;
   quiet_line = field.line;
-  warn(kWarnUnknownKeyword, place_of(field),
-       "unknown keyword " + quote_field(field.text) + (near.empty() ? "" : "; did you mean '" + near + "'?"));
+  warn_unknown(kWarnUnknownKeyword, field, near);
+}
+
+void CompileContext::warn_unknown(std::string_view name, const Field& field, const std::string& near) {
+  const bool section = name == kWarnUnknownSection;
+  if (near.empty()) {
+    warn(name, place_of(field),
+         msg(section ? MessageId::w_unknown_section : MessageId::w_unknown_keyword, quote_field(field.text)));
+    return;
+  }
+  warn(name, place_of(field),
+       msg(section ? MessageId::w_unknown_section_near : MessageId::w_unknown_keyword_near, quote_field(field.text),
+           near),
+       {}, {replace_field(field, near)});
 }
 
 const std::string& CompileContext::suggestion(const std::string& word, std::span<const std::string_view> known) {
@@ -132,21 +161,18 @@ void CompileContext::check_record_layout(FieldReader& reader, const Field& keywo
   if (const Field* later = reader.record_later_field()) {
     quiet_line = reader.last().line;
     warn(kWarnRunOnRecord, place_of(*later),
-         "the record " + record_name(keyword) + " of line " + std::to_string(keyword.line) +
-             " runs on to this line: it reads " + std::to_string(reader.record_fields()) +
-             " fields after its keyword, and its line has " +
-             std::to_string(reader.record_fields_on_keyword_line()));
+         msg(MessageId::w_run_on_record, record_name(keyword), std::to_string(keyword.line),
+             std::to_string(reader.record_fields()), std::to_string(reader.record_fields_on_keyword_line())));
     return;
   }
   if (const int column = reader.rest_of_line_column(); column > 0) {
     quiet_line = reader.last().line;
     warn(kWarnExtraFields, SourcePlace{current, reader.last().line, column},
-         "fields left over after the record " + record_name(keyword) + ", which reads " +
-             std::to_string(reader.record_fields()) + "; they are read as keywords");
+         msg(MessageId::w_extra_fields, record_name(keyword), std::to_string(reader.record_fields())));
   }
 }
 
-void CompileContext::check_rounding(const Field& field, int64_t position, std::string_view what) {
+void CompileContext::check_rounding(const Field& field, int64_t position, MessageId what) {
   if (position % kMetresPerSection == 0) return;
   int64_t rounded = 0;
   try {
@@ -155,8 +181,7 @@ void CompileContext::check_rounding(const Field& field, int64_t position, std::s
     return;
   }
   warn(kWarnRoundedPosition, place_of(field),
-       std::string(what) + " " + std::to_string(position) + " m is not a multiple of 50: rounded to " +
-           std::to_string(rounded) + " m");
+       Message{MessageId::w_rounded, {std::to_string(position), std::to_string(rounded)}, {msg(what)}});
 }
 
 void CompileContext::check_beyond(const Field& field, int64_t position, const Field& record) {
@@ -164,14 +189,10 @@ void CompileContext::check_beyond(const Field& field, int64_t position, const Fi
   if (position <= length) return;
   std::vector<Diagnostic> notes;
   if (found.length_place)
-    notes.push_back(Diagnostic{Severity::note,
-                               found.length_place,
-                               "the line's length is " + std::to_string(length) + ", read here",
-                               "",
-                               {}});
+    notes.push_back(
+        note(msg(MessageId::note_length_here, std::to_string(length)), resolve(*found.length_place)));
   warn(kWarnBeyondLine, place_of(field),
-       "the record " + record_name(record) + " at " + std::to_string(position) +
-           " m lies beyond the line's end at " + std::to_string(length) + " m",
+       msg(MessageId::w_beyond_line, record_name(record), std::to_string(position), std::to_string(length)),
        std::move(notes));
 }
 
@@ -182,22 +203,32 @@ void CompileContext::placed(int64_t section) {
 void CompileContext::passed_comment(const Field& field) {
   if (!watching || field.ends_line) return;
   quiet_line = field.line;
-  warn(kWarnCommentComma, SourcePlace{current, field.line, field.column + static_cast<int>(field.text.size())},
-       "a comment ends at a comma: the rest of the line is read as fields, from here on; write the comment "
-       "without a comma");
+  const int comma = field.column + static_cast<int>(field.text.size());
+  // The mend: the rest of the line without its commas.
+  const std::string_view line = sources.line_text(current, field.line);
+  std::vector<Fix> fixes;
+  if (comma >= 1 && static_cast<size_t>(comma) <= line.size()) {
+    std::string rest(line.substr(static_cast<size_t>(comma) - 1));
+    std::erase(rest, ',');
+    fixes.push_back(
+        Fix{Place{sources.name(current), field.line, comma, field.line, static_cast<int>(line.size()) + 1},
+            cp1252_to_utf8(rest), msg(MessageId::fix_comment_comma)});
+  }
+  warn(kWarnCommentComma, SourcePlace{current, field.line, comma}, msg(MessageId::w_comment_comma), {},
+       std::move(fixes));
 }
 
 void CompileContext::check_time_fields(const Field (&fields)[3], const int64_t (&values)[3]) {
   if (values[0] == 0 && values[1] == 0 && values[2] == 0) return;  // no time
-  static constexpr std::pair<const char*, int64_t> kParts[] = {{"hours", 23}, {"minutes", 59}, {"seconds", 59}};
+  static constexpr std::pair<MessageId, int64_t> kParts[] = {
+      {MessageId::w_time_hours, 23}, {MessageId::w_time_minutes, 59}, {MessageId::w_time_seconds, 59}};
   char shown[80];
   std::snprintf(shown, sizeof shown, "%lld:%02lld:%02lld", static_cast<long long>(values[0]),
                 static_cast<long long>(values[1]), static_cast<long long>(values[2]));
   for (int k = 0; k < 3; ++k) {
     if (values[k] >= 0 && values[k] <= kParts[k].second) continue;
     warn(kWarnTimeOfDay, place_of(fields[k]),
-         std::string("the timetable time ") + shown + " has " + kParts[k].first + " " + std::to_string(values[k]) +
-             ", outside 0 to " + std::to_string(kParts[k].second));
+         msg(kParts[k].first, shown, std::to_string(values[k]), std::to_string(kParts[k].second)));
   }
 }
 
@@ -208,12 +239,6 @@ std::string station_name(const std::string& cp1252) {
   return printable(cp1252_to_utf8(e == std::string::npos ? cp1252 : cp1252.substr(0, e + 1)));
 }
 
-std::string km_text(int64_t metres) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.1f km", static_cast<double>(metres) / 1000.0);
-  return buf;
-}
-
 }  // namespace
 
 void CompileContext::check_timetable(std::span<const TimedStation> stations,
@@ -221,18 +246,17 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
   std::vector<TimetableStop> stops;
   for (const TimedStation& s : stations) stops.push_back(TimetableStop{s.position, s.time});
   const std::vector<int32_t> speeds = allowed_speeds(model);
-  auto at = [&](const TimedStation& s) { return station_name(s.name) + " at " + clock_text(s.time); };
+  auto at = [&](const TimedStation& s) {
+    return msg(MessageId::station_at, station_name(s.name), clock_text(s.time));
+  };
   for (const TimedStation& s : stations) {
     if (!s.timed()) continue;
     const int64_t clock = clock_seconds(model);
     if (s.time < clock) {
       std::vector<Diagnostic> notes;
-      if (clock_place)
-        notes.push_back(Diagnostic{Severity::note, clock_place, "the clock is set here", "", {}});
+      if (clock_place) notes.push_back(note(msg(MessageId::note_clock_here), resolve(*clock_place)));
       warn(kWarnTimetableClock, s.time_place,
-           "the first timetable time, " + at(s) + ", comes before the clock starts at " + clock_text(clock) +
-               ": the train is late before it starts",
-           std::move(notes));
+           Message{MessageId::w_timetable_clock, {clock_text(clock)}, {at(s)}}, std::move(notes));
     }
     break;
   }
@@ -241,37 +265,41 @@ void CompileContext::check_timetable(std::span<const TimedStation> stations,
   const std::optional<RunRates> rates = acceleration ? planning_rates(model, *acceleration) : std::nullopt;
   if (rates) add_realistic_runs(legs, speeds, stops, *rates);
   for (const TimetableLeg& leg : legs) {
+    const bool unrealistic =
+        leg.verdict == LegVerdict::ok && leg.realistic && leg.given < *leg.realistic_whole();
+    if (leg.verdict == LegVerdict::ok && !unrealistic) continue;
     const TimedStation& a = stations[leg.from];
     const TimedStation& b = stations[leg.to];
     std::vector<Diagnostic> notes{
-        Diagnostic{Severity::note, a.time_place, station_name(a.name) + "'s time is here", "", {}}};
+        note(msg(MessageId::note_station_time, station_name(a.name)), resolve(a.time_place))};
     switch (leg.verdict) {
       case LegVerdict::ok:
-        if (leg.realistic && leg.given < *leg.realistic_whole())
-          warn(kWarnTimetableRealistic, b.time_place,
-               at(b) + " is " + km_text(int64_t{b.position} - a.position) + " after " + at(a) +
-                   ": a realistic run, " + run_rates_text(*rates) + ", takes " +
-                   duration_text(*leg.realistic_whole()) + "; the timetable gives " + duration_text(leg.given),
-               std::move(notes));
+        warn(kWarnTimetableRealistic, b.time_place,
+             Message{MessageId::w_timetable_realistic,
+                     {std::to_string(int64_t{b.position} - a.position), duration_text(*leg.realistic_whole()),
+                      duration_text(leg.given)},
+                     {at(b), at(a), run_rates_message(*rates)}},
+             std::move(notes));
         break;
       case LegVerdict::too_tight:
         warn(kWarnTimetable, b.time_place,
-             at(b) + " is " + km_text(int64_t{b.position} - a.position) + " after " + at(a) +
-                 ": at the speed limits the train needs at least " + duration_text(leg.least) +
-                 "; the timetable gives " + duration_text(leg.given),
+             Message{MessageId::w_timetable,
+                     {std::to_string(int64_t{b.position} - a.position), duration_text(leg.least),
+                      duration_text(leg.given)},
+                     {at(b), at(a)}},
              std::move(notes));
         break;
       case LegVerdict::backwards:
         warn(kWarnTimetableOrder, b.time_place,
-             at(b) + " comes " + duration_text(-leg.given) + " before " + at(a) +
-                 ", the timed station before it: the times go backwards",
+             Message{MessageId::w_timetable_order, {duration_text(-leg.given)}, {at(b), at(a)}},
              std::move(notes));
         break;
       case LegVerdict::blocked:
         warn(kWarnSpeedZero, b.time_place,
-             "the speed limit is 0 km/h from " + std::to_string(*leg.bound.stopped_from) + " m to " +
-                 std::to_string(*leg.bound.stopped_to) + " m, between " + station_name(a.name) + " and " +
-                 station_name(b.name) + ": no train reaches " + at(b),
+             Message{MessageId::w_speed_zero,
+                     {std::to_string(*leg.bound.stopped_from), std::to_string(*leg.bound.stopped_to),
+                      station_name(a.name), station_name(b.name)},
+                     {at(b)}},
              std::move(notes));
         break;
     }

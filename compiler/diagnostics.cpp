@@ -75,11 +75,9 @@ std::string printable(std::string_view utf8) {
   return out;
 }
 
-ShownSource show_source(std::string_view line, int column, int fields) {
+int field_end_column(std::string_view line, int column, int fields) {
   const size_t n = line.size();
-  const size_t wanted = column > 0 ? static_cast<size_t>(column - 1) : 0;
-  const size_t c = std::min(wanted, n);
-  const size_t pad = wanted - c;  // a caret past the end of the line
+  const size_t c = std::min(column > 0 ? static_cast<size_t>(column - 1) : 0, n);
   // The field under the caret runs to a comma or the line end, less trailing spaces.
   size_t e = c;
   for (int f = 0; f < std::max(fields, 1); ++f) {
@@ -87,6 +85,19 @@ ShownSource show_source(std::string_view line, int column, int fields) {
     while (e < n && line[e] != ',') ++e;
   }
   while (e > c + 1 && line[e - 1] == ' ') --e;
+  return static_cast<int>(std::max(e, c + 1)) + 1 + std::max(column - 1 - static_cast<int>(c), 0);
+}
+
+ShownSource show_source(std::string_view line, int column, int fields) {
+  return show_span(line, column, field_end_column(line, column, fields));
+}
+
+ShownSource show_span(std::string_view line, int column, int end_column) {
+  const size_t n = line.size();
+  const size_t wanted = column > 0 ? static_cast<size_t>(column - 1) : 0;
+  const size_t c = std::min(wanted, n);
+  const size_t pad = wanted - c;  // a caret past the end of the line
+  const size_t e = std::min(end_column > 1 ? static_cast<size_t>(end_column - 1) : 0, n);
 
   // The window [left, right): about kColumnsBeforeCaret columns before the caret, the rest after
   // it; room left over at the end of the line goes to the left.
@@ -122,59 +133,84 @@ ShownSource show_source(std::string_view line, int column, int fields) {
   return shown;
 }
 
-DiagnosticPrinter::DiagnosticPrinter(std::string line_name, std::optional<std::string_view> line_text,
-                                     std::string train_name, std::optional<std::string_view> train_text) {
-  line_.name = std::move(line_name);
-  line_.text = line_text;
-  train_.name = std::move(train_name);
-  train_.text = train_text;
-  // Lines end at CR LF, LF or a lone CR, as the field reader counts them.
-  for (File* f : {&line_, &train_}) {
-    if (!f->text) continue;
-    const std::string_view t = *f->text;
-    f->line_starts.push_back(0);
-    for (size_t i = 0; i < t.size(); ++i) {
-      if (t[i] == '\n' || (t[i] == '\r' && (i + 1 >= t.size() || t[i + 1] != '\n')))
-        f->line_starts.push_back(i + 1);
-    }
-  }
+DescriptionSources::DescriptionSources(std::string line_name, std::optional<std::string_view> line_text,
+                                       std::string train_name, std::optional<std::string_view> train_text) {
+  set(Description::line, std::move(line_name), line_text);
+  set(Description::train, std::move(train_name), train_text);
 }
 
-std::string DiagnosticPrinter::place_text(const SourcePlace& place) const {
-  std::string out = printable(file(place.description).name);
+void DescriptionSources::set(Description which, std::string name, std::optional<std::string_view> text) {
+  Source& s = source(which);
+  s.name = std::move(name);
+  s.text = text;
+  s.lines.reset();
+}
+
+std::string_view DescriptionSources::line_text(Description which, int line) const {
+  const Source& s = source(which);
+  if (!s.text) return {};
+  if (!s.lines) s.lines.emplace(*s.text);
+  return s.lines->line_text(line);
+}
+
+std::optional<Description> DescriptionSources::named(std::string_view file) const {
+  if (file == line_.name) return Description::line;
+  if (file == train_.name) return Description::train;
+  return std::nullopt;
+}
+
+Place DescriptionSources::place(const SourcePlace& p) const {
+  Place out{name(p.description), p.line, p.column, p.line, p.column};
+  if (p.line < 1) return Place{out.file, 0, 0, 0, 0};
+  out.end_column = field_end_column(line_text(p.description, p.line), p.column, p.fields);
+  return out;
+}
+
+DiagnosticPrinter::DiagnosticPrinter(DescriptionSources sources, Language language)
+    : sources_(std::move(sources)), language_(language) {}
+
+DiagnosticPrinter::DiagnosticPrinter(std::string line_name, std::optional<std::string_view> line_text,
+                                     std::string train_name, std::optional<std::string_view> train_text,
+                                     Language language)
+    : DiagnosticPrinter(
+          DescriptionSources(std::move(line_name), line_text, std::move(train_name), train_text), language) {}
+
+std::string DiagnosticPrinter::place_text(const Place& place) {
+  std::string out = printable(place.file);
   if (place.line > 0) out += ":" + std::to_string(place.line) + ":" + std::to_string(place.column);
   return out;
 }
 
-std::string_view DiagnosticPrinter::source_line(const SourcePlace& place) const {
-  const File& f = file(place.description);
-  if (!f.text || place.line < 1 || static_cast<size_t>(place.line) > f.line_starts.size()) return {};
-  const std::string_view t = *f.text;
-  const size_t begin = f.line_starts[static_cast<size_t>(place.line) - 1];
-  size_t end = begin;
-  while (end < t.size() && t[end] != '\r' && t[end] != '\n') ++end;
-  return t.substr(begin, end - begin);
-}
-
-void DiagnosticPrinter::append_source(std::string& out, const SourcePlace& place) const {
+void DiagnosticPrinter::append_source(std::string& out, const Place& place) const {
   if (place.line < 1 || place.column < 1) return;
-  const std::string_view text = source_line(place);
+  const std::optional<Description> which = sources_.named(place.file);
+  if (!which) return;
+  const std::string_view text = sources_.line_text(*which, place.line);
   if (text.empty()) return;
-  const ShownSource shown = show_source(text, place.column, place.fields);
+  const int end = place.end_line > place.line ? static_cast<int>(text.size()) + 1 : place.end_column;
+  const ShownSource shown = show_span(text, place.column, end);
   out += shown.line + "\n" + shown.caret + "\n";
 }
 
 std::string DiagnosticPrinter::format(const Diagnostic& d, bool werror) const {
+  if (d.accepted) return {};
+  if (d.code == "recovery")  // its message names the folder and may hold what a path holds
+    return (d.place ? printable(d.place->file) + ": " : std::string()) +
+           printable(render(d.message, language_)) + "\n";
   const bool as_error = d.severity == Severity::error || (werror && !d.warning.empty());
+  const auto word = [&](MessageId id) { return render(msg(id), language_) + ": "; };
   std::string out;
   if (d.place) out += place_text(*d.place) + ": ";
-  out += as_error ? "error: " : d.severity == Severity::warning ? "warning: " : "note: ";
-  out += d.message;
-  if (!d.warning.empty()) out += (werror ? " [-Werror,-W" : " [-W") + d.warning + "]";
+  out += as_error                          ? word(MessageId::severity_error)
+         : d.severity == Severity::warning ? word(MessageId::severity_warning)
+                                           : word(MessageId::severity_note);
+  out += render(d.message, language_);
+  if (!d.warning.empty() && d.severity != Severity::note)
+    out += (werror ? " [-Werror,-W" : " [-W") + d.warning + "]";
   out += "\n";
   if (d.place) append_source(out, *d.place);
   for (const Diagnostic& note : d.notes) {
-    out += "note: " + note.message;
+    out += word(MessageId::severity_note) + render(note.message, language_);
     if (note.place) out += ": " + place_text(*note.place);
     out += "\n";
     if (note.place) append_source(out, *note.place);
@@ -214,116 +250,107 @@ std::optional<int32_t> taken_section(int32_t code, int32_t position) {
 }  // namespace
 
 Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site,
-                            const CompileDiagnostics& found) {
+                            const CompileDiagnostics& found, const DescriptionSources& sources) {
   Diagnostic d;
   d.severity = Severity::error;
+  d.code = fault_code_name(code);
   if (code == kFaultNoGeneral)  // the search ran through the whole file
-    d.place = SourcePlace{Description::line, 0, 0};
+    d.place = sources.place(SourcePlace{Description::line, 0, 0});
   else if (site.known)
-    d.place = SourcePlace{site.description, site.line, site.column};
+    d.place = sources.place(SourcePlace{site.description, site.line, site.column});
   else if (code == kFaultReference && found.chainage_place)
-    d.place = found.chainage_place;
+    d.place = sources.place(*found.chainage_place);
   else if (code == kFaultReference || code == kFaultNoLineFile)
-    d.place = SourcePlace{Description::line, 0, 0};
+    d.place = sources.place(SourcePlace{Description::line, 0, 0});
   const int32_t shown = found.fault_position.value_or(position);
-  d.message = "fault " + std::to_string(code) + ": " +
-              (found.fault_detail.empty() ? std::string(fault_meaning(code)) : found.fault_detail);
-  if (fault_has_position(code)) d.message += " (at " + std::to_string(shown) + " m)";
+  Message meaning = found.fault_detail ? *found.fault_detail : msg(fault_message_id(code));
+  if (fault_has_position(code))
+    d.message =
+        Message{MessageId::fault_message_at, {std::to_string(code), std::to_string(shown)}, {meaning}};
+  else
+    d.message = Message{MessageId::fault_message, {std::to_string(code)}, {meaning}};
   if (code == kFaultOutOfRange && found.length_place)
-    d.notes.push_back(Diagnostic{Severity::note,
-                                 found.length_place,
-                                 "the line's length is " + std::to_string(found.length) + ", read here",
-                                 "",
-                                 {}});
+    d.notes.push_back(note(msg(MessageId::note_length_here, std::to_string(found.length)),
+                           sources.place(*found.length_place)));
   if (const auto section = found.taken_section ? found.taken_section : taken_section(code, shown)) {
     if (const auto by = placed(found, *section))
       d.notes.push_back(
-          Diagnostic{Severity::note,
-                     by,
-                     "section " + std::to_string(*section) + " is already taken, by the record here",
-                     "",
-                     {}});
+          note(msg(MessageId::note_section_taken, std::to_string(*section)), sources.place(*by)));
   }
-  for (const Diagnostic& note : found.fault_notes) d.notes.push_back(note);
+  for (const Diagnostic& n : found.fault_notes) d.notes.push_back(n);
   return d;
 }
 
-Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found) {
+Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found,
+                               const DescriptionSources& sources) {
   Diagnostic d;
   d.severity = Severity::warning;
+  d.code = conflict_code_name(code);
   d.warning = std::string(kWarnConflict);
-  d.message = "conflict " + std::to_string(code) + ": " + std::string(fault_meaning(code)) + " (at " +
-              std::to_string(position) + " m)";
+  d.message = Message{MessageId::conflict_message,
+                      {std::to_string(code), std::to_string(position)},
+                      {msg(fault_message_id(code))}};
   // 11 names the signal's section, 12 the slow-down start's: blame the record that put it there.
   if (code == kConflictBoard || code == kConflictWindow)
-    d.place = placed(found, position / kMetresPerSection);
+    d.place = sources.place(placed(found, position / kMetresPerSection));
   return d;
 }
 
 Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
-                             const CompileDiagnostics& found) {
+                             const CompileDiagnostics& found, const DescriptionSources& sources) {
   Diagnostic d;
   d.severity = Severity::error;
+  d.code = "errore-" + errore;
   const bool first = errore == "1250";
-  const std::string field = first ? "data1" : "data2";
-  const std::string holder = first ? "the marker 5121" : "the plain scenario code";
+  const Message holder = msg(first ? MessageId::reserved_marker : MessageId::reserved_code);
   const std::optional<SourcePlace>& taker = first ? found.reserved_data1 : found.reserved_data2;
-  const std::string head = "Errore n. " + errore + ": ";
   const bool by_pass =
       first && !taker && model.sections_created && model.section(1).kind == kKindAbbattimento;
   if (taker) {
-    d.place = taker;
-    d.message =
-        head + "this record takes section 1 (0 to 50 m), whose " + field + " is reserved for " + holder;
+    d.place = sources.place(*taker);
+    d.message = Message{MessageId::errore_record, {errore, first ? "data1" : "data2"}, {holder}};
   } else if (by_pass) {
-    d.message = head +
-                "the abbattimento pass put a point in section 1 (0 to 50 m), whose data1 is reserved for " +
-                holder;
+    d.message = Message{MessageId::errore_pass, {errore}, {holder}};
     // A slow-down start in section 8, 14 or 21, whose window before it ends at section 1, or a
     // signal in section 3 behind a warning board: the point was put for it.
     auto kind_at = [&](int32_t i) -> uint8_t { return i <= model.cell_limit ? model.section(i).kind : 0; };
-    std::optional<std::pair<int32_t, const char*>> anchor;
+    std::optional<std::pair<int32_t, MessageId>> anchor;
     for (const int32_t start : {8, 14, 21}) {
-      if (!anchor && kind_at(start) == kKindSlowStart) anchor = std::pair{start, "the slow-down"};
+      if (!anchor && kind_at(start) == kKindSlowStart)
+        anchor = std::pair{start, MessageId::note_point_for_slowdown};
     }
     for (int32_t board = 4; !anchor && board <= 23; ++board) {
       if (kind_at(board) == kKindSlowWarning && kind_at(3) == kKindSignal)
-        anchor = std::pair{3, "the signal"};
+        anchor = std::pair{3, MessageId::note_point_for_signal};
     }
     if (anchor) {
       if (const auto by = placed(found, anchor->first))
-        d.notes.push_back(Diagnostic{
-            Severity::note, by, std::string("the point is for ") + anchor->second + " here", "", {}});
+        d.notes.push_back(note(msg(anchor->second), sources.place(*by)));
     }
   } else {
-    d.message = head + "a reserved place is taken (" +
-                (first ? "slot 85 short1 or section 1 data1" : "slot 85 value4 or section 1 data2") + ")";
+    d.message = Message{MessageId::errore_taken,
+                        {errore},
+                        {msg(first ? MessageId::reserved_places_1 : MessageId::reserved_places_2)}};
   }
   return d;
 }
 
-std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text) {
+std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text,
+                                             const DescriptionSources& sources) {
   const auto first =
       std::find_if(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
   if (first == text.end() || !is_valid_utf8(text)) return std::nullopt;
   const size_t at = static_cast<size_t>(first - text.begin());
-  int line = 1;
-  size_t line_start = 0;
-  for (size_t i = 0; i < at; ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++line;
-      line_start = i + 1;
-    }
-  }
+  const TextPosition where = LineIndex(text).position(at);
   const auto lead = static_cast<unsigned char>(text[at]);
   const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
   const std::string_view bytes = text.substr(at, length);
   Diagnostic d;
   d.severity = Severity::warning;
   d.warning = std::string(kWarnUtf8Input);
-  d.place = SourcePlace{which, line, static_cast<int>(at - line_start) + 1};
-  d.message = "the file is valid UTF-8, read as Windows-1252: '" + std::string(bytes) + "' reads as " +
-              quote_field(bytes) + "; give --input-encoding utf-8 to read it as UTF-8";
+  d.code = d.warning;
+  d.place = sources.place(SourcePlace{which, where.line, where.column});
+  d.message = msg(MessageId::w_utf8_input, std::string(bytes), quote_field(bytes));
   return d;
 }
 
@@ -392,9 +419,11 @@ constexpr WarningKind kWarnings[] = {
     {kWarnTimetableClock, "the first timetable time before the clock (\"orologio\")"},
     {kWarnSpeedZero, "a speed of 0 km/h between two stations that have a timetable time"},
     {kWarnTimeOfDay, "a timetable time with hours outside 0 to 23, or minutes or seconds outside 0 to 59"},
-    {kWarnBraking, "a slow-down's warning board closer than the train needs to slow down, or a braked mass "
-                   "the check cannot use"},
-    {kWarnTimetableRealistic, "a timetable that gives less time than a realistic run (off by default)", false},
+    {kWarnBraking,
+     "a slow-down's warning board closer than the train needs to slow down, or a braked mass "
+     "the check cannot use"},
+    {kWarnTimetableRealistic, "a timetable that gives less time than a realistic run (off by default)",
+     false},
     {kWarnGradientRange, "a gradient outside -100 to 155 per mille, stored as another"},
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// Diagnostics of a compile: faults, warnings and the notes that go with them, each tied
-// to a place in a description where one is known, and their text for a terminal:
+// Diagnostics of a compile: the faults, warnings and notes the compilers find, built as
+// entries of the one model (sources/diagnostic.h) at the record they blame, and their text
+// for a terminal:
 //
 //   line.txt:81:1: warning: position 455 m is not a multiple of 50: rounded to 450 m [-Wrounded-position]
 //   cartello_indicatore,  455,   (DOPPIO)
@@ -21,26 +22,56 @@
 #include <vector>
 
 #include "compiler/track_model.h"
+#include "sources/diagnostic.h"
+#include "sources/text_position.h"
 
 namespace compactor {
 
-enum class Severity { error, warning, note };
-
-// A place in a description: line 0 stands for the file as a whole.
+// A place in a description as the compiler records it: the field at line:column (1-based,
+// the column in characters), and how many fields from it the span runs over. Line 0 stands
+// for the file as a whole.
 struct SourcePlace {
   Description description = Description::line;
-  int line = 0;    // 1-based
-  int column = 0;  // 1-based, in characters of the line
-  int fields = 1;  // how many fields from the column the caret runs under
+  int line = 0;
+  int column = 0;
+  int fields = 1;
   bool operator==(const SourcePlace&) const = default;
 };
 
-struct Diagnostic {
-  Severity severity = Severity::warning;
-  std::optional<SourcePlace> place;
-  std::string message;  // UTF-8, already safe to print
-  std::string warning;  // the warning's name, for [-W<name>]; empty for errors and notes
-  std::vector<Diagnostic> notes;
+// The two descriptions as a front gave them: the names diagnostics give them, and their
+// texts in Windows-1252 where they are at hand. A place in one of them becomes a Place of
+// the model: its file's name and the span of its fields.
+class DescriptionSources {
+ public:
+  DescriptionSources() = default;
+  DescriptionSources(std::string line_name, std::optional<std::string_view> line_text, std::string train_name,
+                     std::optional<std::string_view> train_text);
+  void set(Description which, std::string name, std::optional<std::string_view> text);
+
+  const std::string& name(Description which) const { return source(which).name; }
+  std::optional<std::string_view> text(Description which) const { return source(which).text; }
+  // The text of a line (1-based) of a description; empty when it is not at hand.
+  std::string_view line_text(Description which, int line) const;
+  // The description a file of the model names, when it is one of the two.
+  std::optional<Description> named(std::string_view file) const;
+
+  // The place with its span: from its column to the end of its last field (a comma or the
+  // line end, less trailing spaces), at least one character. Without the text, one character.
+  Place place(const SourcePlace& place) const;
+  std::optional<Place> place(const std::optional<SourcePlace>& place) const {
+    return place ? std::optional<Place>(this->place(*place)) : std::nullopt;
+  }
+
+ private:
+  struct Source {
+    std::string name;
+    std::optional<std::string_view> text;
+    mutable std::optional<LineIndex> lines;  // made at the first place asked for
+  };
+  const Source& source(Description which) const { return which == Description::line ? line_ : train_; }
+  Source& source(Description which) { return which == Description::line ? line_ : train_; }
+  Source line_;
+  Source train_;
 };
 
 // What the compiler finds beside the fault number: the warnings, and what the fault's
@@ -58,7 +89,7 @@ struct CompileDiagnostics {
   }
   // For the fault: what failed (fault 25), the position to show when the model's
   // error_position names a later record, and notes pointing at earlier values.
-  std::string fault_detail;
+  std::optional<Message> fault_detail;
   std::optional<int32_t> fault_position;
   std::vector<Diagnostic> fault_notes;
   std::optional<int32_t> taken_section;  // the section a "not free" fault found taken, when known
@@ -84,60 +115,64 @@ std::string quote_field(std::string_view cp1252);
 // For file names and other UTF-8 text.
 std::string printable(std::string_view utf8);
 
-// The source line as shown (UTF-8, escaped, windowed) and the caret line under the field
-// that starts at column: "^" and "~" up to the end of the field (a comma or the line end,
-// less trailing spaces). Tabs are kept in both lines so that they line up.
+// Where the field that starts at column ends: the column just past its last character, the
+// field running to a comma or the line end, less trailing spaces; with fields above 1 it
+// runs on over that many fields. At least one character past the column.
+int field_end_column(std::string_view cp1252_line, int column, int fields = 1);
+
+// The source line as shown (UTF-8, escaped, windowed) and the caret line under the span
+// from column to end_column: "^" and "~" up to its end. Tabs are kept in both lines so
+// that they line up.
 struct ShownSource {
   std::string line;
   std::string caret;
 };
-// With fields above 1 the caret runs on under that many fields.
+ShownSource show_span(std::string_view cp1252_line, int column, int end_column);
+// The caret under the field(s) that start at column (see field_end_column).
 ShownSource show_source(std::string_view cp1252_line, int column, int fields = 1);
 
-// Formats diagnostics against the two descriptions (names as shown, texts in
-// Windows-1252 as compiled; a text may be absent).
+// Renders diagnostics for a terminal, in a language, showing the source lines of the
+// descriptions whose texts it has.
 class DiagnosticPrinter {
  public:
+  explicit DiagnosticPrinter(DescriptionSources sources = {}, Language language = Language::en);
   DiagnosticPrinter(std::string line_name, std::optional<std::string_view> line_text, std::string train_name,
-                    std::optional<std::string_view> train_text);
+                    std::optional<std::string_view> train_text, Language language = Language::en);
 
   // "FILE:LINE:COL: warning: message [-Wname]", the source line and the caret; then the
   // notes, each "note: message: FILE:LINE:COL" with its source line and caret. With
-  // werror a warning is shown as an error ("[-Werror,-Wname]").
+  // werror a warning is shown as an error ("[-Werror,-Wname]"). An accepted warning
+  // shows nothing; a recovery note is its place and its message alone.
   std::string format(const Diagnostic& d, bool werror = false) const;
 
   // "FILE:LINE:COL", "FILE" for line 0; names are shown printable.
-  std::string place_text(const SourcePlace& place) const;
-  const std::string& name(Description d) const { return file(d).name; }
+  static std::string place_text(const Place& place);
+  const DescriptionSources& sources() const { return sources_; }
+  Language language() const { return language_; }
 
  private:
-  struct File {
-    std::string name;
-    std::optional<std::string_view> text;
-    std::vector<size_t> line_starts;
-  };
-  const File& file(Description d) const { return d == Description::line ? line_ : train_; }
-  std::string_view source_line(const SourcePlace& place) const;
-  void append_source(std::string& out, const SourcePlace& place) const;
+  void append_source(std::string& out, const Place& place) const;
 
-  File line_;
-  File train_;
+  DescriptionSources sources_;
+  Language language_;
 };
 
 // The fault the compiler left, as a diagnostic: "fault N: meaning (at M m)" at its record.
 Diagnostic fault_diagnostic(int32_t code, int32_t position, const FaultSite& site,
-                            const CompileDiagnostics& found);
+                            const CompileDiagnostics& found, const DescriptionSources& sources);
 
 // A conflict of the abbattimento pass, a warning at the signal or slow-down it concerns.
-Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found);
+Diagnostic conflict_diagnostic(int32_t code, int32_t position, const CompileDiagnostics& found,
+                               const DescriptionSources& sources);
 
 // Errore 1250 / 1251 at the record that took the reserved place of section 1.
 Diagnostic errore_diagnostic(const std::string& errore, const TrackModel& model,
-                             const CompileDiagnostics& found);
+                             const CompileDiagnostics& found, const DescriptionSources& sources);
 
 // The utf8-input warning for a text read as Windows-1252 that is valid UTF-8 with
 // non-ASCII characters, at the first of them; nullopt otherwise.
-std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text);
+std::optional<Diagnostic> utf8_input_warning(Description which, std::string_view text,
+                                             const DescriptionSources& sources);
 
 // The suggestion nearest by edit distance (ignoring case), or empty when none is near.
 std::string nearest_word(std::string_view word, std::span<const std::string_view> candidates);

@@ -159,12 +159,14 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
   const std::string line = "[generale]\r\nlunghezza percorso,    20000\r\n";
   const std::string train = "[generale]\r\nsegnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\r\n";
   const DiagnosticPrinter printer("L.txt", line, "T.txt", train);
-  Diagnostic d{
-      Severity::warning,
-      SourcePlace{Description::train, 2, 12},
-      "beyond",
-      "beyond-line",
-      {Diagnostic{Severity::note, SourcePlace{Description::line, 2, 24}, "the length, read here", "", {}}}};
+  const DescriptionSources& sources = printer.sources();
+  Diagnostic d;
+  d.severity = Severity::warning;
+  d.place = sources.place(SourcePlace{Description::train, 2, 12});
+  d.message = msg(MessageId::text, "beyond");
+  d.warning = "beyond-line";
+  d.notes = {note(msg(MessageId::text, "the length, read here"),
+                  sources.place(SourcePlace{Description::line, 2, 24}))};
   EXPECT_EQ(printer.format(d),
             "T.txt:2:12: warning: beyond [-Wbeyond-line]\n"
             "segnale,   24600,   1, 5, 6,  0, 0,    0,  0,0,0, 0\n"
@@ -175,19 +177,17 @@ TEST(DiagnosticPrinter, WarningWithNoteShowsBothSourceLines) {
   EXPECT_EQ(printer.format(d, true).substr(0, 42), "T.txt:2:12: error: beyond [-Werror,-Wbeyon");
   // A file as a whole, and a description that is not there: no source line.
   const DiagnosticPrinter bare("L.txt", std::nullopt, "T\x1b.txt", std::nullopt);
-  EXPECT_EQ(
-      bare.format(Diagnostic{Severity::error, SourcePlace{Description::train, 3, 1}, "fault 8", "", {}}),
-      "T\\x1b.txt:3:1: error: fault 8\n");
+  EXPECT_EQ(bare.format(error_at("fault-8", bare.sources().place(SourcePlace{Description::train, 3, 1}),
+                                 msg(MessageId::text, "fault 8"))),
+            "T\\x1b.txt:3:1: error: fault 8\n");
 }
 
 TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
-  const std::set<std::string_view> expected = {"unknown-keyword", "unknown-section", "not-a-number",
-                                               "run-on-record",   "extra-fields",    "rounded-position",
-                                               "line-length",     "beyond-line",     "tab-separator",
-                                               "utf8-input",      "conflict",        "comment-comma",
-                                               "timetable",       "timetable-order", "timetable-clock",
-                                               "speed-zero",      "time-of-day",     "braking",
-                                               "timetable-realistic", "gradient-range"};
+  const std::set<std::string_view> expected = {
+      "unknown-keyword",  "unknown-section", "not-a-number", "run-on-record",       "extra-fields",
+      "rounded-position", "line-length",     "beyond-line",  "tab-separator",       "utf8-input",
+      "conflict",         "comment-comma",   "timetable",    "timetable-order",     "timetable-clock",
+      "speed-zero",       "time-of-day",     "braking",      "timetable-realistic", "gradient-range"};
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {
     EXPECT_TRUE(names.insert(w.name).second) << w.name;
@@ -199,14 +199,16 @@ TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
 }
 
 TEST(Utf8InputWarning, ValidUtf8WithNonAsciiIsNamedAtItsFirstCharacter) {
-  const auto w = utf8_input_warning(Description::train, "[generale]\r\nstazione, 0, CITT\xC3\x80\r\n");
+  const std::string text = "[generale]\r\nstazione, 0, CITT\xC3\x80\r\n";
+  const DescriptionSources sources("L.txt", std::nullopt, "T.txt", text);
+  const auto w = utf8_input_warning(Description::train, text, sources);
   ASSERT_TRUE(w);
-  EXPECT_EQ(w->place, (SourcePlace{Description::train, 2, 18}));
-  EXPECT_EQ(w->message,
+  EXPECT_EQ(w->place, (Place{"T.txt", 2, 18, 2, 20}));
+  EXPECT_EQ(render(w->message, Language::en),
             "the file is valid UTF-8, read as Windows-1252: '\xC3\x80' reads as '\xC3\x83\xE2\x82\xAC'; give "
             "--input-encoding utf-8 to read it as UTF-8");
-  EXPECT_FALSE(utf8_input_warning(Description::line, "plain ASCII\r\n"));
-  EXPECT_FALSE(utf8_input_warning(Description::line, "CITT\xC0\r\n"));  // Windows-1252, not UTF-8
+  EXPECT_FALSE(utf8_input_warning(Description::line, "plain ASCII\r\n", sources));
+  EXPECT_FALSE(utf8_input_warning(Description::line, "CITT\xC0\r\n", sources));  // Windows-1252, not UTF-8
 }
 
 }  // namespace

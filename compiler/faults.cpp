@@ -1,77 +1,34 @@
 #include "compiler/faults.h"
 
+#include <utility>
+
 namespace compactor {
 
-std::string_view fault_meaning(int32_t code) {
-  switch (code) {
-    case kFaultLengthTooLarge:
-      return "line length above 1000000";
-    case kFaultReference:
-      return "a chainage reference start or chainage is not a multiple of 50";
-    case kFaultCabFirst:
-      return "first cab-signalling position is not a multiple of 50";
-    case kFaultCabSecond:
-      return "second cab-signalling position is not a multiple of 50";
-    case kFaultCabCodes:
-      return "cab-signalling keyword holds neither 4 nor 9";
-    case kFaultSignTaken:
-      return "sign board on a section that is not free";
-    case kFaultAbbattimentoTaken:
-      return "abbattimento record on a section that is not free";
-    case kFaultStationPosition:
-      return "station position is not a multiple of 50";
-    case kFaultStationLength:
-      return "station length is not a multiple of 100";
-    case kFaultTooManyStations:
-      return "too many stations beside the sign texts (slots 1 to 80 are full)";
-    case kConflictBoard:
-      return "no free section for the abbattimento point before a signal behind a warning board";
-    case kConflictWindow:
-      return "no free section in a window before a slow-down start";
-    case kConflictRepeat:
-      return "no free section for a repeat point inside a slow-down or before the signal after it";
-    case kFaultOutOfRange:
-      return "position out of range for the line";
-    case kFaultSignalTaken:
-      return "signal on a section that is not free";
-    case kFaultBoardTaken:
-      return "slow-down warning board on a section that is not free";
-    case kFaultStartTaken:
-      return "slow-down start on a section that is not free";
-    case kFaultEndTaken:
-      return "slow-down end on a section that is not free";
-    case kFaultApproachTaken:
-      return "a section before the slow-down warning board is not free";
-    case kFaultSpeedBoardTaken:
-      return "speed board on a section that is not free";
-    case kFaultStationsTooClose:
-      return "station starts less than 350 m after the end of the one before";
-    case kFaultStationEndTooLow:
-      return "station end lies at 100 m or less";
-    case kFaultReading:
-      return "reading failure: a number does not fit its field, or the text ends inside a record";
-    case kFaultNoLineFile:
-      return "no line description file";
-    case kFaultNoGeneral:
-      return "no [generale] header";
-    case kFaultCurve:
-      return "curve keyword without a class digit, or the route plot passing 1000000 m";
-    case kFaultNoLength:
-      return "no line length record before the body";
-    case kFaultCurvePastPlot:
-      return "curve ends beyond the route plot";
-    case kFaultMountainPastEnd:
-      return "mountain stretch ends beyond the last section";
-    case kFaultTooManyMountains:
-      return "more than 80 mountain records";
-    case kFaultTooManySigns:
-      return "more than 80 sign boards";
-    case kFaultSlowdownPastEnd:
-      return "slow-down ends beyond the last section";
-    default:
-      return "unknown fault";
-  }
+namespace {
+
+// Each fault and conflict number with its meaning in the catalogue.
+constexpr std::pair<int32_t, MessageId> kMeanings[] = {
+    {1, MessageId::fault_1},     {2, MessageId::fault_2},     {3, MessageId::fault_3},
+    {4, MessageId::fault_4},     {5, MessageId::fault_5},     {6, MessageId::fault_6},
+    {7, MessageId::fault_7},     {8, MessageId::fault_8},     {9, MessageId::fault_9},
+    {10, MessageId::fault_10},   {11, MessageId::fault_11},   {12, MessageId::fault_12},
+    {13, MessageId::fault_13},   {15, MessageId::fault_15},   {16, MessageId::fault_16},
+    {17, MessageId::fault_17},   {18, MessageId::fault_18},   {19, MessageId::fault_19},
+    {20, MessageId::fault_20},   {21, MessageId::fault_21},   {22, MessageId::fault_22},
+    {24, MessageId::fault_24},   {25, MessageId::fault_25},   {101, MessageId::fault_101},
+    {102, MessageId::fault_102}, {103, MessageId::fault_103}, {104, MessageId::fault_104},
+    {105, MessageId::fault_105}, {106, MessageId::fault_106}, {107, MessageId::fault_107},
+    {108, MessageId::fault_108}, {109, MessageId::fault_109}};
+
+}  // namespace
+
+MessageId fault_message_id(int32_t code) {
+  for (const auto& [number, id] : kMeanings)
+    if (number == code) return id;
+  return MessageId::fault_unknown;
 }
+
+std::string_view fault_meaning(int32_t code) { return message_text(fault_message_id(code), Language::en); }
 
 bool fault_has_position(int32_t code) {
   switch (code) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "sources/messages.h"
+
 namespace compactor {
 
 // Faults of the line description.
@@ -50,7 +52,9 @@ inline constexpr int32_t kFaultTooManyMountains = 107;  // more than 80 mountain
 inline constexpr int32_t kFaultTooManySigns = 108;      // more than 80 sign boards
 inline constexpr int32_t kFaultSlowdownPastEnd = 109;   // a slow-down ends beyond cell_limit
 
-// One line of text for a fault number; "unknown fault" for numbers not in use.
+// What a fault number means, as a message of the catalogue (fault_unknown for numbers not
+// in use), and its English text.
+MessageId fault_message_id(int32_t code);
 std::string_view fault_meaning(int32_t code);
 
 // True for faults tied to a place, whose error_position is meaningful.

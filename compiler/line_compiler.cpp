@@ -10,12 +10,13 @@
 
 #include "compiler/braking.h"
 #include "compiler/compile_context.h"
-#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/line_features.h"
 #include "compiler/warnings.h"
+#include "sources/conversion.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
+#include "sources/record_tables.h"
 
 namespace compactor {
 
@@ -27,6 +28,10 @@ constexpr int kBodyCommentRun = 2;
 
 // Turn per metre of the curve classes "1" to "6".
 constexpr std::array<double, 6> kCurvature{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+
+// Rows of the record tables (sources/record_tables.h) the compiler tests by name.
+constexpr size_t kLength = 0, kChainageTre = 1, kSceneryUno = 4, kCabSignalling = 7;
+constexpr size_t kGradient = 0, kLeftCurve = 1, kCurve = 2, kMountain = 3, kSpeedBoard = 4, kSignBoard = 5;
 
 // What a body record leaves the reader to do.
 enum class Step { next, leave_body, stopped };
@@ -92,20 +97,18 @@ class LineCompiler {
   }
 
   // True when a rule of the general section matches the field (the same tests as below).
-  static bool general_rule_matches(const std::string& f) {
-    return (contains_nocase(f, "percorso") && contains_nocase(f, "lunghezza")) ||
-           (contains(f, "progressiva") && (contains(f, "tre") || contains(f, "due") || contains(f, "uno"))) ||
-           (contains(f, "sfondo") && (contains(f, "uno") || contains(f, "due") || contains(f, "tre"))) ||
-           (contains(f, "segnali") && contains(f, "ripetizione"));
-  }
+  static bool general_rule_matches(const std::string& f) { return matches_any(kLineGeneralRecords, f); }
 
-  // Every rule is tried on the field; one that matches two rules is read as both records.
+  // Every rule is tried on the field, in the order of the record table; one that matches two
+  // rules is read as both records.
   bool general_record(const std::string& f) {
-    if (contains_nocase(f, "percorso") && contains_nocase(f, "lunghezza") && !length_record()) return false;
-    const std::pair<std::string_view, int> chainages[] = {
-        {"tre", kChainageSlotTre}, {"due", kChainageSlotDue}, {"uno", kChainageSlotUno}};
-    for (const auto& [word, index] : chainages) {
-      if (!contains(f, word) || !contains(f, "progressiva")) continue;
+    const auto& records = kLineGeneralRecords;
+    if (matches(records[kLength], f) && !length_record()) return false;
+    const std::pair<size_t, int> chainages[] = {{kChainageTre, kChainageSlotTre},
+                                                {kChainageTre + 1, kChainageSlotDue},
+                                                {kChainageTre + 2, kChainageSlotUno}};
+    for (const auto& [row, index] : chainages) {
+      if (!matches(records[row], f)) continue;
       SlotRecord& s = m_.slot(index);
       s.value1 = reader_.read_i32();
       const Field start = reader_.last();
@@ -118,12 +121,13 @@ class LineCompiler {
         ctx_.found.chainage_place = ctx_.place_of(chainage);
     }
     // The selectors are not stored in the order of their words: "tre" goes to value2.
-    const std::pair<std::string_view, int32_t SlotRecord::*> sceneries[] = {
-        {"uno", &SlotRecord::value1}, {"due", &SlotRecord::value3}, {"tre", &SlotRecord::value2}};
-    for (const auto& [word, field] : sceneries) {
-      if (contains(f, "sfondo") && contains(f, word)) m_.slot(kSceneSlot).*field = reader_.read_i32();
+    const std::pair<size_t, int32_t SlotRecord::*> sceneries[] = {{kSceneryUno, &SlotRecord::value1},
+                                                                  {kSceneryUno + 1, &SlotRecord::value3},
+                                                                  {kSceneryUno + 2, &SlotRecord::value2}};
+    for (const auto& [row, field] : sceneries) {
+      if (matches(records[row], f)) m_.slot(kSceneSlot).*field = reader_.read_i32();
     }
-    if (contains(f, "segnali") && contains(f, "ripetizione")) return cab_signalling(f);
+    if (matches(records[kCabSignalling], f)) return cab_signalling(f);
     return true;
   }
 
@@ -144,9 +148,8 @@ class LineCompiler {
     m_.create_sections_and_plot(length);
     if (length % kMetresPerSection != 0)
       ctx_.warn(kWarnLineLength, ctx_.place_of(length_field),
-                "line length " + std::to_string(length) +
-                    " m is not a multiple of 50: the sections are laid out as for " +
-                    std::to_string(int64_t{m_.cell_limit} * kMetresPerSection - kSpareMetres) + " m");
+                msg(MessageId::w_line_length, std::to_string(length),
+                    std::to_string(int64_t{m_.cell_limit} * kMetresPerSection - kSpareMetres)));
     return true;
   }
 
@@ -205,20 +208,16 @@ class LineCompiler {
   }
 
   // True when a body rule matches the field; a curve keyword counts even without a plot.
-  static bool body_rule_matches(const std::string& f) {
-    return contains_nocase(f, "pendenza") || contains_nocase(f, "curva") || contains_nocase(f, "montagna") ||
-           contains_nocase(f, "indicatori_v") ||
-           (contains_nocase(f, "indicat") && contains_nocase(f, "cartello"));
-  }
+  static bool body_rule_matches(const std::string& f) { return matches_any(kLineBodyRecords, f); }
 
   Step body_record(const std::string& f) {
+    const auto& records = kLineBodyRecords;
     Step step = Step::next;
-    if (contains_nocase(f, "pendenza")) step = gradient();
-    if (step == Step::next && m_.plot_wanted != 0 && contains_nocase(f, "curva")) step = curve(f);
-    if (step == Step::next && contains_nocase(f, "montagna")) step = mountain();
-    if (step == Step::next && contains_nocase(f, "indicatori_v")) step = speed_board();
-    if (step == Step::next && contains_nocase(f, "indicat") && contains_nocase(f, "cartello"))
-      step = sign_board();
+    if (matches(records[kGradient], f)) step = gradient();
+    if (step == Step::next && m_.plot_wanted != 0 && matches(records[kCurve], f)) step = curve(f);
+    if (step == Step::next && matches(records[kMountain], f)) step = mountain();
+    if (step == Step::next && matches(records[kSpeedBoard], f)) step = speed_board();
+    if (step == Step::next && matches(records[kSignBoard], f)) step = sign_board();
     return step;
   }
 
@@ -251,9 +250,8 @@ class LineCompiler {
     check_position(pf, p);
     if (g < kGradientLowest || g > kGradientHighest)
       ctx_.warn(kWarnGradientRange, ctx_.place_of(gf),
-                "a gradient of " + std::to_string(g) + " per mille lies outside " + std::to_string(kGradientLowest) +
-                    " to " + std::to_string(kGradientHighest) + ", what a section holds: it is stored as " +
-                    std::to_string(int32_t{low8(int64_t{g} + 100)} - 100) + " per mille");
+                msg(MessageId::w_gradient_range, std::to_string(g), std::to_string(kGradientLowest),
+                    std::to_string(kGradientHighest), std::to_string(int32_t{low8(int64_t{g} + 100)} - 100)));
     const int32_t n = div_round(p, kMetresPerSection);
     if (n > 0) fill_gradient(n);
     current_gradient_ = g;
@@ -275,7 +273,7 @@ class LineCompiler {
       ctx_.stop(kFaultCurve);
       return Step::stopped;
     }
-    if (contains_nocase(f, "s")) curvature = -*curvature;
+    if (matches(kLineBodyRecords[kLeftCurve], f)) curvature = -*curvature;
     const int64_t end = static_cast<int64_t>(s) + l;
     if (end > m_.plot_limit) {
       ctx_.stop(kFaultCurvePastPlot, s, &lf);
@@ -308,7 +306,7 @@ class LineCompiler {
     const int32_t tipo = reader_.read_i32();
     if (out_of_range(inizio, inizio_field)) return Step::leave_body;
     check_position(inizio_field, inizio);
-    ctx_.check_rounding(fine_field, fine, "end");
+    ctx_.check_rounding(fine_field, fine, MessageId::what_end);
     ctx_.check_beyond(fine_field, fine, ctx_.keyword);
     memo_montagna(m_, inizio, fine, tipo);
     if (m_.error_code > 0) {
@@ -386,7 +384,7 @@ bool compile_line_description(CompileContext& ctx) {
   TrackModel& model = ctx.model;
   model.slot(kSceneSlot).text = utf8_to_cp1252(model.line_name);
   model.slot(kCabSlot).text = utf8_to_cp1252(model.train_number);
-  const std::optional<std::string> text = ctx.files.read_description(Description::line);
+  const std::optional<std::string>& text = ctx.read_description(Description::line);
   if (!text) {
     model.error_code = kFaultNoLineFile;
     return false;

@@ -33,15 +33,16 @@ class KeepingFiles : public DescriptionFiles {
 
 // After a fault of the line half: the train description's warnings, from a throwaway
 // copy of the model. Its own faults are not kept.
-void train_warnings_only(const TrackModel& model, DescriptionFiles& files, CompileDiagnostics& found) {
-  if (!model.sections_created) return;
-  TrackModel copy = model;
+void train_warnings_only(const CompileContext& done, CompileDiagnostics& found) {
+  if (!done.model.sections_created) return;
+  TrackModel copy = done.model;
   copy.error_code = 0;
-  KeepingFiles keeping(files);
+  KeepingFiles keeping(done.files);
   CompileDiagnostics scratch;
   scratch.length_place = found.length_place;
   scratch.length = found.length;
   CompileContext ctx(copy, keeping, scratch);
+  ctx.sources = done.sources;  // the line's text, for the notes that point into it
   try {
     compile_train_description(ctx);
   } catch (const ReadingFailure&) {
@@ -63,24 +64,26 @@ void memorizza_dati(TrackModel& model, DescriptionFiles& files, CompileDiagnosti
     if (compile_line_description(ctx)) compile_train_description(ctx);
   } catch (const ReadingFailure& f) {
     trap(ctx, FaultSite{true, ctx.current, f.line(), f.column()});
-    if (f.line() == 0)
-      diagnostics.fault_detail = "no train description file";
-    else if (!f.number().empty())
-      diagnostics.fault_detail = "reading failure: the number " + quote_field(f.number()) + " does not fit " +
-                                 (f.width().front() == '8' ? "an " : "a ") + f.width() + " field";
-    else
-      diagnostics.fault_detail = "reading failure: the text ends where the record " +
-                                 quote_field(ctx.keyword.text) + " expects another field";
+    if (f.line() == 0) {
+      diagnostics.fault_detail = msg(MessageId::detail_no_train_file);
+    } else if (!f.number().empty()) {
+      const std::string bits = f.width().substr(0, f.width().find('-'));
+      diagnostics.fault_detail = bits == "8"
+                                     ? msg(MessageId::detail_number_too_wide_8, quote_field(f.number()))
+                                     : msg(MessageId::detail_number_too_wide, quote_field(f.number()), bits);
+    } else {
+      diagnostics.fault_detail = msg(MessageId::detail_text_ends, quote_field(ctx.keyword.text));
+    }
   } catch (const ConversionFault&) {
     trap(ctx, FaultSite{true, ctx.current, ctx.keyword.line, ctx.keyword.column});
-    diagnostics.fault_detail = "a value computed from this record does not fit its field";
+    diagnostics.fault_detail = msg(MessageId::detail_value_too_large);
   } catch (const IndexFault& e) {
     trap(ctx, FaultSite{true, ctx.current, ctx.keyword.line, ctx.keyword.column});
-    diagnostics.fault_detail = std::string("this record reaches outside the model's tables: ") + e.what();
+    diagnostics.fault_detail = msg(MessageId::detail_outside_tables, e.what());
   }
   // A fault stopped the line half before the train description was read.
   if (ctx.current == Description::line && found && files.wants_train_warnings())
-    train_warnings_only(model, files, diagnostics);
+    train_warnings_only(ctx, diagnostics);
 }
 
 }  // namespace compactor

@@ -45,7 +45,9 @@ constexpr int32_t kCurveStep = 250;  // metres between the points of an accelera
 struct Profile {
   const Piece& p;
   const RunRates& r;
-  double accelerating(double x) const { return std::sqrt(p.entry * p.entry + 2 * r.acceleration * (x - p.from)); }
+  double accelerating(double x) const {
+    return std::sqrt(p.entry * p.entry + 2 * r.acceleration * (x - p.from));
+  }
   double braking(double x) const { return std::sqrt(p.exit * p.exit + 2 * r.braking * (p.to - x)); }
   Form form_at(double x) const {
     const double a = accelerating(x), b = braking(x);
@@ -70,8 +72,9 @@ struct Profile {
     size_t n = 0;
     at[n++] = p.from;
     const double a = r.acceleration, b = r.braking, l2 = p.limit * p.limit;
-    for (const double x : {p.from + (l2 - p.entry * p.entry) / (2 * a), p.to - (l2 - p.exit * p.exit) / (2 * b),
-                           (p.exit * p.exit - p.entry * p.entry + 2 * b * p.to + 2 * a * p.from) / (2 * (a + b))})
+    for (const double x :
+         {p.from + (l2 - p.entry * p.entry) / (2 * a), p.to - (l2 - p.exit * p.exit) / (2 * b),
+          (p.exit * p.exit - p.entry * p.entry + 2 * b * p.to + 2 * a * p.from) / (2 * (a + b))})
       if (x > p.from && x < p.to) at[n++] = x;
     at[n++] = p.to;
     for (size_t i = 2; i + 1 < n; ++i)  // at most three places between the ends
@@ -89,7 +92,7 @@ std::optional<RunRates> planning_rates(const TrackModel& model, double accelerat
   return RunRates{acceleration, kServiceBrakingShare * *full};
 }
 
-std::string run_rates_text(const RunRates& rates) {
+Message run_rates_message(const RunRates& rates) {
   // Two decimals at most, without trailing zeros: 0.3, 0.49.
   auto shown = [](double v) {
     char buf[32];
@@ -99,9 +102,10 @@ std::string run_rates_text(const RunRates& rates) {
     if (s.back() == '.') s.pop_back();
     return s;
   };
-  return "accelerating at " + shown(rates.acceleration) + " m/s\xc2\xb2 and braking at " + shown(rates.braking) +
-         " m/s\xc2\xb2, from rest to rest";
+  return msg(MessageId::run_rates, shown(rates.acceleration), shown(rates.braking));
 }
+
+std::string run_rates_text(const RunRates& rates) { return render(run_rates_message(rates), Language::en); }
 
 bool acceptable_acceleration(double acceleration) {
   return acceleration >= kAccelerationLowest && acceleration <= kAccelerationHighest;

@@ -14,6 +14,7 @@
 
 #include "compiler/timetable.h"
 #include "compiler/track_model.h"
+#include "sources/messages.h"
 
 namespace compactor {
 
@@ -36,7 +37,9 @@ struct RunRates {
 // 0 % or less: such a train cannot brake.
 std::optional<RunRates> planning_rates(const TrackModel& model, double acceleration = kPlanningAcceleration);
 
-// "accelerating at 0.3 m/s² and braking at 0.49 m/s², from rest to rest".
+// "accelerating at 0.3 m/s² and braking at 0.49 m/s², from rest to rest", as a message of the
+// catalogue and in English.
+Message run_rates_message(const RunRates& rates);
 std::string run_rates_text(const RunRates& rates);
 
 // True for an acceleration a pack or a command line may give.

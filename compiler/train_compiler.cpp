@@ -7,12 +7,13 @@
 
 #include "compiler/braking_warnings.h"
 #include "compiler/compile_context.h"
-#include "sources/conversion.h"
 #include "compiler/faults.h"
 #include "compiler/train_features.h"
 #include "compiler/warnings.h"
+#include "sources/conversion.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
+#include "sources/record_tables.h"
 
 namespace compactor {
 
@@ -48,7 +49,7 @@ class TrainCompiler {
     }
     if (!ctx_.watching)
       ctx_.warn(kWarnUnknownSection, SourcePlace{Description::train, 0, 0},
-                "no [generale] header: nothing of the train description is read");
+                msg(MessageId::w_no_general_train));
     while (next_keyword()) {
       reader_.mark_record(ctx_.keyword.line);
       const Flow flow = handle_keyword();
@@ -63,11 +64,6 @@ class TrainCompiler {
 
  private:
   using Handler = Flow (TrainCompiler::*)();
-  struct RecordKind {
-    std::string_view word;
-    std::string_view also;  // a second word the field must hold, or empty
-    Handler handle;
-  };
 
   void set_keyword(Field field) {
     model_.current_field = field.text;
@@ -88,27 +84,22 @@ class TrainCompiler {
     return true;
   }
 
-  // Every record kind whose words the field holds is read and handled, in table order.
+  // Every record kind whose words the field holds is read and handled, in the order of the
+  // record table (sources/record_tables.h), whose rows these handlers follow one for one.
   Flow handle_keyword() {
-    static constexpr RecordKind kRecords[] = {
-        {"frenata", "massa", &TrainCompiler::braked_mass},
-        {"vetture", "", &TrainCompiler::vehicles},
-        {"velocit", "", &TrainCompiler::speed_limit},
-        {"aderenza", "", &TrainCompiler::adhesion_record},
-        {"orologio", "", &TrainCompiler::clock},
-        {"sabbia", "", &TrainCompiler::sand},
-        {"segnale", "", &TrainCompiler::signal},
-        {"rallentamento", "", &TrainCompiler::slow_down},
-        {"abbattimento", "", &TrainCompiler::abbattimento},
-        {"stazione", "", &TrainCompiler::station},
+    static constexpr Handler kHandlers[] = {
+        &TrainCompiler::braked_mass,     &TrainCompiler::vehicles,  &TrainCompiler::speed_limit,
+        &TrainCompiler::adhesion_record, &TrainCompiler::clock,     &TrainCompiler::sand,
+        &TrainCompiler::signal,          &TrainCompiler::slow_down, &TrainCompiler::abbattimento,
+        &TrainCompiler::station,
     };
+    static_assert(std::size(kHandlers) == kTrainRecords.size());
     const std::string_view field = ctx_.keyword.text;
     matched_ = false;
-    for (const RecordKind& kind : kRecords) {
-      if (!contains_nocase(field, kind.word) || (!kind.also.empty() && !contains_nocase(field, kind.also)))
-        continue;
+    for (size_t k = 0; k < kTrainRecords.size(); ++k) {
+      if (!matches(kTrainRecords[k], field)) continue;
       matched_ = true;
-      const Flow flow = (this->*kind.handle)();
+      const Flow flow = (this->*kHandlers[k])();
       if (flow != Flow::go_on) return flow;
     }
     return Flow::go_on;
@@ -129,11 +120,7 @@ class TrainCompiler {
     model_.fault_site = line_site;
     ctx_.found.fault_position = ctx_.found.line_fault_position;
     ctx_.found.fault_notes.push_back(
-        Diagnostic{Severity::note,
-                   ctx_.place_of(keyword),
-                   "the train description was read up to its first signal or slow-down, here",
-                   "",
-                   {}});
+        note(msg(MessageId::note_read_up_to), ctx_.resolve(ctx_.place_of(keyword))));
     return Flow::stopped;
   }
 
@@ -242,7 +229,7 @@ class TrainCompiler {
     if (!range_check(model_, x)) return out_of_range(x, fields[0]);
     check_position(fields[0], x);
     const int64_t end = int64_t{x} + f[2];
-    ctx_.check_rounding(fields[2], end, "the slow-down's end (start + length)");
+    ctx_.check_rounding(fields[2], end, MessageId::what_slowdown_end);
     if (x <= model_.slot(84).value2) ctx_.check_beyond(fields[2], end, ctx_.keyword);
     const int32_t before = model_.error_code;
     memo_rallentamento(model_, x, f[1], f[2], f[3], f[4], f[5]);
@@ -367,12 +354,10 @@ class TrainCompiler {
     if (station_ >= model_.next_sign_slot) {
       const int32_t signs = kFirstSignSlot - model_.next_sign_slot;
       if (ctx_.found.last_sign_place)
-        ctx_.found.fault_notes.push_back(Diagnostic{
-            Severity::note, ctx_.found.last_sign_place,
-            "the line's " + std::to_string(signs) + " sign texts take slots " +
-                std::to_string(model_.next_sign_slot + 1) + " to " + std::to_string(kFirstSignSlot) +
-                ", beside " + std::to_string(s) + " stations; the last sign is here",
-            "", {}});
+        ctx_.found.fault_notes.push_back(note(
+            msg(MessageId::note_sign_texts, std::to_string(signs), std::to_string(model_.next_sign_slot + 1),
+                std::to_string(kFirstSignSlot), std::to_string(s)),
+            ctx_.resolve(*ctx_.found.last_sign_place)));
       return fault_end(kFaultTooManyStations);
     }
     return Flow::go_on;
@@ -385,15 +370,11 @@ class TrainCompiler {
     const auto name = [](const std::string& t) {
       return printable(cp1252_to_utf8(t.substr(0, t.find_last_not_of(' ') + 1)));
     };
-    return Diagnostic{Severity::note,
-                      before.record_place,
-                      "the station before, " + name(a.text) + ", spans " + std::to_string(a.value1) + " to " +
-                          std::to_string(a.value2) + " m; " + name(b.text) + " spans " +
-                          std::to_string(b.value1) + " to " + std::to_string(b.value2) + " m, starting " +
-                          std::to_string(int64_t{b.value1} - a.value2) + " m after that end, where " +
-                          std::to_string(kStationGap) + " m are needed",
-                      "",
-                      {}};
+    return note(
+        msg(MessageId::note_station_before, name(a.text), std::to_string(a.value1), std::to_string(a.value2),
+            name(b.text), std::to_string(b.value1), std::to_string(b.value2),
+            std::to_string(int64_t{b.value1} - a.value2), std::to_string(kStationGap)),
+        ctx_.resolve(before.record_place));
   }
 
   // The sections a placed slow-down took: warning board, approach marks, start and end.
@@ -450,7 +431,7 @@ void compile_train_description(CompileContext& ctx) {
   ctx.current = Description::train;
   ctx.watching = false;
   ctx.keyword = Field{};
-  const std::optional<std::string> text = ctx.files.read_description(Description::train);
+  const std::optional<std::string>& text = ctx.read_description(Description::train);
   // A train description that cannot be opened is a failure of the compile: the trap
   // turns it into fault 25 and deletes what is left.
   if (!text) throw ReadingFailure("the train description cannot be opened", 0, 0);

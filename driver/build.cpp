@@ -7,75 +7,16 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
-#include "documents/notes.h"
-#include "documents/slowdown_form.h"
-#include "documents/train_card.h"
 #include "driver/errore.h"
-#include "output/memorizza_percorso.h"
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
 #include "platform/stop_cleanup.h"
-#include "sources/cp1252.h"
+#include "session/program_build.h"
 #include "sources/file_names.h"
-#include "sources/line_content.h"
-#include "sources/train_content.h"
 
 namespace compactor {
 namespace {
-
-// The build's files live in one folder; the compiler deletes each description once read.
-class FolderScenarioIo : public ScenarioIo {
- public:
-  FolderScenarioIo(FolderStore& store, const Scenario& s, ProgressWindow& window)
-      : store_(store), scenario_(s), window_(window) {}
-
-  std::optional<std::string> read_description(Description which) override {
-    return store_.read_file(description_name(which));
-  }
-  void delete_description(Description which) override { store_.remove_file(description_name(which)); }
-  std::string description_name(Description which) const override {
-    return which == Description::line ? line_description_name(scenario_.line_name)
-                                      : train_description_name(scenario_.line_name, scenario_.train_number);
-  }
-  void replace_file(const std::string& name, std::string_view bytes) override {
-    store_.replace_file(name, bytes);
-  }
-  void replace_file_from(const std::string& name, ByteSource& source) override {
-    store_.replace_file_from(name, source);
-  }
-  void begin_set() override { store_.begin_set(); }
-  void commit_set() override { store_.commit_set(); }
-  void abandon_set() override { store_.abandon_set(); }
-  void errore(const std::string& a) override {
-    // errore ends the program: the descriptions go first, whatever the compiler left.
-    for (const Description which : {Description::line, Description::train}) {
-      try {
-        store_.remove_file(description_name(which));
-      } catch (const FileError& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-      }
-    }
-    compactor::errore(a, window_);
-  }
-
- private:
-  FolderStore& store_;
-  const Scenario& scenario_;
-  ProgressWindow& window_;
-};
-
-// One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
-// The descriptions are gone by now, so no source line follows; the program prints no warning.
-void report_fault(const PercorsoOutcome& outcome, const FolderScenarioIo& io) {
-  const DiagnosticPrinter printer(io.description_name(Description::line), std::nullopt,
-                                  io.description_name(Description::train), std::nullopt);
-  Diagnostic fault =
-      fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, outcome.diagnostics);
-  fault.notes.clear();
-  if (!outcome.sections_created) fault.message += "; no compiled file written";
-  std::fputs(printer.format(fault).c_str(), stderr);
-}
 
 // One line on standard error: the file and the system's reason, then the files this run
 // had already replaced, if any. A program with no console to write to (started from the
@@ -93,34 +34,30 @@ void report_file_error(const FileError& e, const std::vector<std::string>& repla
   if (!has_console()) show_failure_box(line);
 }
 
-void report_notes(const std::vector<std::string>& notes) {
-  for (const std::string& note : notes) std::fprintf(stderr, "%s\n", note.c_str());
+// The program speaks English: its notes are the catalogue's English texts.
+void report_notes(const std::vector<Message>& notes) {
+  for (const Message& note : notes) std::fprintf(stderr, "%s\n", render(note, Language::en).c_str());
   std::fflush(stderr);
 }
 
 int build_in(FolderStore& store, const Scenario& scenario, ProgressWindow& window) {
-  TrackModel model;
-  model.line_name = scenario.line_name;
-  model.train_number = scenario.train_number;
   window.show_and_repaint();
-
-  dati_linea(store, model.line_name, scenario.line_content);
-  dati_treno(store, model.line_name, model.train_number, scenario.train_content);
-  dati_note(store, model.line_name, model.train_number, scenario.notes);
-  dati_rallentamenti(store, model.line_name, model.train_number, scenario.slowdown_form);
-  dati_scheda(store, model.line_name, model.train_number, scenario.train_card);
-
-  FolderScenarioIo io(store, scenario, window);
-  int32_t j = 1;
-  const PercorsoOutcome outcome = memorizza_percorso(model, j, io);
-  // The compiler leaves a description on some faults; the run never does.
-  for (const Description which : {Description::line, Description::train})
-    if (store.exists(io.description_name(which))) store.remove_file(io.description_name(which));
-  if (outcome.fault_code != 0 || !outcome.sections_created) {
-    report_fault(outcome, io);
-    return kExitCompilerFault;
-  }
-  return kExitBuilt;
+  const auto names = build_file_names(scenario.line_name, scenario.train_number);
+  const ProgramBuild build = build_scenario(store, scenario, [&](const std::string& a) {
+    // errore ends the program: the descriptions go first, whatever the compiler left.
+    for (const std::string& name : {names[0], names[1]}) {
+      try {
+        store.remove_file(name);
+      } catch (const FileError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+      }
+    }
+    errore(a, window);
+  });
+  // One line on standard error: the fault at its record ("FILE:LINE:COL: error: fault N: ...").
+  // The descriptions are gone by now, so no source line follows; the program prints no warning.
+  if (build.fault) std::fputs(DiagnosticPrinter().format(*build.fault).c_str(), stderr);
+  return build.exit_status;
 }
 
 }  // namespace
@@ -139,7 +76,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
   std::optional<FolderStore> store;
   const std::array<std::string, 8> names = build_file_names(scenario.line_name, scenario.train_number);
   // The descriptions are intermediate: those this run wrote never outlive it, whatever ends it.
-  auto remove_descriptions = [&](std::vector<std::string>& notes) {
+  auto remove_descriptions = [&](std::vector<Message>& notes) {
     if (!store) return;
     for (const std::string& name : {names[0], names[1]}) {
       const auto& written = store->replaced();
@@ -147,7 +84,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
       try {
         store->remove_file(name);
       } catch (const FileError& gone) {
-        notes.push_back(gone.what());
+        notes.push_back(msg(MessageId::text, gone.what()));
       }
     }
   };
@@ -163,7 +100,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     return status;
   } catch (const FileError& e) {
     std::vector<std::string> replaced;
-    std::vector<std::string> notes;
+    std::vector<Message> notes;
     if (store)
       for (const std::string& name : store->replaced())
         if (name != names[0] && name != names[1]) replaced.push_back(name);
@@ -173,7 +110,7 @@ int run_build(const Scenario& scenario, ProgressWindow& window, const std::files
     return kExitFileError;
   } catch (const std::exception& e) {
     // What the system refuses otherwise (memory, a path it cannot resolve): one line too.
-    std::vector<std::string> notes{program_name() + ": " + e.what()};
+    std::vector<Message> notes{msg(MessageId::text, program_name() + ": " + e.what())};
     remove_descriptions(notes);
     report_notes(notes);
     return kExitFileError;

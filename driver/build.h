@@ -3,28 +3,11 @@
 // then compiles the descriptions into the three compiled files.
 
 #include <filesystem>
-#include <span>
-#include <string>
-#include <string_view>
 
-#include "documents/notes.h"
-#include "documents/slowdown_form.h"
-#include "documents/train_card.h"
 #include "driver/progress_window.h"
+#include "session/program_build.h"
 
 namespace compactor {
-
-// The scenario a build carries: its identity, its two descriptions and its three
-// documents (by default the built-in scenario's documents).
-struct Scenario {
-  std::string line_name;
-  std::string train_number;
-  std::span<const std::string_view> line_content;
-  std::span<const std::string_view> train_content;
-  std::span<const std::string_view> notes = notes_lines();
-  std::span<const std::string_view> slowdown_form = form_lines();
-  std::span<const std::string_view> train_card = card_lines();
-};
 
 // The scenario this program carries, from the pack it was built with
 // (driver/program_scenario.cpp and the source the build generates from the pack).

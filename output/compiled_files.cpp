@@ -1,45 +1,26 @@
 #include "output/compiled_files.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <type_traits>
 #include <utility>
 
 #include "output/compiled_format.h"
 #include "sources/bit_copy.h"
+#include "sources/little_endian.h"
 
 namespace compactor {
 
 namespace {
 
-// A value as its unsigned word of the same width, least significant byte first.
-template <typename Word>
-char* put_word(char* out, Word v) {
-  static_assert(std::is_unsigned_v<Word>);
-  if constexpr (std::endian::native != std::endian::little) {
-    for (size_t k = 0; k < sizeof v; ++k) out[k] = static_cast<char>(static_cast<uint8_t>(v >> (8 * k)));
-  } else {
-    std::memcpy(out, &v, sizeof v);
-  }
-  return out + sizeof v;
-}
-
 template <typename T>
 char* put_field(char* out, T v) {
-  return put_word(out, static_cast<std::make_unsigned_t<T>>(v));
+  return put_le(out, v);
 }
 
 template <typename T>
 T get_field(const char* in) {
-  using Word = std::make_unsigned_t<T>;
-  Word v = 0;
-  if constexpr (std::endian::native != std::endian::little) {
-    for (size_t k = 0; k < sizeof v; ++k) v = static_cast<Word>(v | Word{static_cast<uint8_t>(in[k])} << (8 * k));
-  } else {
-    std::memcpy(&v, in, sizeof v);
-  }
-  return static_cast<T>(v);
+  return get_le<T>(in);
 }
 
 // A record's fields from the list, written at out; returns the end.
@@ -100,11 +81,11 @@ uint64_t compiled_axis_bytes(const RoutePlot& plot, int64_t metre) {
 
 // The values of the route plot go out as whole words: the plot of a long line is two
 // million of them.
-char* put_u16(char* out, uint16_t v) { return put_word(out, v); }
+char* put_u16(char* out, uint16_t v) { return put_le(out, v); }
 
 char* put_double(char* out, double d) {
-  out = put_word(out, format::kTagDouble);
-  return put_word(out, bit_copy<uint64_t>(d));
+  out = put_le(out, format::kTagDouble);
+  return put_le(out, bit_copy<uint64_t>(d));
 }
 
 char* put_value(char* out, const PlotValue& v) {

@@ -73,7 +73,7 @@ void FolderStore::commit_set() {
   std::vector<std::unique_ptr<PendingFile>> files = std::move(held_);
   held_.clear();
   // A failure puts every old file back and throws.
-  for (std::string& note : commit_file_set(folder_, files)) notes_.push_back(std::move(note));
+  for (Message& note : commit_file_set(folder_, files)) notes_.push_back(std::move(note));
   for (const auto& file : files) replaced_.push_back(file->path().filename().string());
 }
 

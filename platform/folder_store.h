@@ -13,6 +13,7 @@
 
 #include "platform/env.h"
 #include "sources/file_sink.h"
+#include "sources/messages.h"
 
 namespace compactor {
 
@@ -40,7 +41,7 @@ class FolderStore : public FileSink {
   // The names replaced so far, in order (a set's once it is in place).
   const std::vector<std::string>& replaced() const { return replaced_; }
   // What could not be tidied after a set was put in place, one line each.
-  const std::vector<std::string>& notes() const { return notes_; }
+  const std::vector<Message>& notes() const { return notes_; }
 
  private:
   void place(std::unique_ptr<PendingFile> file);
@@ -49,7 +50,7 @@ class FolderStore : public FileSink {
   bool in_set_ = false;
   std::vector<std::unique_ptr<PendingFile>> held_;
   std::vector<std::string> replaced_;
-  std::vector<std::string> notes_;
+  std::vector<Message> notes_;
 };
 
 // Writes bytes to a path by temporary file + rename.

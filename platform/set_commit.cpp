@@ -86,10 +86,10 @@ std::optional<Journal> parse_journal(std::string_view text) {
   return j;
 }
 
-std::string names_of(const std::vector<Entry>& entries) {
+Message names_of(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& e : entries) out += (out.empty() ? "" : ", ") + e.name;
-  return out.empty() ? "files" : out;
+  return out.empty() ? msg(MessageId::recovery_files) : msg(MessageId::text, out);
 }
 
 // What a clean-up removed: how many files and how many bytes they held.
@@ -111,19 +111,25 @@ struct Removed {
 };
 
 // "2 files (41.2 MB): .a.compactor-tmp-x1Y2z3, ..." for a note.
-std::string removed_text(const Removed& removed) {
+Message removed_text(const Removed& removed) {
   char size[32];
-  if (removed.bytes < 1000)
-    std::snprintf(size, sizeof size, "%ju bytes", removed.bytes);
-  else if (removed.bytes < 1000000)
-    std::snprintf(size, sizeof size, "%.1f kB", static_cast<double>(removed.bytes) / 1e3);
-  else
-    std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(removed.bytes) / 1e6);
-  std::string text = std::to_string(removed.files) + (removed.files == 1 ? " file (" : " files (") + size + ")";
+  Message amount;
+  if (removed.bytes < 1000) {
+    amount = msg(MessageId::size_bytes, std::to_string(removed.bytes));
+  } else {
+    const bool kb = removed.bytes < 1000000;
+    std::snprintf(size, sizeof size, "%.1f", static_cast<double>(removed.bytes) / (kb ? 1e3 : 1e6));
+    amount = msg(kb ? MessageId::size_kb : MessageId::size_mb, size);
+  }
   constexpr size_t kNamed = 4;
-  for (size_t i = 0; i < removed.names.size() && i < kNamed; ++i) text += (i == 0 ? ": " : ", ") + removed.names[i];
-  if (removed.names.size() > kNamed) text += " and " + std::to_string(removed.names.size() - kNamed) + " more";
-  return text;
+  std::string names;
+  for (size_t i = 0; i < removed.names.size() && i < kNamed; ++i) names += (i == 0 ? "" : ", ") + removed.names[i];
+  const Message more = removed.names.size() > kNamed
+                           ? msg(MessageId::removed_more, std::to_string(removed.names.size() - kNamed))
+                           : msg(MessageId::empty);
+  return Message{removed.files == 1 ? MessageId::removed_one : MessageId::removed_many,
+                 {std::to_string(removed.files), names},
+                 {amount, more}};
 }
 
 // Runs a step of a clean-up; the first failure is kept and the rest still run.
@@ -176,7 +182,7 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
 
 }  // namespace
 
-std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
+std::vector<Message> commit_file_set(const std::filesystem::path& folder,
                                          std::vector<std::unique_ptr<PendingFile>>& files) {
   if (files.empty()) return {};
   std::vector<Entry> entries;
@@ -242,12 +248,12 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
   }
   // The new set is in place: what is left to remove is a stop's to remove too.
   switching.reset();
-  std::vector<std::string> notes;
+  std::vector<Message> notes;
   auto remove = [&](const std::filesystem::path& path) {
     try {
       delete_file(path);
     } catch (const FileError& e) {
-      notes.push_back(std::string(e.what()) + "; the new set is in place and the next run removes it");
+      notes.push_back(msg(MessageId::recovery_backup_left, e.what()));
     }
   };
   for (const Entry& e : entries)
@@ -259,7 +265,7 @@ std::vector<std::string> commit_file_set(const std::filesystem::path& folder,
 namespace {
 
 // Finishes the switch when every new file is in place, puts the old set back otherwise.
-void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<std::string>& notes) {
+void recover_set(const std::filesystem::path& folder, const Journal& journal, std::vector<Message>& notes) {
   const std::filesystem::path journal_path = folder / kJournalName;
   const std::string shown = FileError::display_path(folder);
   const std::vector<Entry>& entries = journal.entries;
@@ -268,7 +274,10 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
   for (const Entry& e : entries) renamed.push_back(!file_exists(at(folder, e.temp)));
   const bool all_renamed = std::find(renamed.begin(), renamed.end(), false) == renamed.end();
   Removed removed;
-  auto and_removed = [&] { return removed.files == 0 ? std::string() : "; removed " + removed_text(removed); };
+  auto and_removed = [&] {
+    return removed.files == 0 ? msg(MessageId::empty)
+                              : Message{MessageId::recovery_and_removed, {}, {removed_text(removed)}};
+  };
   if (!journal.complete) {
     // Killed before the first rename: no file was replaced; the temporaries and backups the
     // journal got to name go now, the others with the stale ones.
@@ -279,21 +288,18 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
     }
     if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
-    notes.push_back(shown + ": a write interrupted before its first rename was cleaned up; the files are as "
-                    "they were" + and_removed());
+    notes.push_back(Message{MessageId::recovery_cleaned, {shown}, {and_removed()}});
   } else if (all_renamed && !journal.rolling_back) {
     Attempts attempt;
     for (const Entry& e : entries)
       if (!e.backup.empty()) attempt([&] { removed.remove(at(folder, e.backup)); });
     if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
     delete_file(journal_path);
-    notes.push_back(shown + ": finished an interrupted write: the new " + names_of(entries) +
-                    " are in place together" + and_removed());
+    notes.push_back(Message{MessageId::recovery_finished, {shown}, {names_of(entries), and_removed()}});
   } else {
     const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back, nullptr, &removed);
     if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
-    notes.push_back(shown + ": undid an interrupted write: the earlier " + names_of(entries) +
-                    " are back in place" + and_removed());
+    notes.push_back(Message{MessageId::recovery_undone, {shown}, {names_of(entries), and_removed()}});
   }
 }
 
@@ -301,7 +307,7 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
 // writes (every file of a build when it names none), and says what and how much; a
 // failure is one note.
 void remove_stale(const std::filesystem::path& folder, const std::vector<std::string>& own,
-                  std::vector<std::string>& notes) {
+                  std::vector<Message>& notes) {
   std::error_code ec;
   std::vector<std::filesystem::path> stale;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -316,18 +322,17 @@ void remove_stale(const std::filesystem::path& folder, const std::vector<std::st
     try {
       removed.remove(path);
     } catch (const FileError& e) {
-      notes.push_back(std::string(e.what()) + " (a temporary left by an interrupted run)");
+      notes.push_back(msg(MessageId::recovery_temporary_left, e.what()));
     }
   }
   if (removed.files > 0)
-    notes.push_back(FileError::display_path(folder) + ": removed what interrupted runs left: " +
-                    removed_text(removed));
+    notes.push_back(Message{MessageId::recovery_stale, {FileError::display_path(folder)}, {removed_text(removed)}});
 }
 
 }  // namespace
 
-std::vector<std::string> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own) {
-  std::vector<std::string> notes;
+std::vector<Message> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own) {
+  std::vector<Message> notes;
   const std::filesystem::path journal_path = folder / kJournalName;
   if (const std::optional<std::string> text = read_whole_file(journal_path, {kMostJournalBytes, "a journal"})) {
     const std::optional<Journal> journal = parse_journal(*text);
@@ -345,12 +350,11 @@ std::vector<std::string> recover_folder(const std::filesystem::path& folder, con
 
 bool has_interrupted_write(const std::filesystem::path& folder) { return file_exists(folder / kJournalName); }
 
-std::string mixed_set_text(const std::filesystem::path& folder) {
-  const std::string shown = FileError::display_path(folder);
-  return "the compiled files in " + shown +
-         " are a mix of the earlier and the new set until the next run there puts the earlier set back "
-         "(scenario-compile --recover --out " + shown + " does it now)";
+Message mixed_set_message(const std::filesystem::path& folder) {
+  return msg(MessageId::mixed_set, FileError::display_path(folder));
 }
+
+std::string mixed_set_text(const std::filesystem::path& folder) { return render(mixed_set_message(folder), Language::en); }
 
 FolderSession::FolderSession(const std::filesystem::path& folder, const std::vector<std::string>& own,
                              std::chrono::milliseconds wait) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/env.h"
+#include "sources/messages.h"
 
 namespace compactor {
 
@@ -30,22 +31,24 @@ inline constexpr uint64_t kMostJournalBytes = 64 * 1024;
 // Renames the finished files over their names as one set (see above), then removes the
 // backups and the journal. On a failure every old file is back in place and the
 // temporaries are gone; the FileError names the file that failed and says so. Returns a
-// line for each backup or journal that could not be removed afterwards (the set is in
+// note for each backup or journal that could not be removed afterwards (the set is in
 // place; the next run removes them).
-std::vector<std::string> commit_file_set(const std::filesystem::path& folder, std::vector<std::unique_ptr<PendingFile>>& files);
+std::vector<Message> commit_file_set(const std::filesystem::path& folder,
+                                     std::vector<std::unique_ptr<PendingFile>>& files);
 
 // Finishes or undoes an interrupted set, then removes the temporaries and backups killed
 // runs left beside the files named in own (beside any file of a build when own is empty):
-// only names of their exact form, never an author's file. One line for each thing it did,
-// with what it removed and how much, or could not do (a failed removal included), for
-// standard error.
-std::vector<std::string> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own);
+// only names of their exact form, never an author's file. One note (a message of the
+// catalogue, a line on standard error) for each thing it did, with what it removed and how
+// much, or could not do (a failed removal included).
+std::vector<Message> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own);
 
 // Whether a killed run left a set half switched in the folder.
 bool has_interrupted_write(const std::filesystem::path& folder);
 
 // What a folder whose set could not be put back holds until it is recovered, and the
 // command that recovers it, for a closing line.
+Message mixed_set_message(const std::filesystem::path& folder);
 std::string mixed_set_text(const std::filesystem::path& folder);
 
 // What every writer of a folder does first: takes the folder's lock, waiting up to wait
@@ -57,12 +60,12 @@ class FolderSession {
  public:
   FolderSession(const std::filesystem::path& folder, const std::vector<std::string>& own,
                 std::chrono::milliseconds wait = std::chrono::seconds(5));
-  // What recovery did, one line each.
-  const std::vector<std::string>& notes() const { return notes_; }
+  // What recovery did, one note each.
+  const std::vector<Message>& notes() const { return notes_; }
 
  private:
   std::unique_ptr<FolderLock> lock_;
-  std::vector<std::string> notes_;
+  std::vector<Message> notes_;
 };
 
 }  // namespace compactor

@@ -10,17 +10,15 @@
 #include "platform/env.h"
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
+#include "session/diagnostic_json.h"
 #include "sources/cp1252.h"
 #include "sources/field_reader.h"
 #include "sources/file_names.h"
 #include "sources/text_bounds.h"
+#include "sources/text_position.h"
 
 namespace compactor {
 namespace {
-
-std::string plural(size_t n, const char* word) {
-  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
 
 // The whole file, nullopt when it does not exist; FileError for any other failure, and for
 // a file larger than any description can be (before it is read).
@@ -80,7 +78,9 @@ class ToolIo : public ScenarioIo {
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
       left_mixed = has_interrupted_write(request_.out_dir);
-      problem = FileProblem{e.path().string(), e.reason() + (left_mixed ? "" : "; the earlier compiled set was kept")};
+      Message reason = msg(MessageId::text, e.reason());
+      if (!left_mixed) reason = Message{MessageId::earlier_set_kept, {}, {reason}};
+      problem = FileProblem{e.path().string(), std::move(reason)};
     }
     held_.clear();
   }
@@ -104,7 +104,7 @@ class ToolIo : public ScenarioIo {
   }
 
   std::vector<std::string> written;
-  std::vector<std::string> notes;  // what the recovery of the folder did
+  std::vector<Message> notes;  // what the recovery of the folder did
   // The first file that could not be written; nothing is written after it.
   std::optional<FileProblem> problem;
   bool left_mixed = false;  // the earlier set could not be put back: the journal stays
@@ -122,13 +122,17 @@ class ToolIo : public ScenarioIo {
       }
       if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
-        if (ec) throw FileError(request_.out_dir, "cannot create the folder: " + ec.message());
+        if (ec) {
+          problem =
+              FileProblem{request_.out_dir.string(), msg(MessageId::folder_cannot_create, ec.message())};
+          return;
+        }
       }
       open_session();
       replace();
       held_.push_back(name);
     } catch (const FileError& e) {
-      problem = FileProblem{e.path().string(), e.reason()};
+      problem = FileProblem{e.path().string(), msg(MessageId::text, e.reason())};
     }
   }
 
@@ -143,29 +147,18 @@ class ToolIo : public ScenarioIo {
   bool made_folder_ = false;
 };
 
-// Where a byte offset of a UTF-8 text stands: its line, and its column in characters.
-SourcePlace utf8_place(Description which, std::string_view text, size_t offset) {
-  int line = 1;
-  int column = 1;
-  for (size_t i = 0; i < offset && i < text.size(); ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b == '\n' || (b == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++line;
-      column = 1;
-    } else if (b != '\r' && (b & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return SourcePlace{which, line, column};
-}
-
 // A description written in UTF-8, converted to Windows-1252 on reading. Every character
-// that cannot be converted is an error (at most a few of them per file).
-std::string from_utf8(Description which, std::string_view text, std::vector<Diagnostic>& errors) {
+// that cannot be converted is an error (at most a few of them per file), at its place in
+// the converted text.
+std::string from_utf8(Description which, std::string_view text, const std::string& name,
+                      std::vector<Diagnostic>& errors) {
   constexpr size_t kShown = 20;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark
   std::vector<Cp1252Problem> problems;
   std::string converted = utf8_to_cp1252_listing(text, problems, kShown + 1);
+  const LineIndex lines(text);
+  DescriptionSources sources;
+  sources.set(which, name, converted);
   for (size_t k = 0; k < problems.size() && k < kShown; ++k) {
     const Cp1252Problem& p = problems[k];
     const std::string_view bytes = text.substr(p.offset, p.length);
@@ -175,22 +168,24 @@ std::string from_utf8(Description which, std::string_view text, std::vector<Diag
       std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(ch));
       hex += (hex.empty() ? "" : " ") + std::string(buf);
     }
-    errors.push_back(Diagnostic{
-        Severity::error,
-        utf8_place(which, text, p.offset),
-        p.malformed ? "malformed UTF-8 (byte " + hex + "); the file is read as UTF-8 (--input-encoding utf-8)"
-                    : "the character '" + std::string(bytes) + "' (" + hex +
-                          ") has no Windows-1252 byte; the compiled files hold Windows-1252 only",
-        "",
-        {}});
+    const TextPosition at = lines.position(p.offset, TextUnits::utf8);
+    Diagnostic d;
+    d.severity = Severity::error;
+    d.code = "input-encoding";
+    d.place = sources.place(SourcePlace{which, at.line, at.column});
+    d.message = p.malformed ? msg(MessageId::enc_malformed, hex) : msg(MessageId::enc_no_cp1252, bytes, hex);
+    errors.push_back(std::move(d));
   }
-  if (problems.size() > kShown)
-    errors.push_back(Diagnostic{Severity::note,
-                                SourcePlace{which, 0, 0},
-                                "further characters that cannot be converted are not shown",
-                                "",
-                                {}});
+  if (problems.size() > kShown) {
+    Diagnostic more = note(msg(MessageId::enc_more_not_shown), Place{name});
+    more.code = "input-encoding";
+    errors.push_back(std::move(more));
+  }
   return converted;
+}
+
+Diagnostic file_error(const std::string& file, Message reason, const char* code) {
+  return error_at(code, Place{file}, std::move(reason));
 }
 
 }  // namespace
@@ -202,24 +197,52 @@ std::set<std::string> warnings_off_by_default() {
   return off;
 }
 
-std::string format_summary(int errors, int warnings, size_t files_written) {
-  std::string out = errors == 0 ? "compiled" : plural(static_cast<size_t>(errors), "error");
-  if (warnings > 0) out += ", " + plural(static_cast<size_t>(warnings), "warning");
-  out += errors == 0 ? ": " : "; ";
-  out += files_written == 0 ? "nothing written" : plural(files_written, "file") + " written";
-  return out + "\n";
+Message summary_message(int errors, int warnings, size_t files_written) {
+  auto count = [](size_t n, MessageId one, MessageId many) {
+    return msg(n == 1 ? one : many, std::to_string(n));
+  };
+  const Message warnings_part =
+      warnings > 0 ? Message{MessageId::summary_and,
+                             {},
+                             {count(static_cast<size_t>(warnings), MessageId::count_warnings_one,
+                                    MessageId::count_warnings_many)}}
+                   : msg(MessageId::empty);
+  const Message files =
+      files_written == 0 ? msg(MessageId::nothing_written)
+                         : count(files_written, MessageId::files_written_one, MessageId::files_written_many);
+  if (errors == 0) return Message{MessageId::summary_compiled, {}, {warnings_part, files}};
+  return Message{
+      MessageId::summary_failed,
+      {},
+      {count(static_cast<size_t>(errors), MessageId::count_errors_one, MessageId::count_errors_many),
+       warnings_part, files}};
+}
+
+std::string format_summary(int errors, int warnings, size_t files_written, Language language) {
+  return render(summary_message(errors, warnings, files_written), language) + "\n";
 }
 
 CompileReport compile_pair(const CompileRequest& request) {
   CompileReport report;
   report.line_file = request.line_description.string();
   report.train_file = request.train_description.string();
-  int errors = 0;
-  auto file_problem = [&](const std::string& file, const std::string& reason) {
-    report.file_problem = FileProblem{file, reason};
+  report.werror = request.werror;
+  std::vector<Diagnostic>& entries = report.entries;
+  auto file_problem = [&](const std::string& file, Message reason, const char* code) {
+    entries.push_back(file_error(file, reason, code));
+    report.file_problem = FileProblem{file, std::move(reason)};
     report.exit_status = kExitFileError;
-    report.diagnostics += printable(file) + ": error: " + reason + "\n";
-    ++errors;
+    ++report.errors;
+  };
+  // The terminal text: every entry, then the summary.
+  DiagnosticPrinter printer(DescriptionSources{}, request.language);
+  auto render_text = [&](std::optional<Message> instead_of_files = std::nullopt) {
+    const int warnings = static_cast<int>(report.warnings.size());
+    for (const Diagnostic& d : entries) report.diagnostics += printer.format(d, request.werror);
+    Message summary = request.werror ? summary_message(report.errors + warnings, 0, report.written.size())
+                                     : summary_message(report.errors, warnings, report.written.size());
+    if (instead_of_files && summary.id == MessageId::summary_failed) summary.nested[2] = *instead_of_files;
+    report.diagnostics += render(summary, request.language) + "\n";
   };
 
   std::optional<std::string> line_text;
@@ -228,8 +251,8 @@ CompileReport compile_pair(const CompileRequest& request) {
     line_text = request.line_text ? request.line_text : read_input(request.line_description);
     train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
-    file_problem(e.path().string(), e.reason());
-    report.diagnostics += format_summary(errors, 0, 0);
+    file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-read");
+    render_text();
     return report;
   }
   // A description with more lines, or a longer line, than any can have is not compiled.
@@ -237,10 +260,13 @@ CompileReport compile_pair(const CompileRequest& request) {
                                    std::pair{&request.train_description, &train_text}}) {
     const auto shape = *text ? description_shape_problem(**text) : std::nullopt;
     if (!shape) continue;
-    file_problem(path->string() + ":" + std::to_string(shape->line) + ":" + std::to_string(shape->column),
-                 shape->message);
-    report.file_problem->file = path->string();
-    report.diagnostics += format_summary(errors, 0, 0);
+    entries.push_back(error_at("input-bounds",
+                               Place{path->string(), shape->line, shape->column, shape->line, shape->column + 1},
+                               shape->message));
+    report.file_problem = FileProblem{path->string(), shape->message};
+    report.exit_status = kExitFileError;
+    ++report.errors;
+    render_text();
     return report;
   }
   // An output must never replace one of the descriptions.
@@ -251,42 +277,57 @@ CompileReport compile_pair(const CompileRequest& request) {
     for (const auto& input : {request.line_description, request.train_description}) {
       std::error_code ec;
       if (std::filesystem::equivalent(request.out_dir / name, input, ec)) {
-        file_problem((request.out_dir / name).string(),
-                     "the output would replace the description " + input.string());
-        report.diagnostics += format_summary(errors, 0, 0);
+        file_problem((request.out_dir / name).string(), msg(MessageId::output_over_input, input.string()),
+                     "file-write");
+        render_text();
         return report;
       }
     }
   }
 
   auto shown = [&](const Diagnostic& d) { return !request.disabled_warnings.contains(d.warning); };
+  auto accepted = [&](const Diagnostic& d) {
+    return !d.warning.empty() && request.accepted_warnings.contains(d.warning);
+  };
+  // A warning of the compile: shown and counted, kept as accepted, or left out.
   auto add_warning = [&](Diagnostic d) {
-    if (shown(d)) report.warnings.push_back(std::move(d));
+    if (!shown(d)) return;
+    if (accepted(d)) {
+      if (!request.keep_accepted) return;
+      d.accepted = true;
+    } else {
+      if (request.warning_fixes)
+        for (Fix& fix : request.warning_fixes(d.warning)) d.fixes.push_back(std::move(fix));
+      report.warnings.push_back(d);
+    }
+    entries.push_back(std::move(d));
   };
 
   // The encoding: UTF-8 is converted on reading; Windows-1252 that looks like UTF-8 is a warning.
+  const std::string names[2] = {request.line_description.string(), request.train_description.string()};
   std::vector<Diagnostic> encoding_errors;
+  std::vector<Diagnostic> encoding_warnings;  // shown after what the recovery of the folder did
   for (auto [which, text] :
        {std::pair{Description::line, &line_text}, std::pair{Description::train, &train_text}}) {
     if (!*text) continue;
+    const std::string& name = names[which == Description::line ? 0 : 1];
     if (request.utf8_input)
-      **text = from_utf8(which, **text, encoding_errors);
-    else if (auto w = utf8_input_warning(which, **text))
-      add_warning(std::move(*w));
+      **text = from_utf8(which, **text, name, encoding_errors);
+    else if (auto w = utf8_input_warning(which, **text, DescriptionSources(name, **text, name, **text)))
+      encoding_warnings.push_back(std::move(*w));
   }
-  const DiagnosticPrinter printer(request.line_description.string(),
-                                  line_text ? std::optional<std::string_view>(*line_text) : std::nullopt,
-                                  request.train_description.string(),
-                                  train_text ? std::optional<std::string_view>(*train_text) : std::nullopt);
+  const DescriptionSources sources(
+      names[0], line_text ? std::optional<std::string_view>(*line_text) : std::nullopt, names[1],
+      train_text ? std::optional<std::string_view>(*train_text) : std::nullopt);
+  printer = DiagnosticPrinter(sources, request.language);
   if (!encoding_errors.empty()) {
-    for (const Diagnostic& d : encoding_errors) {
-      report.diagnostics += printer.format(d);
-      if (d.severity == Severity::error) ++errors;
-    }
+    for (const Diagnostic& d : encoding_errors)
+      if (d.severity == Severity::error) ++report.errors;
+    entries.insert(entries.end(), encoding_errors.begin(), encoding_errors.end());
     report.exit_status = kExitFileError;
     const Diagnostic& first = encoding_errors.front();
-    report.file_problem = FileProblem{printer.name(first.place->description), first.message};
-    report.diagnostics += format_summary(errors, 0, 0);
+    report.file_problem = FileProblem{first.place->file, first.message};
+    render_text();
     return report;
   }
 
@@ -300,39 +341,29 @@ CompileReport compile_pair(const CompileRequest& request) {
     std::error_code ec;
     const auto out_status = std::filesystem::status(request.out_dir, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
-      file_problem(request.out_dir.string(), "cannot reach the folder: " + ec.message());
-      report.diagnostics += format_summary(errors, 0, 0);
+      file_problem(request.out_dir.string(), msg(MessageId::folder_unreachable, ec.message()), "file-write");
+      render_text();
       return report;
     }
     if (std::filesystem::exists(out_status) && !std::filesystem::is_directory(out_status)) {
-      file_problem(request.out_dir.string(), "cannot write the compiled files here: not a folder");
-      report.diagnostics += format_summary(errors, 0, 0);
+      file_problem(request.out_dir.string(), msg(MessageId::folder_not_a_folder), "file-write");
+      render_text();
       return report;
     }
     try {
       if (std::filesystem::is_directory(out_status)) io.open_session();
     } catch (const FileError& e) {
-      file_problem(e.path().string(), e.reason());
-      report.diagnostics += format_summary(errors, 0, 0);
+      file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-write");
+      render_text();
       return report;
     }
-    for (const std::string& note : io.notes) report.diagnostics += printable(note) + "\n";
+    for (const Message& note : io.notes) entries.push_back(recovery_note(note));
   }
+  for (Diagnostic& w : encoding_warnings) add_warning(std::move(w));
   report.outcome = memorizza_percorso(model, request.plot ? 1 : 0, io);
   const PercorsoOutcome& outcome = report.outcome;
   const CompileDiagnostics& found = outcome.diagnostics;
-  // The compile's warnings, split where the fault stopped the line description (the train
-  // description's warnings are then found after it).
-  size_t before_fault = report.warnings.size();  // the encoding's warnings come first
-  for (size_t i = 0; i < found.warnings.size(); ++i) {
-    if (!shown(found.warnings[i])) continue;
-    report.warnings.push_back(found.warnings[i]);
-    if (i < found.warnings_before_fault) before_fault = report.warnings.size();
-  }
 
-  // The warnings in the order they were found, then the fault, the conflicts of the pass
-  // and a reserved place taken.
-  std::string faults;
   // A description that does not exist: the fault the system records (101 for the line,
   // 25 for the train) says so, and the exit status is that of a file that cannot be read.
   const std::string no_such_file = std::generic_category().message(ENOENT);
@@ -340,42 +371,54 @@ CompileReport compile_pair(const CompileRequest& request) {
   const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
                                                     outcome.fault_site.known && outcome.fault_site.line == 0);
   if (missing_input)
-    report.file_problem = FileProblem{
-        (line_text ? request.train_description : request.line_description).string(), no_such_file};
+    report.file_problem =
+        FileProblem{(line_text ? request.train_description : request.line_description).string(),
+                    msg(MessageId::text, no_such_file)};
+  // The fault, or what stands in its place.
+  std::vector<Diagnostic> faults;
   if (outcome.fault_code != 0) {
     Diagnostic fault =
-        fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found);
-    if (fault_is_missing_file) fault.message += ": " + no_such_file;
-    if (fault.place) report.fault_file = printer.name(fault.place->description);
-    report.fault_message = fault.message;
-    faults += printer.format(fault);
-    ++errors;
+        fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found, sources);
+    if (fault_is_missing_file)
+      fault.message = Message{MessageId::with_reason, {no_such_file}, {fault.message}};
+    report.fault = fault;
+    faults.push_back(std::move(fault));
   } else if (!outcome.sections_created) {
-    faults += printable(request.line_description.string()) +
-              ": error: nothing compiled: the line description gave no section array\n";
-    ++errors;
+    Diagnostic none =
+        file_error(request.line_description.string(), msg(MessageId::no_sections), "no-sections");
+    faults.push_back(std::move(none));
   }
-  if (missing_input && !fault_is_missing_file) {
-    faults += printable(report.file_problem->file) + ": error: cannot read: " + no_such_file + "\n";
-    ++errors;
+  if (missing_input && !fault_is_missing_file)
+    faults.push_back(
+        file_error(report.file_problem->file, msg(MessageId::cannot_read, no_such_file), "file-read"));
+  report.errors += static_cast<int>(faults.size());
+
+  // The warnings in the order they were found, the fault where the line description
+  // stopped (the train description's warnings are then found after it), the conflicts of
+  // the pass and a reserved place taken.
+  bool faults_placed = false;
+  for (size_t i = 0; i < found.warnings.size(); ++i) {
+    if (i == found.warnings_before_fault && !faults_placed) {
+      entries.insert(entries.end(), faults.begin(), faults.end());
+      faults_placed = true;
+    }
+    add_warning(found.warnings[i]);
   }
-  for (const Conflict& c : outcome.conflicts) add_warning(conflict_diagnostic(c.code, c.position, found));
-  if (!outcome.errore.empty()) ++errors;
+  if (!faults_placed) entries.insert(entries.end(), faults.begin(), faults.end());
+  for (const Conflict& c : outcome.conflicts)
+    add_warning(conflict_diagnostic(c.code, c.position, found, sources));
+  if (found.warnings_dropped > 0) {
+    Diagnostic more = note(msg(MessageId::warnings_dropped, std::to_string(found.warnings_dropped)));
+    more.code = "warnings-dropped";
+    entries.push_back(std::move(more));
+  }
+  if (!outcome.errore.empty()) {
+    entries.push_back(errore_diagnostic(outcome.errore, model, found, sources));
+    ++report.errors;
+  }
 
   const int warnings = static_cast<int>(report.warnings.size());
   const bool failing_warnings = request.werror && warnings > 0;
-  std::string text;
-  // Warnings found before the fault come before it; the rest and the conflicts of the pass after it.
-  for (size_t i = 0; i < report.warnings.size(); ++i) {
-    if (i == before_fault) text += faults;
-    text += printer.format(report.warnings[i], request.werror);
-  }
-  if (before_fault >= report.warnings.size()) text += faults;
-  if (found.warnings_dropped > 0)
-    text += "note: " + std::to_string(found.warnings_dropped) + " more warnings not shown\n";
-  if (!outcome.errore.empty()) text += printer.format(errore_diagnostic(outcome.errore, model, found));
-  report.diagnostics += text;
-
   const bool faulty = outcome.fault_code != 0 || !outcome.sections_created || failing_warnings;
   report.exit_status = !outcome.errore.empty() ? kExitErrore
                        : missing_input         ? kExitFileError
@@ -386,22 +429,19 @@ CompileReport compile_pair(const CompileRequest& request) {
   if (outcome.errore.empty() && (!faulty || request.keep_partial)) {
     const size_t recovery_notes = io.notes.size();
     io.keep();
-    for (size_t i = recovery_notes; i < io.notes.size(); ++i) report.diagnostics += printable(io.notes[i]) + "\n";
-    if (io.problem) file_problem(io.problem->file, io.problem->reason);
+    for (size_t i = recovery_notes; i < io.notes.size(); ++i) entries.push_back(recovery_note(io.notes[i]));
+    if (io.problem) file_problem(io.problem->file, io.problem->reason, "file-write");
   } else {
     io.drop();
   }
   report.written = io.written;
   if (request.compiled) *request.compiled = std::move(model);
-  std::string summary = request.werror ? format_summary(errors + warnings, 0, report.written.size())
-                                        : format_summary(errors, warnings, report.written.size());
   // "nothing written" would hide that the folder holds a mix of both sets until it is recovered.
-  if (io.left_mixed) summary = summary.substr(0, summary.rfind("; ") + 2) + mixed_set_text(request.out_dir) + "\n";
-  report.diagnostics += summary;
+  render_text(io.left_mixed ? std::optional<Message>(mixed_set_message(request.out_dir)) : std::nullopt);
   return report;
 }
 
-nlohmann::json report_json(const CompileReport& report) {
+nlohmann::json report_json(const CompileReport& report, Language language) {
   using nlohmann::json;
   const PercorsoOutcome& outcome = report.outcome;
   json j;
@@ -410,9 +450,9 @@ nlohmann::json report_json(const CompileReport& report) {
   if (outcome.fault_code != 0) {
     json fault{{"code", outcome.fault_code},
                {"position", outcome.fault_position},
-               {"meaning", std::string(fault_meaning(outcome.fault_code))},
-               {"message", report.fault_message}};
-    if (!report.fault_file.empty()) fault["file"] = report.fault_file;
+               {"meaning", render(msg(fault_message_id(outcome.fault_code)), language)},
+               {"message", report.fault ? render(report.fault->message, language) : std::string()}};
+    if (report.fault && report.fault->place) fault["file"] = report.fault->place->file;
     if (outcome.fault_site.known && outcome.fault_site.line > 0) {
       fault["line"] = outcome.fault_site.line;
       fault["column"] = outcome.fault_site.column;
@@ -423,13 +463,14 @@ nlohmann::json report_json(const CompileReport& report) {
   }
   j["conflicts"] = json::array();
   for (const Conflict& c : outcome.conflicts)
-    j["conflicts"].push_back(
-        {{"code", c.code}, {"position", c.position}, {"meaning", std::string(fault_meaning(c.code))}});
+    j["conflicts"].push_back({{"code", c.code},
+                              {"position", c.position},
+                              {"meaning", render(msg(fault_message_id(c.code)), language)}});
   j["warnings"] = json::array();
   for (const Diagnostic& w : report.warnings) {
-    json one{{"name", w.warning}, {"message", w.message}};
+    json one{{"name", w.warning}, {"message", render(w.message, language)}};
     if (w.place) {
-      one["file"] = w.place->description == Description::line ? report.line_file : report.train_file;
+      one["file"] = w.place->file;
       if (w.place->line > 0) {
         one["line"] = w.place->line;
         one["column"] = w.place->column;
@@ -443,9 +484,10 @@ nlohmann::json report_json(const CompileReport& report) {
     j["codes"] = {{"plain", *outcome.plain_code}, {"weighted", *outcome.weighted_code}};
   else
     j["codes"] = nullptr;
-  j["file_error"] = report.file_problem
-                        ? json{{"file", report.file_problem->file}, {"reason", report.file_problem->reason}}
-                        : json(nullptr);
+  j["file_error"] = report.file_problem ? json{{"file", report.file_problem->file},
+                                               {"reason", render(report.file_problem->reason, language)}}
+                                        : json(nullptr);
+  j["diagnostics"] = diagnostics_json(report.entries, language, report.werror);
   return j;
 }
 

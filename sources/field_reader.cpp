@@ -9,13 +9,7 @@
 
 namespace compactor {
 
-FieldReader::FieldReader(std::string_view text) : text_(text) {
-  line_starts_.push_back(0);
-  for (size_t i = 0; i < text_.size(); ++i) {
-    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
-      line_starts_.push_back(i + 1);
-  }
-}
+FieldReader::FieldReader(std::string_view text) : text_(text) {}
 
 void FieldReader::skip_spaces() {
   while (pos_ < text_.size() && text_[pos_] == ' ') ++pos_;
@@ -136,12 +130,8 @@ int FieldReader::rest_of_line_column() const {
 }
 
 std::string_view FieldReader::line_text(int line) const {
-  if (line < 1 || static_cast<size_t>(line) > line_starts_.size()) return {};
-  const size_t begin = line_starts_[static_cast<size_t>(line) - 1];
-  if (begin >= text_.size()) return {};
-  size_t end = begin;
-  while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
-  return text_.substr(begin, end - begin);
+  if (!lines_) lines_.emplace(text_);
+  return lines_->line_text(line);
 }
 
 bool contains(std::string_view field, std::string_view word) {

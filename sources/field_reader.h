@@ -4,11 +4,14 @@
 // knows the line and column it came from, so a fault can be reported as file:line.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "sources/text_position.h"
 
 namespace compactor {
 
@@ -106,7 +109,7 @@ class FieldReader {
   int line_ = 1;
   size_t line_start_ = 0;
   Field last_;
-  std::vector<size_t> line_starts_;
+  mutable std::optional<LineIndex> lines_;  // made when a line's text is first asked for
   FieldObserver* observer_ = nullptr;
   int record_line_ = 0;
   int record_fields_ = 0;

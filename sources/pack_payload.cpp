@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sources/little_endian.h"
 #include "sources/scenario_names.h"
 
 namespace compactor {
@@ -38,36 +39,23 @@ std::string unmasked(const volatile uint8_t* bytes, size_t size) {
 
 std::string payload_mark() { return unmasked(kMaskedMark, sizeof kMaskedMark); }
 
-void put_le(std::string& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// The little-endian integer of `bytes` bytes at offset, or nullopt when the data ends first.
-std::optional<uint64_t> get_le(std::string_view data, size_t offset, int bytes) {
-  if (offset > data.size() || data.size() - offset < static_cast<size_t>(bytes)) return std::nullopt;
-  uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i)
-    value = (value << 8) | static_cast<uint8_t>(data[offset + static_cast<size_t>(i)]);
-  return value;
-}
-
 // The file offset of a Windows program's certificate table (its security directory), or
 // nullopt when the file is no such program or carries no table inside the file. head holds
 // the file's first bytes; size is the whole file's.
 std::optional<uint64_t> certificate_table(std::string_view head, uint64_t size) {
   if (!head.starts_with("MZ")) return std::nullopt;
-  const auto pe = get_le(head, 0x3C, 4);
+  const auto pe = read_le(head, 0x3C, 4);
   if (!pe || *pe > head.size() || head.substr(static_cast<size_t>(*pe)).substr(0, 4) != std::string_view("PE\0\0", 4))
     return std::nullopt;
   const size_t optional_header = static_cast<size_t>(*pe) + 24;
-  const auto magic = get_le(head, optional_header, 2);
+  const auto magic = read_le(head, optional_header, 2);
   if (!magic || (*magic != 0x10B && *magic != 0x20B)) return std::nullopt;
   const size_t count_at = optional_header + (*magic == 0x20B ? 108 : 92);
-  const auto count = get_le(head, count_at, 4);
+  const auto count = read_le(head, count_at, 4);
   if (!count || *count < 5) return std::nullopt;
   const size_t security = count_at + 4 + 4 * 8;
-  const auto offset = get_le(head, security, 4);
-  const auto table_size = get_le(head, security + 4, 4);
+  const auto offset = read_le(head, security, 4);
+  const auto table_size = read_le(head, security + 4, 4);
   if (!offset || !table_size || *offset == 0 || *table_size == 0 || *offset > size || *table_size > size - *offset)
     return std::nullopt;
   return *offset;
@@ -75,7 +63,7 @@ std::optional<uint64_t> certificate_table(std::string_view head, uint64_t size) 
 
 // Reads one u32-length-prefixed field; false when its length runs past the payload's end.
 bool take_field(std::string_view payload, size_t& at, std::string_view& field) {
-  const auto length = get_le(payload, at, 4);
+  const auto length = read_le(payload, at, 4);
   if (!length || *length > payload.size() - at - 4) return false;
   field = payload.substr(at + 4, static_cast<size_t>(*length));
   at += 4 + static_cast<size_t>(*length);
@@ -89,7 +77,7 @@ std::string encode_pack_payload(const PackBytes& pack) {
   out.push_back(pack.encoding == TextEncoding::utf8 ? '\0' : '\1');
   for (std::string_view field :
        {pack.line_name, pack.train_number, pack.line, pack.train, pack.notes, pack.form, pack.card}) {
-    put_le(out, field.size(), 4);
+    append_le(out, field.size(), 4);
     out.append(field);
   }
   return out;
@@ -101,8 +89,8 @@ std::string append_payload(std::string_view runner, std::string_view payload, co
   out.append(runner);
   out.append(payload);
   out.append(reinterpret_cast<const char*>(digest.data()), digest.size());
-  put_le(out, payload.size(), 8);
-  put_le(out, kPayloadFormat, 4);
+  append_le(out, payload.size(), 8);
+  append_le(out, kPayloadFormat, 4);
   out.append(kTrailerMagic);
   return out;
 }
@@ -147,8 +135,8 @@ PayloadSearch find_payload_in(std::string_view tail, uint64_t tail_offset, bool 
   const size_t trailer = end - kTrailerSize;
   const uint64_t trailer_at = tail_offset + trailer;
   std::copy_n(tail.begin() + static_cast<std::ptrdiff_t>(trailer), search.digest.size(), search.digest.begin());
-  const uint64_t length = *get_le(tail, trailer + 32, 8);
-  const uint64_t format = *get_le(tail, trailer + 40, 4);
+  const uint64_t length = *read_le(tail, trailer + 32, 8);
+  const uint64_t format = *read_le(tail, trailer + 40, 4);
   if (format != kPayloadFormat)
     return damaged("the payload is of format " + std::to_string(format) + ", which this runner does not know (it reads format " +
                    std::to_string(kPayloadFormat) + ")");

@@ -26,17 +26,14 @@ void check_utf8_line(std::string_view line, int number, std::vector<TextProblem>
     if (n == 0) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned>(static_cast<uint8_t>(line[i])));
-      problems.push_back(
-          {number, column,
-           std::string("the byte ") + buf + " is not UTF-8 (is the pack's encoding windows-1252?)"});
+      problems.push_back({number, column, msg(MessageId::pack_not_utf8, buf)});
       ++i;
       continue;
     }
     if (cp < 0x20 && cp != '\t') {
-      problems.push_back({number, column, "control character " + code_point_name(cp)});
+      problems.push_back({number, column, msg(MessageId::pack_control, code_point_name(cp))});
     } else if (n > 1 && !is_cp1252_encodable(line.substr(i, n))) {
-      problems.push_back(
-          {number, column, "the character " + code_point_name(cp) + " has no Windows-1252 byte"});
+      problems.push_back({number, column, msg(MessageId::pack_no_cp1252, code_point_name(cp))});
     }
     i += n;
   }
@@ -46,7 +43,7 @@ void check_cp1252_line(std::string_view line, int number, std::vector<TextProble
   for (size_t i = 0; i < line.size(); ++i) {
     const auto b = static_cast<uint8_t>(line[i]);
     if (b < 0x20 && b != '\t')
-      problems.push_back({number, static_cast<int>(i) + 1, "control character " + code_point_name(b)});
+      problems.push_back({number, static_cast<int>(i) + 1, msg(MessageId::pack_control, code_point_name(b))});
   }
 }
 
@@ -89,7 +86,8 @@ DecodedText decode_pack_text(std::string_view bytes, TextEncoding encoding) {
     if (++number > kMostPackTextLines) continue;
     const int at = static_cast<int>(number);
     if (line.size() > kLongestTextLine) {
-      found.push_back({at, static_cast<int>(kLongestTextLine) + 1, line_too_long_message(line.size())});
+      found.push_back(
+          {at, static_cast<int>(kLongestTextLine) + 1, line_too_long_message(line.size()), TextProblem::Kind::long_line});
       out.lines.emplace_back();
     } else if (encoding == TextEncoding::utf8) {
       check_utf8_line(line, at, found);
@@ -99,15 +97,13 @@ DecodedText decode_pack_text(std::string_view bytes, TextEncoding encoding) {
       out.lines.push_back(cp1252_to_utf8(line));
     }
     if (out.lines.back() == kEndOfText)
-      found.push_back({at, 1,
-                       "the line is the writer's end-of-text marker \"" + std::string(kEndOfText) +
-                           "\"; the text would end here"});
+      found.push_back({at, 1, msg(MessageId::pack_end_marker, kEndOfText), TextProblem::Kind::line_table});
     keep();
   }
   if (number > kMostPackTextLines) {
     found.push_back({static_cast<int>(kMostPackTextLines) + 1, 1,
-                     "the text has " + std::to_string(number) + " lines; the fixed-text writer's line table holds " +
-                         std::to_string(kMostPackTextLines)});
+                     msg(MessageId::pack_too_many_lines, std::to_string(number), std::to_string(kMostPackTextLines)),
+                     TextProblem::Kind::line_table});
     keep();
   }
   return out;
@@ -118,7 +114,7 @@ PackTexts::Lines::Lines(std::string_view file, std::string_view bytes, TextEncod
   if (!text.problems.empty()) {
     const TextProblem& p = text.problems.front();
     throw std::invalid_argument(std::string(file) + ":" + std::to_string(p.line) + ":" +
-                                std::to_string(p.column) + ": " + p.message);
+                                std::to_string(p.column) + ": " + render(p.message, Language::en));
   }
   lines = std::move(text.lines);
   views.assign(lines.begin(), lines.end());

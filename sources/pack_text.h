@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sources/messages.h"
+
 namespace compactor {
 
 enum class TextEncoding { utf8, windows1252 };
@@ -27,11 +29,15 @@ inline constexpr std::string_view kPackForm = "rallentamenti.txt";
 inline constexpr std::string_view kPackNotes = "note.txt";
 
 // Something in a text that keeps it from going into a line table as it stands; line and
-// column count from 1, the column in characters.
+// column count from 1, the column in characters. A problem of the encoding (a byte, a
+// character) covers that one character; one of the line table (too many lines, the writer's
+// end-of-text marker) or a line longer than any text's stands at its line.
 struct TextProblem {
+  enum class Kind { encoding, line_table, long_line };
   int line = 0;
   int column = 0;
-  std::string message;
+  Message message;
+  Kind kind = Kind::encoding;
   bool operator==(const TextProblem&) const = default;
 };
 

@@ -15,12 +15,25 @@
 namespace compactor {
 namespace {
 
+// A problem as its English text reads.
+struct Problem {
+  int line;
+  int column;
+  std::string message;
+  bool operator==(const Problem&) const = default;
+};
+std::vector<Problem> in_english(const std::vector<TextProblem>& problems) {
+  std::vector<Problem> out;
+  for (const TextProblem& p : problems) out.push_back({p.line, p.column, render(p.message, Language::en)});
+  return out;
+}
+
 struct DecodeCase {
   const char* label;
   std::string bytes;
   TextEncoding encoding;
   std::vector<std::string> lines;
-  std::vector<TextProblem> problems;
+  std::vector<Problem> problems;
 };
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.label; }
@@ -31,7 +44,7 @@ TEST_P(DecodePackText, GivesTheLinesAndEveryProblem) {
   const DecodeCase& c = GetParam();
   const DecodedText text = decode_pack_text(c.bytes, c.encoding);
   EXPECT_EQ(text.lines, c.lines);
-  EXPECT_EQ(text.problems, c.problems);
+  EXPECT_EQ(in_english(text.problems), c.problems);
 }
 
 const TextEncoding utf8 = TextEncoding::utf8, cp1252 = TextEncoding::windows1252;
@@ -86,8 +99,8 @@ TEST(DecodePackText, MoreLinesThanTheLineTableHoldsIsAProblemAtTheFirstLineLeftO
   EXPECT_TRUE(decode_pack_text(bytes, TextEncoding::utf8).problems.empty());
   bytes += "l\n";
   const DecodedText text = decode_pack_text(bytes, TextEncoding::utf8);
-  EXPECT_EQ(text.problems,
-            (std::vector<TextProblem>{
+  EXPECT_EQ(in_english(text.problems),
+            (std::vector<Problem>{
                 {1001, 1, "the text has 1001 lines; the fixed-text writer's line table holds 1000"}}));
 }
 

@@ -620,12 +620,7 @@ constexpr HeaderInfo kTrainHeaders[] = {
 
 // ---- the column of a line ----
 
-bool matches(const RecordKeyword& r, std::string_view field) {
-  return std::all_of(r.words.begin(), r.words.end(), [&](std::string_view w) {
-    return w.empty() ||
-           (r.letter_case == KeywordCase::lower ? contains(field, w) : contains_nocase(field, w));
-  });
-}
+// Whether a field is read as a record: matches() of record_tables.h, the compilers' own test.
 
 // Two rows that are one rule of the reader: every word of one stands among the other's
 // ("curvas" and "curvad"; the two cab-signalling rows).
@@ -703,7 +698,7 @@ std::string number(int64_t n) { return std::to_string(n); }
 std::string joined(std::span<const int32_t> values, Language l) {
   std::string out;
   for (size_t k = 0; k < values.size(); ++k) {
-    if (k > 0) out += k + 1 == values.size() ? (l == Language::italian ? " o " : " or ") : ", ";
+    if (k > 0) out += k + 1 == values.size() ? (l == Language::it ? " o " : " or ") : ", ";
     out += number(values[k]);
   }
   return out;
@@ -721,7 +716,7 @@ std::pair<int64_t, int64_t> width_bounds(FieldWidth w) {
 }
 
 std::string title_of(const FieldSpot& spot, Language l) {
-  const bool it = l == Language::italian;
+  const bool it = l == Language::it;
   const std::string kw = spot.record ? std::string(spot.record->keyword->written) : std::string();
   const std::string n =
       spot.record ? number(static_cast<int64_t>(spot.record->fields.size())) : std::string();
@@ -767,7 +762,7 @@ const RecordInfo* find_record_info(Format format, std::string_view written) {
 }
 
 std::string_view width_text(FieldWidth width, Language l) {
-  const bool it = l == Language::italian;
+  const bool it = l == Language::it;
   switch (width) {
     case FieldWidth::i32:
       return it ? "intero a 32 bit con segno" : "32-bit signed";
@@ -782,7 +777,7 @@ std::string_view width_text(FieldWidth width, Language l) {
 }
 
 std::string allowed_text(const FieldInfo& f, Language l) {
-  const bool it = l == Language::italian;
+  const bool it = l == Language::it;
   const AllowedValues& a = f.allowed;
   if (f.width == FieldWidth::text) return it ? "qualsiasi testo senza virgole" : "any text without a comma";
   if (!a.only.empty()) return joined(a.only, l);
@@ -890,7 +885,7 @@ std::string record_snippet(const RecordInfo& record) {
 
 std::string hover_text(const FieldSpot& spot, Language l) {
   if (spot.kind == SpotKind::none) return {};
-  const bool it = l == Language::italian;
+  const bool it = l == Language::it;
   std::string out = title_of(spot, l) + "\n";
   switch (spot.kind) {
     case SpotKind::keyword: {

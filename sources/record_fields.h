@@ -13,17 +13,16 @@
 #include <string>
 #include <string_view>
 
+#include "sources/messages.h"
 #include "sources/record_tables.h"
 
 namespace compactor {
 
-enum class Language { english, italian };
-
-// One text in both languages: plain text, no markup.
+// One text in both languages (Language of sources/messages.h): plain text, no markup.
 struct Words {
   std::string_view en{};
   std::string_view it{};
-  std::string_view in(Language l) const { return l == Language::italian ? it : en; }
+  std::string_view in(Language l) const { return l == Language::it ? it : en; }
 };
 
 // How the field reader reads the field.

@@ -94,23 +94,23 @@ TEST(RecordFields, SnippetAndHoverComeFromTheTable) {
       "segnale,    ${1:posizione},   ${2:sx}, ${3:s1}, ${4:s2},  ${5:s3}, ${6:rapp},    ${7:dx},  ${8:d1},"
       "${9:d2},${10:d3}, ${11:tempo}");
   const std::string_view signal = "segnale,    2500,   1, 5, 6,  0, 0,    2,  0,0,0, 0";
-  EXPECT_EQ(hover_text(field_at(Format::train, signal, signal.find("2,")), Language::english),
+  EXPECT_EQ(hover_text(field_at(Format::train, signal, signal.find("2,")), Language::en),
             "segnale, field 7 of 11: dx\n32-bit signed · 0 to 2\n"
             "kind of the signal on the right (dx) side; 0 when there is none\n"
             "not checked: packed beside the other side's kind as rapp × 10 + sx × 3 + dx\n");
   const std::string_view speed = "velocita,     800,   100";
   EXPECT_EQ(
-      hover_text(field_at(Format::train, speed, speed.size()), Language::italian),
+      hover_text(field_at(Format::train, speed, speed.size()), Language::it),
       "velocita, campo 2 di 2: speed\nintero a 32 bit con segno · multiplo di 5, da 0 a 1275 · km/h\n"
       "velocità massima ammessa per il treno da quel punto fino al record velocita successivo\n"
       "memorizzata a passi di 5 km/h, arrotondata al passo più vicino; sotto -2 o sopra 1277: errore 25\n");
   const std::string_view board = "pendenza,  1500,   5";
-  EXPECT_EQ(hover_text(field_at(Format::line, board, 0), Language::english),
+  EXPECT_EQ(hover_text(field_at(Format::line, board, 0), Language::en),
             "pendenza: a record of 2 value fields\nposition, gradient\n"
             "the gradient from a position on, until the next gradient record\n");
-  EXPECT_EQ(allowed_text(line_body_info()[0].fields[0], Language::english),
+  EXPECT_EQ(allowed_text(line_body_info()[0].fields[0], Language::en),
             "a multiple of 50, 0 to the line's length + 6900");
-  EXPECT_EQ(hover_text(field_at(Format::line, "[pendenze]", 0), Language::italian),
+  EXPECT_EQ(hover_text(field_at(Format::line, "[pendenze]", 0), Language::it),
             "[pendenze]: intestazione di sezione\npendenze\n");
 }
 

@@ -4,8 +4,11 @@
 // and how many value fields follow. The compilers' tests check every row against what
 // the compilers do, and the documentation's test checks that docs/ lists every row.
 
+#include <algorithm>
 #include <array>
 #include <string_view>
+
+#include "sources/field_reader.h"
 
 namespace compactor {
 
@@ -59,6 +62,22 @@ inline constexpr std::array<RecordKeyword, 10> kTrainRecords{{
     {"abbattimento", {"abbattimento", ""}, KeywordCase::any, 2},
     {"stazione", {"stazione", ""}, KeywordCase::any, 17},
 }};
+
+// Whether a keyword field is read as the record: it holds every word of the row, compared
+// as the row says (the compilers' own test, a substring test, never equality).
+inline bool matches(const RecordKeyword& record, std::string_view field) {
+  return std::all_of(record.words.begin(), record.words.end(), [&](std::string_view word) {
+    return word.empty() ||
+           (record.letter_case == KeywordCase::lower ? contains(field, word) : contains_nocase(field, word));
+  });
+}
+
+// Whether the field is read as one of the records.
+template <size_t N>
+bool matches_any(const std::array<RecordKeyword, N>& records, std::string_view field) {
+  return std::any_of(records.begin(), records.end(),
+                     [&](const RecordKeyword& r) { return matches(r, field); });
+}
 
 inline constexpr std::array<std::string_view, 8> kTrainSectionHeaders{
     "[generale]",      "[aderenze]", "[vel_limite]", "[stazioni]",

@@ -29,42 +29,56 @@ bool device_name(std::string_view stem) {
 
 }  // namespace
 
-std::optional<std::string> windows_name_problem(std::string_view name) {
+std::optional<Message> windows_name_problem_message(std::string_view name) {
   for (const char c : name) {
     if (std::string_view("<>:\"|?*").find(c) != std::string_view::npos)
-      return std::string("contains '") + c + "', which Windows does not allow in a file name";
+      return msg(MessageId::name_windows_character, std::string(1, c));
   }
-  if (!name.empty() && (name.back() == '.' || name.back() == ' '))
-    return "ends with a dot or a space, which Windows drops from a file name";
-  if (device_name(name.substr(0, name.find('.')))) return "is a device name on Windows";
+  if (!name.empty() && (name.back() == '.' || name.back() == ' ')) return msg(MessageId::name_trailing);
+  if (device_name(name.substr(0, name.find('.')))) return msg(MessageId::name_device);
   return std::nullopt;
 }
 
-std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number) {
+std::optional<Message> names_length_problem_message(std::string_view line_name, std::string_view train_number) {
   const std::string longest = slowdown_form_name(std::string(line_name), std::string(train_number));
   const size_t bytes = hidden_name_bytes(longest.size());
   if (bytes <= kLongestFileName) return std::nullopt;
-  return "make file names too long: " + longest + " takes " + std::to_string(longest.size()) +
-         " bytes and its temporary " + std::to_string(bytes) + ", where a file name holds " +
-         std::to_string(kLongestFileName) + "; shorten the line name or the train number by " +
-         std::to_string(bytes - kLongestFileName) + (bytes - kLongestFileName == 1 ? " byte" : " bytes");
+  const size_t over = bytes - kLongestFileName;
+  return msg(over == 1 ? MessageId::names_too_long_one : MessageId::names_too_long_many, longest,
+             std::to_string(longest.size()), std::to_string(bytes), std::to_string(kLongestFileName),
+             std::to_string(over));
 }
 
-std::optional<std::string> identity_problem(std::string_view name) {
-  if (name.empty()) return "is empty";
+std::optional<Message> identity_problem_message(std::string_view name) {
+  if (name.empty()) return msg(MessageId::name_empty);
   if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
-    return "contains a path separator";
-  if (name.find("..") != std::string_view::npos) return "contains \"..\"";
+    return msg(MessageId::name_separator);
+  if (name.find("..") != std::string_view::npos) return msg(MessageId::name_dots);
   for (size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     // C0 controls, DEL, and the C1 controls U+0080..U+009F (UTF-8 C2 80..C2 9F).
     const bool c1 = c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
                     static_cast<unsigned char>(name[i + 1]) <= 0x9F;
-    if (c < 0x20 || c == 0x7F || c1) return "contains a control character";
+    if (c < 0x20 || c == 0x7F || c1) return msg(MessageId::name_control);
   }
-  if (!is_cp1252_encodable(name)) return "contains a character without a Windows-1252 byte";
+  if (!is_cp1252_encodable(name)) return msg(MessageId::name_no_cp1252);
   // A scenario is meant for Windows: its file names must be ones Windows can hold.
-  return windows_name_problem(name);
+  return windows_name_problem_message(name);
+}
+
+std::optional<std::string> windows_name_problem(std::string_view name) {
+  const auto problem = windows_name_problem_message(name);
+  return problem ? std::optional<std::string>(render(*problem, Language::en)) : std::nullopt;
+}
+
+std::optional<std::string> identity_problem(std::string_view name) {
+  const auto problem = identity_problem_message(name);
+  return problem ? std::optional<std::string>(render(*problem, Language::en)) : std::nullopt;
+}
+
+std::optional<std::string> names_length_problem(std::string_view line_name, std::string_view train_number) {
+  const auto problem = names_length_problem_message(line_name, train_number);
+  return problem ? std::optional<std::string>(render(*problem, Language::en)) : std::nullopt;
 }
 
 }  // namespace compactor

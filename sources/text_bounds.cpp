@@ -2,13 +2,13 @@
 
 namespace compactor {
 
-std::string line_too_long_message(size_t bytes) {
-  return "the line holds " + std::to_string(bytes) + " bytes, more than a line of a scenario's text can (" +
-         std::to_string(kLongestTextLine) + " at most)";
+Message line_too_long_message(size_t bytes) {
+  return msg(MessageId::line_too_long, std::to_string(bytes), std::to_string(kLongestTextLine));
 }
 
-std::string problems_not_shown_message(size_t count) {
-  return std::to_string(count) + " more problem" + (count == 1 ? " is" : "s are") + " in this file, not shown";
+Message problems_not_shown_message(size_t count) {
+  return msg(count == 1 ? MessageId::problems_not_shown_one : MessageId::problems_not_shown_many,
+             std::to_string(count));
 }
 
 std::optional<TextShapeProblem> description_shape_problem(std::string_view bytes) {
@@ -25,9 +25,7 @@ std::optional<TextShapeProblem> description_shape_problem(std::string_view bytes
     start = i + 1;
     if (start < bytes.size() && ++line > kMostPairLines)
       return TextShapeProblem{static_cast<int>(line), 1,
-                              "the description has more than " + std::to_string(kMostPairLines) +
-                                  " lines, more than any description can (a description compiled as a pair "
-                                  "holds " + std::to_string(kMostPairLines) + " at most)"};
+                              msg(MessageId::description_too_many_lines, std::to_string(kMostPairLines))};
   }
   return std::nullopt;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "sources/messages.h"
 #include "sources/text_writer.h"
 
 namespace compactor {
@@ -38,14 +39,14 @@ inline constexpr size_t kMostProblems = 500;
 struct TextShapeProblem {
   int line = 0;  // 1-based; the line that passes a bound
   int column = 0;
-  std::string message;
+  Message message;
 };
 std::optional<TextShapeProblem> description_shape_problem(std::string_view bytes);
 
 // "the line holds 2000 bytes, more than a line of a scenario's text can (1024 at most)"
-std::string line_too_long_message(size_t bytes);
+Message line_too_long_message(size_t bytes);
 
 // "N more problems in this file are not shown"
-std::string problems_not_shown_message(size_t count);
+Message problems_not_shown_message(size_t count);
 
 }  // namespace compactor

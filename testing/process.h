@@ -14,7 +14,9 @@ struct ProcessResult {
 };
 
 // argv[0] is the program's path, or a bare name looked up on PATH. The process starts in cwd with the
-// environment of the test, less DISPLAY, so that the program runs without a window.
+// environment of the test, less DISPLAY, so that the program runs without a window, and with
+// LC_ALL=C, so that a tool speaks English, as the tests that pin its texts expect, whatever
+// the tester's own language.
 ProcessResult run_process(const std::vector<std::string>& argv, const std::filesystem::path& cwd);
 
 }  // namespace compactor::testing

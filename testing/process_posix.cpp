@@ -23,6 +23,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::files
   if (pid < 0) return result;
   if (pid == 0) {
     ::unsetenv("DISPLAY");
+    ::setenv("LC_ALL", "C", 1);
     const int out = ::open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = ::open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(127);

@@ -66,6 +66,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::files
     const std::wstring program = widen(argv.at(0));
     const std::wstring folder = cwd.wstring();
     SetEnvironmentVariableW(L"DISPLAY", nullptr);
+    SetEnvironmentVariableW(L"LC_ALL", L"C");
     // A bare name is looked up on PATH, as a shell does.
     const bool bare = program.find_first_of(L"\\/") == std::wstring::npos;
     const BOOL started = CreateProcessW(bare ? nullptr : program.c_str(), line.data(), nullptr, nullptr, TRUE,

@@ -1,8 +1,9 @@
 // The page's way into the engine: the pack the author edits lies in the module's memory
-// file system, and compile_pack runs on it exactly what `scenario-compile --pack` runs. The
-// compiled files stay in memory with the compiled model, which the reader draws and tabulates
-// as scenario-inspect does; the route plot is held as its runs, and made into bytes only
-// when the author downloads it.
+// file system. check_pack checks it in full in one call, as `scenario-pack check` does, and
+// hands back every diagnostic of the model rendered in the page's language; compile_pack runs
+// on it exactly what `scenario-compile --pack` runs. The compiled files stay in memory with
+// the compiled model, which the reader draws and tabulates as scenario-inspect does; the
+// route plot is held as its runs, and made into bytes only when the author downloads it.
 #include <emscripten/bind.h>
 
 #include <map>
@@ -11,16 +12,17 @@
 #include <string>
 #include <string_view>
 
-#include "platform/env.h"
 #include "output/compiled_files.h"
+#include "platform/env.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_view.h"
+#include "session/compile_pair.h"
+#include "session/diagnostic_json.h"
+#include "session/pack.h"
 #include "sources/cp1252.h"
 #include "sources/pack_payload.h"
 #include "sources/record_fields.h"
 #include "sources/record_tables.h"
-#include "session/compile_pair.h"
-#include "session/pack.h"
 
 namespace compactor {
 namespace {
@@ -95,6 +97,54 @@ std::string compile_pair_of_pack(const std::string& pack) {
   request.train_description = pack + "/train.txt";
   request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
   return outcome(request, problems);
+}
+
+// The pack in the folder checked in full, in one compile: "diagnostics" holds every entry of
+// the model (the pack's problems, the compiler's, a note for each warning scenario.json does
+// not accept, and the warnings it accepts marked "accepted") with its messages in the language
+// ("en" or "it"; any other is English); "problems" what a program's build would refuse;
+// "report" scenario-compile's --json object of the compile (null when the descriptions could
+// not be compiled); "line_table_exceeded" whether a description is too long for a program (it
+// is compiled all the same); "text" the terminal's text; and "files" the compiled files' names
+// when all three were made. A file of the pack is shown by its name alone (line.txt).
+std::string check_pack_in(const std::string& folder, const std::string& language) {
+  const Language lang = language_named(language).value_or(Language::en);
+  return json_text(
+      [&] {
+        PackFiles files;
+        for (std::string_view name : {kPackManifest, kPackLine, kPackTrain, kPackCard, kPackForm, kPackNotes})
+          if (std::optional<std::string> bytes = read_whole_file(std::filesystem::path(folder) / name))
+            files.open(std::string(name), std::move(*bytes));
+        TrackModel model;
+        PackCheckOptions options;
+        options.sink = &compiled_files;
+        options.compiled = &model;
+        options.language = lang;
+        options.keep_accepted = true;
+        const PackCheck check = check_pack(files, options);
+        nlohmann::json j;
+        j["diagnostics"] = diagnostics_json(check.entries, lang);
+        j["problems"] = check.problems;
+        j["line_table_exceeded"] = check.line_table_exceeded;
+        j["report"] = check.compile ? report_json(*check.compile, lang) : nlohmann::json(nullptr);
+        j["text"] = check.diagnostics;
+        if (check.compile && check.compile->written.size() == 3) {
+          compiled_model = std::move(model);
+          compiled_acceleration = check.acceleration;
+          j["files"] = check.compile->written;
+        }
+        return j;
+      },
+      kExitFileError);
+}
+
+// The characters of the bytes 0x80 to 0x9F of Windows-1252, the engine's own table, as one
+// text of 32 characters (a byte without a character stands for the control character of its
+// number): the page decodes and encodes its texts with it.
+std::string windows_1252_high() {
+  std::string bytes;
+  for (int b = 0x80; b < 0xA0; ++b) bytes += static_cast<char>(b);
+  return cp1252_to_utf8(bytes);
 }
 
 // The last compiled scenario as scenario-inspect shows it: "svg" its --svg picture and
@@ -220,7 +270,7 @@ std::string_view outcome_name(Outcome o) {
 // Every record and header of both formats with its fields, in "en" or "it", for the editor's
 // hovers and completion: the records in the order the reader tests them.
 std::string record_fields(const std::string& lang) {
-  const Language l = lang == "it" ? Language::italian : Language::english;
+  const Language l = language_named(lang).value_or(Language::en);
   const auto consequence = [](Consequence c) {
     nlohmann::json j{{"outcome", outcome_name(c.outcome)}};
     if (c.outcome == Outcome::fault) j["fault"] = c.fault;
@@ -298,6 +348,8 @@ std::string field_at_column(const std::string& file, const std::string& line, in
 }  // namespace compactor
 
 EMSCRIPTEN_BINDINGS(scenario_studio) {
+  emscripten::function("checkPack", &compactor::check_pack_in);
+  emscripten::function("windows1252High", &compactor::windows_1252_high);
   emscripten::function("compilePack", &compactor::compile_pack);
   emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);

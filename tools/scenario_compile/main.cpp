@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <string_view>
 
 #include "compiler/diagnostics.h"
@@ -11,35 +10,53 @@
 #include "platform/env.h"
 #include "platform/set_commit.h"
 #include "session/compile_pair.h"
+#include "session/diagnostic_json.h"
+#include "session/language.h"
 #include "session/pack.h"
 
 namespace {
 
-int run(int argc, char** argv);
+using namespace compactor;
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Whatever the system refuses (a path it cannot resolve, memory) ends in one line.
-  try {
-    return run(argc, argv);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "scenario-compile: error: %s\n", e.what());
-    return compactor::kExitFileError;
-  }
-}
-
-namespace {
-
-int run(int argc, char** argv) {
-  using namespace compactor;
-  use_binary_standard_streams();
-  CompileRequest request;
-  bool no_plot = false;
+// What the run reports: its diagnostics on standard error, and under --json one object on
+// standard output, whatever the outcome.
+struct Output {
   bool json = false;
+  Language language = Language::en;
+
+  // The report's text on standard error and its object on standard output; its exit status.
+  int report(const CompileReport& report) const {
+    std::fputs(report.diagnostics.c_str(), stderr);
+    return print_json(report.exit_status, [&] { return report_json(report, language); });
+  }
+  // A problem of the tool's own, "scenario-compile: error: ...".
+  int refuse(int status, const char* code, Message message) const {
+    const Diagnostic d = error_at(code, std::nullopt, std::move(message));
+    std::fputs(("scenario-compile: " + DiagnosticPrinter({}, language).format(d)).c_str(), stderr);
+    return outcome(status, {d});
+  }
+  // Entries without a compile (the pack's problems, a recovery): the object with them.
+  int outcome(int status, std::vector<Diagnostic> entries) const {
+    CompileReport r;
+    r.exit_status = status;
+    r.entries = std::move(entries);
+    return print_json(status, [&] { return report_json(r, language); });
+  }
+  int print_json(int status, const std::function<nlohmann::json()>& make) const {
+    if (!json) return status;
+    const std::string text = json_text(make, kExitFileError) + "\n";
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    return written ? status : kExitFileError;
+  }
+};
+
+int run(int argc, char** argv, Output& out) {
+  CompileRequest request;
+  request.language = out.language;
+  bool no_plot = false;
   std::string out_dir = ".";
-  std::string line_path;
-  std::string train_path;
+  std::string line_path, train_path, lang;
 
   CLI::App app{
       "Compiles a line description and a train description into the scenario's compiled files,\n"
@@ -47,7 +64,8 @@ int run(int argc, char** argv) {
       "scenario-compile"};
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
-  std::string footer = "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
+  std::string footer =
+      "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
               std::string(w.meaning) + "\n";
@@ -86,7 +104,11 @@ int run(int argc, char** argv) {
   app.add_flag("--no-plot", no_plot, "do not build or write <line>_linea.dat");
   app.add_flag("--keep-partial", request.keep_partial,
                "on a compiler fault, still write the compiled files as far as compiling got");
-  app.add_flag("--json", json, "print the outcome as one JSON object on standard output");
+  app.add_flag(
+      "--json", out.json,
+      "print the outcome as one JSON object on standard output, with every diagnostic in \"diagnostics\"");
+  app.add_option("--lang", lang,
+                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
   std::vector<std::string> w_options;
   app.add_option("-W", w_options, "-Wno-<name> turns the warning <name> off (names below)")
       ->type_name("no-NAME")
@@ -107,36 +129,34 @@ int run(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? kExitBuilt : kExitFileError;
+    const int status = app.exit(e) == 0 ? kExitBuilt : kExitFileError;
+    if (status == kExitBuilt) return status;  // --help, --version
+    return out.outcome(status, {error_at("usage", std::nullopt, msg(MessageId::text, e.what()))});
   }
 
   if (recover) {
     // As a compile does, --recover takes no empty folder name for the current folder.
-    if (out_dir.empty()) {
-      std::fputs("scenario-compile: error: --out \"\" names no folder; nothing recovered\n", stderr);
-      return kExitUsage;
-    }
+    if (out_dir.empty()) return out.refuse(kExitUsage, "usage", msg(MessageId::tool_no_out_folder));
     try {
       // No names given: the temporaries of any build's files, and what the journal lists.
       const FolderSession session(out_dir, {});
-      for (const std::string& note : session.notes()) std::fprintf(stderr, "%s\n", printable(note).c_str());
-      if (session.notes().empty())
-        std::fprintf(stderr, "%s: nothing to recover\n", printable(out_dir).c_str());
-      return kExitBuilt;
+      std::vector<Diagnostic> notes;
+      for (const Message& note : session.notes()) notes.push_back(recovery_note(note));
+      if (notes.empty()) notes.push_back(recovery_note(msg(MessageId::nothing_to_recover), Place{out_dir}));
+      for (const Diagnostic& n : notes)
+        std::fputs(DiagnosticPrinter({}, out.language).format(n).c_str(), stderr);
+      return out.outcome(kExitBuilt, notes);
     } catch (const FileError& e) {
-      std::fprintf(stderr, "scenario-compile: error: %s\n", printable(e.what()).c_str());
-      return kExitFileError;
+      return out.refuse(kExitFileError, "file-write", msg(MessageId::text, printable(e.what())));
     }
   }
   if (packed) {
-    std::string diagnostics;
-    if (!pack_request(pack_dir, request, diagnostics)) {
-      std::fputs(diagnostics.c_str(), stderr);
-      std::fputs(
-          format_summary(static_cast<int>(std::count(diagnostics.begin(), diagnostics.end(), '\n')), 0, 0)
-              .c_str(),
-          stderr);
-      return kExitFileError;
+    std::vector<Diagnostic> problems;
+    if (!pack_request(PackFiles(pack_dir), request, problems)) {
+      const DiagnosticPrinter printer({}, out.language);
+      for (const Diagnostic& d : problems) std::fputs(printer.format(d).c_str(), stderr);
+      std::fputs(format_summary(static_cast<int>(problems.size()), 0, 0, out.language).c_str(), stderr);
+      return out.outcome(kExitFileError, std::move(problems));
     }
     // Warnings are judged as the pack's build judges them: one it does not accept is an error.
     request.werror = true;
@@ -146,20 +166,16 @@ int run(int argc, char** argv) {
   }
   for (const auto& [option, value] :
        {std::pair{"--line-name", &request.line_name}, std::pair{"--train-number", &request.train_number}}) {
-    if (const auto problem = identity_problem(*value)) {
+    if (const auto problem = identity_problem_message(*value)) {
       // Quoted and escaped, so that a control character does not reach the terminal.
       const std::string shown =
           nlohmann::json(*value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-      std::fprintf(stderr, "scenario-compile: error: %s %s %s; nothing written\n", option, shown.c_str(),
-                   problem->c_str());
-      return kExitFileError;
+      return out.refuse(kExitFileError, "usage",
+                        Message{MessageId::tool_bad_identity, {option, shown}, {*problem}});
     }
   }
-  if (const auto problem = names_length_problem(request.line_name, request.train_number)) {
-    std::fprintf(stderr, "scenario-compile: error: --line-name and --train-number %s; nothing written\n",
-                 printable(*problem).c_str());
-    return kExitFileError;
-  }
+  if (const auto problem = names_length_problem_message(request.line_name, request.train_number))
+    return out.refuse(kExitFileError, "usage", Message{MessageId::tool_names_too_long, {}, {*problem}});
   for (const std::string& w : w_options) {
     const std::string name = w.rfind("no-", 0) == 0 ? w.substr(3) : w;
     if (w == "error") {
@@ -167,9 +183,8 @@ int run(int argc, char** argv) {
     } else if (!is_warning_name(name)) {
       std::string names;
       for (const WarningKind& k : all_warnings()) names += (names.empty() ? "" : ", ") + std::string(k.name);
-      std::fprintf(stderr, "scenario-compile: error: unknown warning -W%s; the warnings are: %s\n",
-                   printable(w).c_str(), names.c_str());
-      return kExitFileError;
+      return out.refuse(kExitFileError, "unknown-warning",
+                        msg(MessageId::tool_unknown_warning, printable(w), names));
     } else if (name != w) {
       request.disabled_warnings.insert(name);
     } else {
@@ -180,12 +195,25 @@ int run(int argc, char** argv) {
   request.utf8_input = !packed && encoding == "utf-8";
   request.out_dir = out_dir;
   request.plot = !no_plot;
-
-  const CompileReport report = compile_pair(request);
-  std::fputs(report.diagnostics.c_str(), stderr);
-  if (json)
-    std::cout << report_json(report).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  return report.exit_status;
+  return out.report(compile_pair(request));
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  use_binary_standard_streams();
+  Output out;
+  out.json = std::any_of(argv + 1, argv + argc, [](std::string_view a) { return a == "--json"; });
+  const std::optional<std::string_view> lang = lang_argument(argc, argv);
+  const std::optional<Language> language = tool_language(lang);
+  if (!language)
+    return out.refuse(kExitFileError, "usage",
+                      msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
+  out.language = *language;
+  // Whatever the system refuses (a path it cannot resolve, memory) ends in one line.
+  try {
+    return run(argc, argv, out);
+  } catch (const std::exception& e) {
+    return out.refuse(kExitFileError, "failure", msg(MessageId::text, e.what()));
+  }
+}

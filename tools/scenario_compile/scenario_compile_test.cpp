@@ -492,6 +492,53 @@ TEST_F(ScenarioCompile, InputEncodingUtf8ConvertsOnReading) {
   EXPECT_EQ(run_tool(work.path(), args).status, 2);
 }
 
+// Under --json every outcome is one object on standard output, wrong use included, with the
+// problem among its diagnostics; --lang it gives the same outcome in Italian.
+TEST_F(ScenarioCompile, EveryOutcomeIsOneJsonObject) {
+  write_description(work / "line.txt", line);
+  write_description(work / "train.txt", train);
+  const std::vector<std::string> names{"--line-name", "L", "--train-number", "7"};
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* code;
+  };
+  auto with_names = [&](std::vector<std::string> rest) {
+    std::vector<std::string> args = names;
+    args.insert(args.end(), rest.begin(), rest.end());
+    return args;
+  };
+  const Case cases[] = {
+      {{"--bogus", "a", "b"}, 2, "usage"},
+      {with_names({"-Wno-nope", "line.txt", "train.txt"}), 2, "unknown-warning"},
+      {{"--line-name", "aux", "--train-number", "7", "line.txt", "train.txt"}, 2, "usage"},
+      {{"--lang", "xx", "line.txt", "train.txt"}, 2, "usage"},
+      {{"--pack", "no-pack"}, 2, "pack-file"},
+      {with_names({"nope.txt", "train.txt"}), 2, "fault-101"},
+      {with_names({"--out", "train.txt", "line.txt", "train.txt"}), 2, "file-write"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"--json"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProcessResult r = run_tool(work.path(), args);
+    EXPECT_EQ(r.status, c.status) << c.code << ": " << r.err;
+    json j;
+    ASSERT_NO_THROW(j = json::parse(r.out)) << c.code << ": " << r.out;
+    EXPECT_EQ(j["exit_status"], c.status) << c.code;
+    ASSERT_FALSE(j["diagnostics"].empty()) << c.code;
+    EXPECT_EQ(j["diagnostics"][0]["code"], c.code) << r.out;
+    EXPECT_EQ(j["diagnostics"][0]["severity"], "error") << r.out;
+  }
+  const ProcessResult it =
+      run_tool(work.path(), with_names({"--lang", "it", "--json", "nope.txt", "train.txt"}));
+  EXPECT_EQ(
+      it.err,
+      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: No such file or directory\n"
+      "1 errore; nulla scritto\n");
+  EXPECT_EQ(json::parse(it.out)["diagnostics"][0]["message"],
+            "anomalia 101: manca il file della descrizione della linea: No such file or directory");
+}
+
 TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
   TempDir dir;
   ProcessResult r = run_tool(dir.path(), {"--help"});

@@ -10,10 +10,11 @@
 #include "platform/folder_store.h"
 #include "platform/set_commit.h"
 #include "reader/reader_check.h"
-#include "tools/scenario_reader/reader_files.h"
 #include "reader/reader_json.h"
 #include "reader/reader_svg.h"
 #include "reader/reader_tables.h"
+#include "session/language.h"
+#include "session/reader_files.h"
 
 namespace compactor::inspect {
 namespace {
@@ -22,6 +23,14 @@ constexpr int kExitDone = 0;
 constexpr int kExitCheckFailed = 1;
 // --json writes about 60 MB for a scenario of the longest line; a larger file is none of its.
 constexpr uint64_t kMostModelJsonBytes = uint64_t{256} << 20;
+
+Language language = Language::en;
+
+// A line of the tool's own on standard error, "scenario-inspect: ...", in the language.
+int refuse(const Message& message) {
+  std::cerr << "scenario-inspect: " << render(message, language) << '\n';
+  return kExitFileError;
+}
 
 // An argument after "--sections" that names a file or an option rather than a range: one
 // that is an option, names a file that exists, or ends in .dat or .sim.
@@ -63,7 +72,7 @@ int from_json(const std::string& json_file, const ScenarioPaths& paths) {
   } catch (const FileError& e) {
     throw InspectError(e.what());
   }
-  if (!text) throw InspectError(json_file + ": cannot be read");
+  if (!text) throw InspectError(render(msg(MessageId::inspect_cannot_read, json_file), language));
   Json j;
   try {
     j = Json::parse(*text);
@@ -101,13 +110,15 @@ int run(int argc, char** argv) {
   app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
   app.add_flag("--json", json, "the whole model as JSON on standard output (with --timetable: the timetable)");
   bool timetable = false;
-  app.add_flag("--timetable", timetable,
-               "table of the stations: position, chainage, timetable time, the fastest possible time from the "
-               "timed station before at the speed limits, the realistic run's time, and the margin");
+  app.add_flag(
+      "--timetable", timetable,
+      "table of the stations: position, chainage, timetable time, the fastest possible time from the "
+      "timed station before at the speed limits, the realistic run's time, and the margin");
   double acceleration = kPlanningAcceleration;
-  app.add_option("--acceleration", acceleration,
-                 "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
-                 "scenario.json gives it")
+  app.add_option(
+         "--acceleration", acceleration,
+         "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
+         "scenario.json gives it")
       ->check(CLI::Range(kAccelerationLowest, kAccelerationHighest))
       ->capture_default_str();
   app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
@@ -119,6 +130,9 @@ int run(int argc, char** argv) {
                  "write the files named on the command line from FILE, the JSON of --json (no other option)")
       ->type_name("FILE");
   app.set_version_flag("--version", std::string("scenario-inspect ") + SCENARIO_INSPECT_VERSION);
+  std::string lang;
+  app.add_option("--lang", lang,
+                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
   try {
     std::vector<std::string> args = arguments(argc, argv);
     app.parse(args);
@@ -128,39 +142,26 @@ int run(int argc, char** argv) {
   }
   const bool any_view = sections->count() > 0 || slots || json || !svg_file.empty() || check || timetable;
   if (!json_in.empty()) {
-    if (any_view) {
-      std::cerr << "scenario-inspect: --from-json takes no other option\n";
-      return kExitFileError;
-    }
+    if (any_view) return refuse(msg(MessageId::inspect_from_json_alone));
     return from_json(json_in, paths_of(files));
   }
 
   const std::optional<SectionRange> range = parse_section_range(range_text.empty() ? ":" : range_text);
-  if (sections->count() > 0 && !range) {
-    std::cerr << "scenario-inspect: --sections: \"" << range_text
-              << "\" is not a range of section indexes; write FROM:TO, FROM:, :TO or one index, as in "
-                 "--sections 100:140\n";
-    return kExitFileError;
-  }
+  if (sections->count() > 0 && !range) return refuse(msg(MessageId::inspect_bad_range, range_text));
   if (check) {
     // A write cut short leaves its journal beside the set: the files may not belong together.
     const std::filesystem::path folder = std::filesystem::path(files.at(1)).parent_path();
     if (has_interrupted_write(folder.empty() ? std::filesystem::path(".") : folder)) {
       const std::string shown = folder.empty() ? "." : folder.string();
-      std::cout << "interrupted write: " << shown
-                << " holds the journal of a write that was cut short, so the files may not belong together; "
-                   "run scenario-compile --recover --out "
-                << shown << " (or the program in that folder) to finish or undo it\n";
+      std::cout << render(msg(MessageId::inspect_interrupted, shown), language) << '\n';
       return kExitCheckFailed;
     }
   }
   const TrackModel model = load_scenario(paths_of(files));
   std::ostringstream out;
   if (sections->count() > 0) {
-    if (const auto problem = section_range_problem(*range, model.section_count())) {
-      std::cerr << "scenario-inspect: --sections " << range_text << " shows no section: " << *problem << '\n';
-      return kExitFileError;
-    }
+    if (const auto problem = section_range_problem(*range, model.section_count()))
+      return refuse(msg(MessageId::inspect_no_section, range_text, *problem));
     write_sections_table(out, model, *range);
   }
   if (slots || !any_view) {
@@ -198,6 +199,12 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   compactor::use_binary_standard_streams();
+  const std::optional<std::string_view> lang = compactor::lang_argument(argc, argv);
+  const std::optional<compactor::Language> chosen = compactor::tool_language(lang);
+  if (!chosen)
+    return compactor::inspect::refuse(
+        compactor::msg(compactor::MessageId::tool_unknown_language, std::string(lang.value_or(""))));
+  compactor::inspect::language = *chosen;
   try {
     return compactor::inspect::run(argc, argv);
   } catch (const std::exception& e) {  // InspectError above all: a file missing or damaged

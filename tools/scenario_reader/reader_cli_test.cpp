@@ -9,7 +9,7 @@
 
 #include "testing/process.h"
 #include "testing/temp_folder.h"
-#include "tools/scenario_reader/reader_files.h"
+#include "session/reader_files.h"
 #include "reader/reader_test_support.h"
 
 namespace compactor::inspect {

@@ -111,6 +111,13 @@ try:
     listed = driver.find_element("id", "diagnostics").text
     check("train.txt" in listed and "did you mean" in listed, "the list groups it under train.txt with its fix")
     shot("misspelt")
+    # The engine's one check of the pack, in Italian: the entry carries its span and its fix.
+    checked = json.loads(driver.execute_script("return studio.core.checkPack('/pack', 'it')"))
+    misspelt = [d for d in checked["diagnostics"] if d["code"] == "unknown-keyword"]
+    check(misspelt and misspelt[0]["file"] == "train.txt" and misspelt[0]["line"] == line_no
+          and misspelt[0]["end_column"] == 9 and misspelt[0]["fixes"][0]["replacement"] == "segnale"
+          and misspelt[0]["message"].startswith("parola chiave sconosciuta"),
+          f"checkPack gives the entry with its span, its fix and its Italian message ({misspelt})")
     driver.find_element("id", "download-program").click()
     shown = wait("return document.getElementById('message').textContent")
     check(shown and "not made" in shown and "segnalle" in shown,
@@ -202,6 +209,10 @@ try:
         check(driver.execute_script("return studio.result.report && studio.result.report.exit_status") == 0,
               "the 1000 km line compiles in the page")
         check(any("line table" in e[4] for e in entries()), "and the page says why it cannot be a pack's program")
+        checked = json.loads(driver.execute_script("return studio.core.checkPack('/pack', 'en')"))
+        check(checked["line_table_exceeded"] and checked["report"]["exit_status"] == 0 and
+              any(d["code"] == "pack-line-table" for d in checked["diagnostics"]),
+              "one check gives the line table's problem and the compile of the descriptions")
         shown = driver.execute_script("return ['line.txt', 'train.txt'].map(f => studio.states.get(f).sliceDoc())")
         check(shown == [open(os.path.join(long, n), encoding="cp1252", newline="").read() for n in ("line.txt", "train.txt")],
               "each tab holds its own file")

@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_files.h"
+#include "session/reader_files.h"
 
 #include "platform/folder_store.h"
 #include "output/compiled_files.h"

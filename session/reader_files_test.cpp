@@ -1,4 +1,4 @@
-#include "tools/scenario_reader/reader_files.h"
+#include "session/reader_files.h"
 
 #include <gtest/gtest.h>
 
