@@ -1,6 +1,7 @@
 #include "compiler/route_plot.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <utility>
 
@@ -10,11 +11,17 @@ namespace compactor {
 
 namespace {
 
+std::atomic<uint64_t> points_computed{0};
+
 std::string outside(int64_t metre, int32_t points) {
   return "plot point " + std::to_string(metre) + " outside 0.." + std::to_string(static_cast<int64_t>(points) - 1);
 }
 
 }  // namespace
+
+uint64_t plot_points_computed() { return points_computed.load(std::memory_order_relaxed); }
+
+void count_plot_points(int64_t n) { points_computed.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed); }
 
 RoutePlot::RoutePlot(int32_t points) : points_(points) {
   if (points < 0) throw IndexFault("a route plot of " + std::to_string(points) + " points");
@@ -62,7 +69,7 @@ void RoutePlot::set_origin() {
   origin_ = 2;
   next_ = 2;
   runs_.clear();
-  last_ = PlotState{0.0, 0.0, 0.0, 1.0};
+  marks_.reset();
 }
 
 void RoutePlot::extend_straight(int64_t end) { extend(end, false, 0.0); }
@@ -76,23 +83,43 @@ void RoutePlot::extend(int64_t end, bool curved, double curvature) {
   if (stop > next_) {
     PlotRun* last = runs_.empty() ? nullptr : &runs_.back();
     // A run that goes on with the same recurrence is one run.
-    if (last && last->end == next_ && last->curved == curved &&
+    if (last && last->curved == curved &&
         (!curved || bit_copy<uint64_t>(last->curvature) == bit_copy<uint64_t>(curvature))) {
       last->end = stop;
     } else {
-      runs_.push_back(PlotRun{next_, stop, curved, curvature, last_});
+      runs_.push_back(PlotRun{next_, stop, curved, curvature});
     }
-    const int32_t n = stop - next_;
-    PlotState s = last_;
-    if (curved)
-      for (int32_t k = 0; k < n; ++k) s.step_curved(curvature);
-    else
-      for (int32_t k = 0; k < n; ++k) s.step_straight();
-    last_ = s;
     next_ = stop;
+    marks_.reset();
   }
   if (end > points_) throw IndexFault(outside(points_, points_));
 }
+
+const RoutePlot::Marks& RoutePlot::marks() const {
+  if (!marks_) {
+    auto m = std::make_shared<Marks>();
+    m->first_mark.reserve(runs_.size());
+    PlotState s = kPlotOrigin;
+    for (const PlotRun& run : runs_) {
+      m->first_mark.push_back(m->states.size());
+      for (int32_t c = run.first; c < run.end; c += kMarkStride) {
+        m->states.push_back(s);
+        s = step_run(run, s, std::min(kMarkStride, run.end - c), [](double, double) {});
+      }
+    }
+    m->last = s;
+    marks_ = std::move(m);
+  }
+  return *marks_;
+}
+
+PlotState RoutePlot::before_run(size_t k) const {
+  const Marks& m = marks();
+  if (k >= runs_.size()) throw IndexFault("plot run " + std::to_string(k) + " outside the plot");
+  return m.states[m.first_mark[k]];
+}
+
+PlotState RoutePlot::last_points() const { return marks().last; }
 
 PlotValue RoutePlot::at(int64_t metre, int axis) const {
   if (metre < 0 || metre >= points_ || axis < 0 || axis > 1) throw IndexFault(outside(metre, points_));
@@ -102,9 +129,13 @@ PlotValue RoutePlot::at(int64_t metre, int axis) const {
   // The run holding the metre: the last one that starts at or before it.
   const auto it = std::upper_bound(runs_.begin(), runs_.end(), metre,
                                    [](int64_t m, const PlotRun& r) { return m < r.first; });
-  const PlotRun& run = *(it - 1);
-  PlotState s = run.before;
-  for (int64_t c = run.first; c <= metre; ++c) run.step(s);
+  const size_t k = static_cast<size_t>(it - runs_.begin()) - 1;
+  const PlotRun& run = runs_[k];
+  const Marks& m = marks();
+  const int64_t mark = (metre - run.first) / kMarkStride;
+  const PlotState from = m.states[m.first_mark[k] + static_cast<size_t>(mark)];
+  const int32_t n = static_cast<int32_t>(metre - (run.first + mark * kMarkStride)) + 1;
+  const PlotState s = step_run(run, from, n, [](double, double) {});
   return axis == 0 ? s.x1 : s.y1;
 }
 
@@ -119,43 +150,16 @@ std::vector<PlotValue> RoutePlot::values() const {
     out[static_cast<size_t>(m)] = int16_t{0};
     out[n + static_cast<size_t>(m)] = int16_t(m);
   }
+  PlotState s = kPlotOrigin;
   for (const PlotRun& run : runs_) {
-    PlotState s = run.before;
-    for (int32_t c = run.first; c < run.end; ++c) {
-      run.step(s);
-      out[static_cast<size_t>(c)] = s.x1;
-      out[n + static_cast<size_t>(c)] = s.y1;
-    }
+    size_t c = static_cast<size_t>(run.first);
+    s = step_run(run, s, run.end - run.first, [&](double x, double y) {
+      out[c] = x;
+      out[n + c] = y;
+      ++c;
+    });
   }
   return out;
-}
-
-PlotPoints::PlotPoints(const RoutePlot& plot) : plot_(plot) {
-  first_mark_.reserve(plot.runs().size());
-  for (const PlotRun& run : plot.runs()) {
-    first_mark_.push_back(marks_.size());
-    PlotState s = run.before;
-    for (int32_t c = run.first; c < run.end; ++c) {
-      if ((c - run.first) % kStride == 0) marks_.push_back(s);
-      run.step(s);
-    }
-  }
-}
-
-PlotValue PlotPoints::at(int64_t metre, int axis) const {
-  const std::vector<PlotRun>& runs = plot_.runs();
-  if (plot_.from_file() || metre < plot_.origin_points() || metre >= plot_.next() || runs.empty() ||
-      metre < runs.front().first)
-    return plot_.at(metre, axis);  // no run to step: a stored value, the origin, or checked there
-  const auto it = std::upper_bound(runs.begin(), runs.end(), metre,
-                                   [](int64_t m, const PlotRun& r) { return m < r.first; });
-  const size_t k = static_cast<size_t>(it - runs.begin()) - 1;
-  const PlotRun& run = runs[k];
-  if (metre >= run.end) return plot_.at(metre, axis);
-  const int64_t mark = (metre - run.first) / kStride;
-  PlotState s = marks_[first_mark_[k] + static_cast<size_t>(mark)];
-  for (int64_t c = run.first + mark * kStride; c <= metre; ++c) run.step(s);
-  return axis == 0 ? s.x1 : s.y1;
 }
 
 }  // namespace compactor

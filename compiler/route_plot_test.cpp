@@ -64,27 +64,27 @@ TEST(RoutePlot, EveryMetreReadsAsTheRecurrenceComputedIt) {
   EXPECT_EQ(p.runs().size(), 5u);
 }
 
-// Runs shorter and longer than the stride, one ending on a mark: every metre reads as at()
-// reads it, bit for bit, and the points that are not computed (the origin, the empty end,
-// outside the plot) as well.
-TEST(PlotPoints, ReadEveryMetreAsThePlotDoes) {
-  constexpr int32_t kStride = PlotPoints::kStride;
+// Runs shorter and longer than the stride, one ending on a mark: every metre read through
+// the marks reads as the walk over the whole plot gives it, bit for bit, and the points that
+// are not computed (the origin, the empty end, outside the plot) as well.
+TEST(RoutePlot, EveryMetreReadThroughTheMarksIsTheWalks) {
+  constexpr int32_t kStride = RoutePlot::kMarkStride;
   RoutePlot p(5 * kStride);
   p.set_origin();
   p.extend_straight(2 + 3 * kStride + 7);
   p.extend_curved(2 + 4 * kStride + 7, 0.0007);
   p.extend_curved(2 + 4 * kStride + 20, -0.002);
   p.extend_straight(5 * kStride - 10);
-  const PlotPoints points(p);
+  const std::vector<PlotValue> walked = p.values();
   for (int64_t m = 0; m < 5 * kStride; ++m)
     for (int axis : {0, 1}) {
-      const PlotValue a = p.at(m, axis), b = points.at(m, axis);
+      const PlotValue a = walked[static_cast<size_t>(m + axis * 5 * kStride)], b = p.at(m, axis);
       ASSERT_EQ(a.index(), b.index()) << m;
       if (std::holds_alternative<double>(a)) ASSERT_EQ(bits(a), bits(b)) << m;
       else ASSERT_EQ(a, b) << m;
     }
-  EXPECT_THROW(points.at(5 * kStride, 0), IndexFault);
-  EXPECT_THROW(points.at(-1, 1), IndexFault);
+  EXPECT_THROW(p.at(5 * kStride, 0), IndexFault);
+  EXPECT_THROW(p.at(-1, 1), IndexFault);
 }
 
 TEST(RoutePlot, ARunEndingBehindTheIndexComputesNothing) {

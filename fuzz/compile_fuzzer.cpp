@@ -1,13 +1,15 @@
 // Arbitrary bytes as a line description and a train description (split at the
 // first "\n@@@@\n"), through the whole compile, the abbattimento pass and the
 // encoders; every index must stay in its table and the written bytes must read back
-// to the same model. The checks cost what the input touched: the route plot is
-// checked through its runs as it streams out, never value by value.
+// to the same model. The route plot is checked as it streams out, its values computed
+// there once: the check steps from written values, never walks the plot again.
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,66 +42,81 @@ int64_t offset_in_axis(const RoutePlot& p, int64_t metre) {
   return at + 2 * std::max<int64_t>(0, metre - computed_end);
 }
 
-// A value read from its bytes without the library's decoder.
-PlotValue value_of(std::string_view bytes) {
-  auto le = [&](size_t at, size_t n) {
-    check(at + n <= bytes.size(), "plot file ends inside a value");
-    uint64_t v = 0;
-    for (size_t k = 0; k < n; ++k) v |= uint64_t{static_cast<uint8_t>(bytes[at + k])} << (8 * k);
-    return v;
-  };
-  const uint64_t tag = le(0, 2);
-  if (tag == format::kTagInt16) return static_cast<int16_t>(le(2, 2));
-  if (tag == format::kTagDouble) return bit_copy<double>(le(2, 8));
-  check(tag == format::kTagEmpty, "unknown plot tag written");
-  return std::monostate{};
+// The metre whose value starts at an offset within one axis (the number of metres when
+// the offset is the axis's end); -1 when no value starts there.
+int64_t metre_at(const RoutePlot& p, int64_t offset) {
+  const int64_t origin = p.origin_points();
+  const int64_t computed_end = origin == 2 ? p.next() : origin;
+  int64_t m;
+  if (offset <= 4 * origin)
+    m = offset / 4;
+  else if (offset <= 4 * origin + 10 * (computed_end - origin))
+    m = origin + (offset - 4 * origin) / 10;
+  else
+    m = computed_end + (offset - 4 * origin - 10 * (computed_end - origin)) / 2;
+  return m <= p.points() && offset_in_axis(p, m) == offset ? m : -1;
 }
 
-bool same(const PlotValue& a, const PlotValue& b) {
-  if (a.index() != b.index()) return false;
-  if (const auto* d = std::get_if<double>(&a))
-    return bit_copy<uint64_t>(*d) == bit_copy<uint64_t>(std::get<double>(b));
-  return a == b;
+// A little-endian word of the file, read without the library's decoder.
+template <typename Word>
+Word word_at(const char* at) {
+  static_assert(std::endian::native == std::endian::little, "the fuzz target reads words as they lie");
+  Word v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
 }
 
-// One value the plot file must hold, at its offset.
-struct Probe {
-  int64_t offset;
-  PlotValue expected;
-  std::string bytes;  // as written, up to 10
+// One stretch of metres as it streamed out: its x piece and its y piece, and the two
+// points before it (from the stretch before).
+struct Stretch {
+  const RoutePlot& p;
+  int64_t first = 0;  // metres first to end - 1
+  int64_t end = 0;
+  std::string_view axes[2] = {};
+  double before[2][2] = {{0.0, 0.0}, {0.0, 1.0}};  // [axis][metre first - 2, first - 1]
+
+  int64_t base = 0;  // where metre first's value stands within its axis
+
+  // A metre's value on one axis (first - 2 to end - 1), read without the library's decoder;
+  // it must carry the tag its metre calls for. An empty one reads as NaN.
+  double value(int64_t m, int axis) const {
+    if (m < first) return before[axis][m - (first - 2)];
+    const size_t at = static_cast<size_t>(offset_in_axis(p, m) - base);
+    const std::string_view piece = axes[axis];
+    const size_t size = m < p.origin_points() ? 4 : m < p.next() ? 10 : 2;
+    check(at + size <= piece.size(), "plot piece ends inside a value");
+    const uint16_t tag = word_at<uint16_t>(piece.data() + at);
+    if (m < p.origin_points()) {
+      check(tag == format::kTagInt16 && word_at<uint16_t>(piece.data() + at + 2) == (axis == 1 ? m : 0),
+            "origin point moved");
+      return static_cast<double>(axis == 1 ? m : 0);
+    }
+    if (m < p.next()) {
+      check(tag == format::kTagDouble, "computed point not a double");
+      return word_at<double>(piece.data() + at + 2);
+    }
+    check(tag == format::kTagEmpty, "point beyond the plot index not empty");
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+
+  // A computed metre follows from the two written before it by its run's recurrence.
+  void check_step(const PlotRun& r, int64_t c) const {
+    PlotState s{value(c - 2, 0), value(c - 2, 1), value(c - 1, 0), value(c - 1, 1)};
+    if (r.curved)
+      s.step_curved(r.curvature);
+    else
+      s.step_straight();
+    check(bit_copy<uint64_t>(s.x1) == bit_copy<uint64_t>(value(c, 0)) &&
+              bit_copy<uint64_t>(s.y1) == bit_copy<uint64_t>(value(c, 1)),
+          "plot value does not follow from the two before it");
+  }
 };
 
-// The values a compiled plot is known to hold without repeating any run: the origin,
-// both ends of every run (the end of one is in the state before the next, the end of
-// the last in the plot's last points) and the empty tail.
-std::vector<Probe> probes_of(const RoutePlot& p) {
-  std::vector<std::pair<int64_t, std::pair<double, double>>> known;  // computed metres
-  const auto& runs = p.runs();
-  for (size_t k = 0; k < runs.size(); ++k) {
-    const PlotState& end = k + 1 < runs.size() ? runs[k + 1].before : p.last_points();
-    known.push_back({runs[k].end - 1, {end.x1, end.y1}});
-    if (runs[k].end - 2 >= runs[k].first) known.push_back({runs[k].end - 2, {end.x2, end.y2}});
-  }
-  const int64_t axis_bytes = offset_in_axis(p, p.points());
-  std::vector<Probe> out;
-  auto add = [&](int64_t metre, const PlotValue& x, const PlotValue& y) {
-    if (metre < 0 || metre >= p.points()) return;
-    out.push_back({offset_in_axis(p, metre), x, {}});
-    out.push_back({axis_bytes + offset_in_axis(p, metre), y, {}});
-  };
-  for (int64_t m = 0; m < p.origin_points(); ++m) add(m, int16_t{0}, int16_t(m));
-  for (const auto& [m, xy] : known) add(m, xy.first, xy.second);
-  if (p.origin_points() == 2) {
-    add(p.next(), std::monostate{}, std::monostate{});
-    if (p.next() < p.points()) add(p.points() - 1, std::monostate{}, std::monostate{});
-  }
-  std::sort(out.begin(), out.end(), [](const Probe& a, const Probe& b) { return a.offset < b.offset; });
-  return out;
-}
-
-// Checks the route plot file as it streams, without keeping it: its size follows from
-// the runs, a second encoding through a buffer of another size gives the same bytes,
-// and the probed values read back to the model.
+// Checks the route plot file as it streams, without keeping it and without walking the
+// plot a second time: the pieces of each stretch of metres stand at the places their
+// metres call for and fill the file, and the values read back: the origin, the empty tail,
+// and each computed point at both ends of every run and every 64th metre between, where it
+// must follow from the two written before it (one step each, never a walk).
 void check_plot_stream(const TrackModel& model, ByteSource& written) {
   const RoutePlot& p = model.route_plot;
   check(p.points() == model.plot_limit + 1, "route plot size");
@@ -109,33 +126,42 @@ void check_plot_stream(const TrackModel& model, ByteSource& written) {
     expect_first = r.end;
   }
   check(p.runs().empty() || p.runs().back().end == p.next(), "plot runs end before the plot index");
+  const int64_t axis_bytes = offset_in_axis(p, p.points());
+  check(written.size() == 2 * static_cast<uint64_t>(axis_bytes), "plot file size does not follow from its runs");
 
-  std::vector<Probe> probes = probes_of(p);
-  RoutePlotSource second(p, 4090);
-  std::string_view other;
-  int64_t at = 0;
-  size_t first_open = 0;  // probes before it have all their bytes
-  for (std::string_view piece = written.next(); !piece.empty(); piece = written.next()) {
-    for (size_t k = first_open; k < probes.size() && probes[k].offset < at + static_cast<int64_t>(piece.size()); ++k) {
-      Probe& probe = probes[k];
-      const int64_t from = std::max(probe.offset + static_cast<int64_t>(probe.bytes.size()), at);
-      const int64_t to = std::min(probe.offset + 10, at + static_cast<int64_t>(piece.size()));
-      if (to > from) probe.bytes.append(piece.substr(static_cast<size_t>(from - at), static_cast<size_t>(to - from)));
-      if (probe.offset + 10 <= at + static_cast<int64_t>(piece.size()) && k == first_open) ++first_open;
+  constexpr int64_t kEvery = 64;
+  Stretch st{p};
+  uint64_t bytes = 0;
+  for (BytePiece x = written.next(); !x.bytes.empty(); x = written.next()) {
+    const BytePiece y = written.next();
+    st.first = st.end;
+    st.base = offset_in_axis(p, st.first);
+    check(static_cast<int64_t>(x.offset) == st.base, "x piece out of place");
+    check(y.offset == x.offset + static_cast<uint64_t>(axis_bytes) && y.bytes.size() == x.bytes.size(),
+          "y piece does not stand beside its x piece");
+    st.end = metre_at(p, static_cast<int64_t>(x.offset + x.bytes.size()));
+    check(st.end > st.first, "plot piece does not end with a value");
+    st.axes[0] = x.bytes;
+    st.axes[1] = y.bytes;
+    for (int64_t m = st.first; m < std::min<int64_t>(st.end, p.origin_points()); ++m) st.value(m, 0), st.value(m, 1);
+    for (const int64_t m : {int64_t{p.next()}, int64_t{p.points()} - 1})
+      if (m >= st.first && m < st.end) st.value(m, 0), st.value(m, 1);
+    const int64_t lo = std::max<int64_t>(st.first, 2), hi = std::min<int64_t>(st.end, p.next());
+    const auto runs_from = std::upper_bound(p.runs().begin(), p.runs().end(), lo,
+                                            [](int64_t m, const PlotRun& r) { return m < r.first; });
+    for (auto it = runs_from == p.runs().begin() ? runs_from : runs_from - 1; it != p.runs().end() && it->first < hi; ++it) {
+      const int64_t from = std::max<int64_t>(lo, it->first), to = std::min<int64_t>(hi, it->end);
+      for (const int64_t c : {int64_t{it->first}, int64_t{it->first} + 1, int64_t{it->end} - 1})
+        if (c >= from && c < to) st.check_step(*it, c);
+      for (int64_t c = it->first + (from - it->first + kEvery - 1) / kEvery * kEvery; c < to; c += kEvery)
+        st.check_step(*it, c);
     }
-    at += static_cast<int64_t>(piece.size());
-    while (!piece.empty()) {
-      if (other.empty()) other = second.next();
-      check(!other.empty(), "plot bytes differ in length between two encodings");
-      const size_t n = std::min(piece.size(), other.size());
-      check(std::memcmp(piece.data(), other.data(), n) == 0, "plot bytes differ between two encodings");
-      piece.remove_prefix(n);
-      other.remove_prefix(n);
-    }
+    const double carried[2][2] = {{st.value(st.end - 2, 0), st.value(st.end - 1, 0)},
+                                  {st.value(st.end - 2, 1), st.value(st.end - 1, 1)}};
+    std::memcpy(st.before, carried, sizeof carried);
+    bytes += 2 * x.bytes.size();
   }
-  check(other.empty() && second.next().empty(), "plot bytes differ in length between two encodings");
-  check(at == 2 * offset_in_axis(p, p.points()), "plot file size does not follow from its runs");
-  for (const Probe& probe : probes) check(same(value_of(probe.bytes), probe.expected), "plot value does not read back");
+  check(st.end == p.points() && bytes == written.size(), "plot pieces do not fill the file");
 }
 
 // The finishing step's world in memory; the route plot is checked as it goes out.

@@ -65,27 +65,19 @@ namespace {
 
 constexpr size_t kLargestValue = 10;  // tag and a double
 
-// The bytes of a compiled plot's file: per axis, 4 for each origin point (tag and
-// integer), 10 for each computed one, 2 for each empty one.
-uint64_t compiled_plot_bytes(const RoutePlot& plot) {
-  const uint64_t origin = static_cast<uint64_t>(plot.origin_points());
-  const uint64_t computed = plot.origin_points() == 2 ? static_cast<uint64_t>(plot.next()) - origin : 0;
-  const uint64_t empty = static_cast<uint64_t>(plot.points()) - origin - computed;
-  return 2 * (4 * origin + kLargestValue * computed + 2 * empty);
+// The bytes of one value as a file holds it: its tag, then the payload the tag calls for.
+uint64_t value_bytes(const PlotValue& v) {
+  return std::holds_alternative<double>(v) ? 10 : std::holds_alternative<int16_t>(v) ? 4 : 2;
 }
 
-// No bigger than the file: the plot of a short line needs no quarter-megabyte buffer.
-size_t buffer_for(const RoutePlot& plot, size_t wanted) {
-  if (!plot.from_file()) wanted = static_cast<size_t>(std::min<uint64_t>(wanted, compiled_plot_bytes(plot)));
-  return std::max(wanted, kLargestValue);
+// The bytes of a compiled plot's x axis up to a metre: 4 for each origin point (tag and
+// integer), 10 for each computed one, 2 for each empty one. The y axis is laid out alike.
+uint64_t compiled_axis_bytes(const RoutePlot& plot, int64_t metre) {
+  const int64_t origin = std::min<int64_t>(plot.origin_points(), metre);
+  const int64_t computed = std::max<int64_t>(0, std::min<int64_t>(plot.next(), metre) - plot.origin_points());
+  const int64_t empty = metre - origin - computed;
+  return static_cast<uint64_t>(4 * origin + 10 * computed + 2 * empty);
 }
-
-}  // namespace
-
-RoutePlotSource::RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes)
-    : plot_(plot), buffer_bytes_(buffer_for(plot, buffer_bytes)), buffer_(new char[buffer_bytes_]) {}
-
-namespace {
 
 // The values of the route plot go out as whole words: the plot of a long line is two
 // million of them.
@@ -105,159 +97,105 @@ char* put_value(char* out, const PlotValue& v) {
   return put_u16(out, format::kTagEmpty);
 }
 
-// The values of a stretch of one run on one axis, to be written at out.
-struct PlotJob {
-  PlotState state;  // the two points before the stretch; after it once run
-  double curvature;
-  int32_t n;
-  char* out;
+// Where the points of a run go: each x value to x, each y value to y.
+struct PutPoints {
+  char* x;
+  char* y;
+  [[gnu::always_inline]] void operator()(double px, double py) {
+    x = put_double(x, px);
+    y = put_double(y, py);
+  }
 };
 
-// One job being stepped: its state, where its next value goes and how many are left.
-struct Lane {
-  PlotState s;
-  double c;
-  char* out;
-  int32_t left;
-  PlotJob* job;
-};
-
-// Steps L lanes m metres each, with the recurrence of PlotState. The lanes are copied
-// into locals spelled out with constant indices, so that their state lives in
-// registers: the bytes written through out could otherwise alias it, and every step
-// would go through memory.
-template <bool kCurved, int kAxis, int L>
-void step_lanes(Lane* lanes, int32_t m) {
-  PlotState s[L];
-  double c[L];
-  char* out[L];
-  const auto each = [](auto f) {
-    [&]<int... I>(std::integer_sequence<int, I...>) { (f(std::integral_constant<int, I>{}), ...); }(
-        std::make_integer_sequence<int, L>{});
-  };
-  each([&](auto l) {
-    s[l] = lanes[l].s;
-    c[l] = lanes[l].c;
-    out[l] = lanes[l].out;
-  });
-  for (int32_t k = 0; k < m; ++k) {
-    each([&](auto l) {
-      if constexpr (kCurved)
-        s[l].step_curved(c[l]);
-      else
-        s[l].template step_straight_axis<kAxis>();
-      out[l] = put_double(out[l], kAxis == 0 ? s[l].x1 : s[l].y1);
-    });
-  }
-  each([&](auto l) { lanes[l] = Lane{s[l], c[l], out[l], lanes[l].left - m, lanes[l].job}; });
-}
-
-// Each run's values follow from its own starting points, so the runs of a buffer are
-// independent of one another: they are stepped side by side, kLanes at a time, and the
-// processor overlaps the steps that a single run would make it wait for; the last few
-// go on alone. Each lane repeats its run's recurrence exactly as the compiler did, so
-// every value has the same bits. A straight run moves its axes independently, so only
-// the axis written is stepped; a curved one needs both.
-template <bool kCurved, int kAxis>
-void run_jobs(PlotJob* const* jobs, size_t count) {
-  constexpr int kLanes = 4;
-  Lane lanes[kLanes];
-  int held = 0;
-  size_t next = 0;
-  for (;;) {
-    for (; held < kLanes && next < count; ++next) {
-      PlotJob* j = jobs[next];
-      lanes[held++] = Lane{j->state, j->curvature, j->out, j->n, j};
-    }
-    if (held == 0) return;
-    if (held == kLanes) {
-      int32_t m = lanes[0].left;
-      for (const Lane& l : lanes) m = std::min(m, l.left);
-      step_lanes<kCurved, kAxis, kLanes>(lanes, m);
-    } else {
-      step_lanes<kCurved, kAxis, 1>(lanes, lanes[0].left);
-    }
-    for (int l = 0; l < held;) {
-      if (lanes[l].left > 0) {
-        ++l;
-        continue;
-      }
-      lanes[l].job->state = lanes[l].s;
-      lanes[l] = lanes[--held];
-    }
-  }
+// Computes n metres of a run into the two buffers; the state after them. The outputs are
+// a local, so that the state stays in registers.
+PlotState put_run(const PlotRun& run, PlotState s, int32_t n, char*& x_out, char*& y_out) {
+  PutPoints out{x_out, y_out};
+  s = step_run(run, s, n, out);
+  x_out = out.x;
+  y_out = out.y;
+  return s;
 }
 
 }  // namespace
 
-// Fills the buffer from out up to limit with whole values, in file order.
-char* RoutePlotSource::put_values(char* out, char* const limit) {
-  const int32_t points = plot_.points();
-  const auto room = [&] { return static_cast<int32_t>(static_cast<size_t>(limit - out) / kLargestValue); };
-  while (axis_ < 2 && room() > 0) {
-    if (metre_ >= points) {
-      ++axis_;
-      metre_ = 0;
-      run_ = 0;
-      continue;
-    }
-    if (plot_.from_file()) {
-      const int32_t n = std::min(room(), points - metre_);
-      const size_t first = static_cast<size_t>(axis_) * static_cast<size_t>(points) + static_cast<size_t>(metre_);
-      for (int32_t k = 0; k < n; ++k) out = put_value(out, plot_.stored(first + static_cast<size_t>(k)));
-      metre_ += n;
-    } else if (metre_ < plot_.origin_points()) {
-      out = put_u16(out, format::kTagInt16);
-      out = put_u16(out, static_cast<uint16_t>(axis_ == 1 ? metre_ : 0));
+RoutePlotSource::RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes) : plot_(plot) {
+  if (plot.from_file()) {
+    y_start_ = 0;
+    for (int32_t m = 0; m < plot.points(); ++m) y_start_ += value_bytes(plot.at(m, 0));
+    size_ = y_start_;
+    for (int32_t m = 0; m < plot.points(); ++m) size_ += value_bytes(plot.at(m, 1));
+  } else {
+    y_start_ = compiled_axis_bytes(plot, plot.points());
+    size_ = 2 * y_start_;
+  }
+  // No bigger than an axis: the plot of a short line needs no 128 KB of buffers.
+  buffer_bytes_ = std::max(static_cast<size_t>(std::min<uint64_t>(buffer_bytes, y_start_)), kLargestValue);
+  buffer_.reset(new char[2 * buffer_bytes_]);
+}
+
+BytePiece RoutePlotSource::next() { return plot_.from_file() ? next_stored() : next_computed(); }
+
+// The next stretch of metres: as many as the buffers hold, the x values in the first, the
+// y values in the second. Both axes of a metre hold values of one kind, so the two pieces
+// have the same length and stand at the same place within their axis.
+BytePiece RoutePlotSource::next_computed() {
+  if (!y_piece_.bytes.empty()) return std::exchange(y_piece_, BytePiece{});
+  char* const x_begin = buffer_.get();
+  char* const y_begin = x_begin + buffer_bytes_;
+  char* x = x_begin;
+  char* y = y_begin;
+  const auto room = [&](size_t value) { return static_cast<int32_t>((buffer_bytes_ - static_cast<size_t>(x - x_begin)) / value); };
+  const std::vector<PlotRun>& runs = plot_.runs();
+  while (metre_ < plot_.points() && room(kLargestValue) > 0) {
+    if (metre_ < plot_.origin_points()) {
+      x = put_u16(put_u16(x, format::kTagInt16), 0);
+      y = put_u16(put_u16(y, format::kTagInt16), static_cast<uint16_t>(metre_));
       ++metre_;
-    } else if (run_ < plot_.runs().size()) {
-      // The runs, or parts of runs, that fit in the buffer become jobs; the last one may
-      // stop inside its run, which the next buffer goes on with from its state.
-      constexpr size_t kMostJobs = 64;
-      PlotJob jobs[kMostJobs];
-      PlotJob* straight[kMostJobs];
-      PlotJob* curved[kMostJobs];
-      size_t count = 0, straight_count = 0, curved_count = 0;
-      while (run_ < plot_.runs().size() && room() > 0 && count < kMostJobs) {
-        const PlotRun& r = plot_.runs()[run_];
-        if (metre_ == r.first) state_ = r.before;
-        const int32_t n = std::min(room(), r.end - metre_);
-        PlotJob& job = jobs[count++];
-        job = PlotJob{state_, r.curvature, n, out};
-        (r.curved ? curved[curved_count++] : straight[straight_count++]) = &job;
-        out += static_cast<size_t>(n) * kLargestValue;
-        metre_ += n;
-        if (metre_ == r.end) ++run_;
-      }
-      if (axis_ == 0) {
-        run_jobs<false, 0>(straight, straight_count);
-        run_jobs<true, 0>(curved, curved_count);
-      } else {
-        run_jobs<false, 1>(straight, straight_count);
-        run_jobs<true, 1>(curved, curved_count);
-      }
-      state_ = jobs[count - 1].state;
+    } else if (run_ < runs.size()) {
+      const PlotRun& r = runs[run_];
+      const int32_t n = std::min(room(kLargestValue), r.end - metre_);
+      state_ = put_run(r, state_, n, x, y);
+      metre_ += n;
+      if (metre_ == r.end) ++run_;
     } else {
       // The metres no run reached stay empty.
-      const int32_t n = std::min(room(), points - metre_);
-      for (int32_t k = 0; k < n; ++k) out = put_u16(out, format::kTagEmpty);
+      const int32_t n = std::min(room(2), plot_.points() - metre_);
+      for (int32_t k = 0; k < n; ++k) {
+        x = put_u16(x, format::kTagEmpty);
+        y = put_u16(y, format::kTagEmpty);
+      }
       metre_ += n;
     }
   }
-  return out;
+  const size_t length = static_cast<size_t>(x - x_begin);
+  const BytePiece x_piece{at_, std::string_view(x_begin, length)};
+  y_piece_ = BytePiece{y_start_ + at_, std::string_view(y_begin, length)};
+  at_ += length;
+  return x_piece;
 }
 
-std::string_view RoutePlotSource::next() {
+// A plot read back from a file: its stored values in file order, x then y.
+BytePiece RoutePlotSource::next_stored() {
   char* const begin = buffer_.get();
-  char* const end = put_values(begin, begin + buffer_bytes_);
-  return std::string_view(begin, static_cast<size_t>(end - begin));
+  char* out = begin;
+  const uint64_t first = at_;
+  while (axis_ < 2 && static_cast<size_t>(out - begin) + kLargestValue <= buffer_bytes_) {
+    if (metre_ >= plot_.points()) {
+      ++axis_;
+      metre_ = 0;
+      continue;
+    }
+    out = put_value(out, plot_.at(metre_, axis_));
+    ++metre_;
+  }
+  at_ += static_cast<uint64_t>(out - begin);
+  return BytePiece{first, std::string_view(begin, static_cast<size_t>(out - begin))};
 }
 
 std::string encode_route_plot(const RoutePlot& plot) {
   RoutePlotSource source(plot);
-  std::string out;
-  for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) out += piece;
-  return out;
+  return join_pieces(source);
 }
 
 namespace {

@@ -21,27 +21,37 @@ std::string encode_slots(const std::array<SlotRecord, kSlotCount>& slots);
 // <line>_linea.dat: the x values for metres 0..plot_limit, then the y values, each tagged.
 std::string encode_route_plot(const RoutePlot& plot);
 
-// The same bytes handed out piece by piece through one buffer: the values are
-// regenerated from the plot's runs as they go out, all the x values, then all the y
-// values, so the plot of a long line is never held whole in any form.
+// The same bytes handed out piece by piece through two buffers, one for each axis. The
+// values of a compiled plot are computed here, once each, in order: every stretch of
+// metres goes out as two pieces, its x values at their place in the first half of the
+// file and its y values at theirs in the second, so the plot of a long line is never held
+// whole in any form. A plot read back from a file goes out in file order.
 class RoutePlotSource : public ByteSource {
  public:
-  static constexpr size_t kBufferBytes = size_t{64} << 10;
+  // For each axis: a quarter of a megabyte a write (four times fewer than 64 KB took 1.6 ms
+  // less system time for the 1000 km line's 20 MB).
+  static constexpr size_t kBufferBytes = size_t{256} << 10;
 
-  // buffer_bytes: at least the 10 bytes of the largest value.
+  // buffer_bytes: for each axis, at least the 10 bytes of the largest value.
   explicit RoutePlotSource(const RoutePlot& plot, size_t buffer_bytes = kBufferBytes);
-  std::string_view next() override;
+  uint64_t size() const override { return size_; }
+  BytePiece next() override;
 
  private:
-  char* put_values(char* out, char* limit);
+  BytePiece next_computed();
+  BytePiece next_stored();
 
   const RoutePlot& plot_;
+  uint64_t size_;        // of the file
+  uint64_t y_start_;     // where the y values begin
   size_t buffer_bytes_;
-  std::unique_ptr<char[]> buffer_;
-  int axis_ = 0;
-  int32_t metre_ = 0;  // next metre of the axis to go out
-  size_t run_ = 0;     // the run holding metre_, once past the origin
-  PlotState state_;    // the points before metre_ within that run
+  std::unique_ptr<char[]> buffer_;  // x, then y
+  int32_t metre_ = 0;               // next metre to go out
+  uint64_t at_ = 0;                 // where its x value goes (a plot read back: its value)
+  int axis_ = 0;                    // a plot read back: the axis going out
+  size_t run_ = 0;                  // the run holding metre_, once past the origin
+  PlotState state_ = kPlotOrigin;   // the two points before metre_
+  BytePiece y_piece_;               // the y values of the stretch whose x values went out last
 };
 
 // A compiled file that does not hold what its format says; names the offset.

@@ -177,9 +177,9 @@ TEST(CompiledFiles, DamagedBytesNameTheirOffset) {
   }
 }
 
-// The plot is regenerated from its runs while it streams: the bytes are those of its
-// values, whatever the buffer size and wherever a piece ends (inside a run, at the
-// change from x to y, in the empty tail).
+// The plot is computed from its runs while it streams: the bytes are those of its values,
+// whatever the buffer size and wherever a piece ends (inside a run, at the origin, in the
+// empty tail), each piece in its place.
 TEST(CompiledFiles, StreamedPlotGivesTheBytesOfItsValuesWithAnyBuffer) {
   RoutePlot plot(700);
   plot.set_origin();
@@ -191,17 +191,19 @@ TEST(CompiledFiles, StreamedPlotGivesTheBytesOfItsValuesWithAnyBuffer) {
   EXPECT_EQ(expected.size(), 2u * (2 * 4 + 696 * 10 + 2 * 2));
   for (const size_t buffer : {size_t{10}, size_t{11}, size_t{4090}, RoutePlotSource::kBufferBytes}) {
     RoutePlotSource source(plot, buffer);
-    std::string streamed;
-    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) {
-      EXPECT_LE(piece.size(), buffer);
-      streamed += piece;
+    ASSERT_EQ(source.size(), expected.size());
+    std::string streamed(expected.size(), '?');
+    for (BytePiece piece = source.next(); !piece.bytes.empty(); piece = source.next()) {
+      EXPECT_LE(piece.bytes.size(), buffer);
+      ASSERT_LE(piece.offset + piece.bytes.size(), streamed.size());
+      streamed.replace(piece.offset, piece.bytes.size(), piece.bytes);
     }
     EXPECT_EQ(streamed, expected) << "buffer " << buffer;
   }
 }
 
-// Many runs side by side: short and long, straight and curved in every mix, more of
-// them in one buffer than are stepped at once, cut by the buffer anywhere.
+// Many runs: short and long, straight and curved in every mix, many of them in one
+// buffer, cut by the buffer anywhere.
 TEST(CompiledFiles, ManyRunsSteppedTogetherGiveTheValuesOfEachRunAlone) {
   RoutePlot plot(6000);
   plot.set_origin();
@@ -218,9 +220,7 @@ TEST(CompiledFiles, ManyRunsSteppedTogetherGiveTheValuesOfEachRunAlone) {
   const std::string expected = encode_route_plot(RoutePlot::from_values(plot.values()));
   for (const size_t buffer : {size_t{10}, size_t{130}, size_t{4090}, size_t{65537}, RoutePlotSource::kBufferBytes}) {
     RoutePlotSource source(plot, buffer);
-    std::string streamed;
-    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) streamed += piece;
-    EXPECT_EQ(streamed, expected) << "buffer " << buffer;
+    EXPECT_EQ(join_pieces(source), expected) << "buffer " << buffer;
   }
 }
 

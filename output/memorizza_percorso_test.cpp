@@ -127,6 +127,35 @@ TEST(MemorizzaPercorso, NoSectionArrayMeansNoFile) {
   }
 }
 
+// Each value of the route plot is computed once, as its file is written, and none is
+// computed when no plot file is written.
+TEST(MemorizzaPercorso, EveryPlotValueIsComputedOnceOrNeverWithoutItsFile) {
+  struct Case {
+    const char* what;
+    std::string line, train;
+    int32_t j;
+    bool written;
+  };
+  const Case cases[] = {
+      {"the embedded scenario", rendered(line_content()), rendered(train_content()), 1, true},
+      {"curves, then a fault in the train half", line_text(10000, {"curvad3, 1000, 400", "curvas1, 1400, 50"}),
+       train_text({"stazione, 6820, 12, 500, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X"}), 1, true},
+      {"no plot wanted", rendered(line_content()), rendered(train_content()), 0, false},
+      {"a reserved place taken", line_text(3000, {"curvad3, 100, 400", "cartello_indicatore, 0, (PROVA)"}),
+       train_text({}), 1, false},
+  };
+  for (const Case& c : cases) {
+    const uint64_t before = plot_points_computed();
+    Finished r = run(c.line, c.train, c.j);
+    const uint64_t computed = plot_points_computed() - before;
+    EXPECT_EQ(r.io.sink.files.count("Rovella_Tirsa_linea.dat"), c.written ? 1u : 0u) << c.what;
+    EXPECT_EQ(computed, c.written ? static_cast<uint64_t>(r.model.route_plot.next() - 2) : 0u) << c.what;
+    if (c.written) {
+      EXPECT_GT(computed, 10000u) << c.what;
+    }
+  }
+}
+
 TEST(MemorizzaPercorso, SlotsAreClearedBeforeCompiling) {
   Finished r;
   r.model.line_name = "L";

@@ -96,7 +96,10 @@ void delete_file(const std::filesystem::path& path);
 class PendingFile {
  public:
   virtual ~PendingFile() = default;
+  // Appends the bytes. A file is written either by write or by write_at, never by both.
   virtual void write(std::string_view bytes) = 0;
+  // Writes the bytes at the offset, in any order; together the pieces fill the file.
+  virtual void write_at(uint64_t offset, std::string_view bytes) = 0;
   // Flushes and closes the temporary; after this only commit() or destruction follow.
   virtual void finish() = 0;
   // Renames the finished temporary over the file.

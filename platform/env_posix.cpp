@@ -7,6 +7,7 @@
 #include <climits>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/env.h"
@@ -68,6 +69,15 @@ class PosixPendingFile : public PendingFile {
     start_writeback();
   }
 
+  void write_at(uint64_t offset, std::string_view piece) override {
+    if (inject_write_) {
+      write_all_at(offset, fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
+      fail("cannot write", ENOSPC);
+    }
+    write_all_at(offset, piece);
+    start_writeback();
+  }
+
   void finish() override {
     // A replaced file keeps the old file's permission bits; a new one gets rw-rw-rw- less the umask.
     struct stat old {};
@@ -113,15 +123,31 @@ class PosixPendingFile : public PendingFile {
     }
   }
 
+  void write_all_at(uint64_t offset, std::string_view piece) {
+    size_t done = 0;
+    while (done < piece.size()) {
+      const uint64_t at = offset + done;
+      if (at > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) fail("cannot write", EFBIG);
+      const ssize_t n = ::pwrite(fd_, piece.data() + done, piece.size() - done, static_cast<off_t>(at));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        fail("cannot write", errno);
+      }
+      done += static_cast<size_t>(n);
+      written_ += n;
+    }
+  }
+
   // Starts writing what has been written so far to the disk, without waiting for it, once
-  // a few megabytes have gathered: the disk then works while the rest is computed, and
-  // the fsync at the end only waits for the last of it. Only a hint: failures are
-  // reported by the fsync.
+  // a megabyte has gathered: the disk then works while the rest is computed, and the fsync
+  // at the end only waits for the last of it. The whole file is asked for, as its pieces
+  // may have been written anywhere; what is on its way already is not written again. Only
+  // a hint: failures are reported by the fsync.
   void start_writeback() {
     constexpr off_t kWritebackBytes = off_t{1} << 20;
     if (written_ - flushed_ < kWritebackBytes) return;
 #ifdef SYNC_FILE_RANGE_WRITE
-    ::sync_file_range(fd_, flushed_, written_ - flushed_, SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
     flushed_ = written_;
   }
@@ -144,7 +170,7 @@ class PosixPendingFile : public PendingFile {
   std::filesystem::path temp_path_;
   bool inject_write_ = false;
   off_t written_ = 0;  // bytes written to the temporary so far
-  off_t flushed_ = 0;  // of which the disk has been asked to write
+  off_t flushed_ = 0;  // of which the disk has been asked to write (or as many)
   RemovedOnStop on_stop_;  // released once the temporary is renamed or removed
 };
 

@@ -121,6 +121,14 @@ class Win32PendingFile : public PendingFile {
     write_all(piece);
   }
 
+  void write_at(uint64_t offset, std::string_view piece) override {
+    if (inject_write_) {
+      write_all_at(offset, fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
+      fail("cannot write", ERROR_DISK_FULL);
+    }
+    write_all_at(offset, piece);
+  }
+
   void finish() override {
     if (!FlushFileBuffers(handle_)) fail("cannot write", GetLastError());
     const BOOL closed = CloseHandle(handle_);
@@ -158,6 +166,20 @@ class Win32PendingFile : public PendingFile {
       DWORD done = 0;
       if (!WriteFile(handle_, piece.data(), chunk, &done, nullptr)) fail("cannot write", GetLastError());
       piece.remove_prefix(done);
+    }
+  }
+
+  // Each chunk at its own offset, given with the call: the file pointer is not used.
+  void write_all_at(uint64_t offset, std::string_view piece) {
+    while (!piece.empty()) {
+      const DWORD chunk = piece.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(piece.size());
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD done = 0;
+      if (!WriteFile(handle_, piece.data(), chunk, &done, &at)) fail("cannot write", GetLastError());
+      piece.remove_prefix(done);
+      offset += done;
     }
   }
 

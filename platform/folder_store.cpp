@@ -9,7 +9,15 @@ namespace {
 
 std::unique_ptr<PendingFile> write_whole(const std::filesystem::path& path, ByteSource& source) {
   auto file = begin_replace(path);
-  for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) file->write(piece);
+  const uint64_t size = source.size();
+  uint64_t written = 0;
+  for (BytePiece piece = source.next(); !piece.bytes.empty(); piece = source.next()) {
+    if (piece.offset > size || piece.bytes.size() > size - piece.offset)
+      throw std::length_error("a piece of " + FileError::display_path(path) + " reaches past its end");
+    file->write_at(piece.offset, piece.bytes);
+    written += piece.bytes.size();
+  }
+  if (written != size) throw std::length_error("the pieces of " + FileError::display_path(path) + " do not fill it");
   file->finish();
   return file;
 }
@@ -17,11 +25,13 @@ std::unique_ptr<PendingFile> write_whole(const std::filesystem::path& path, Byte
 // One piece: the whole of a buffer already in memory.
 class WholeBytes : public ByteSource {
  public:
-  explicit WholeBytes(std::string_view bytes) : bytes_(bytes) {}
-  std::string_view next() override { return std::exchange(bytes_, std::string_view()); }
+  explicit WholeBytes(std::string_view bytes) : bytes_(bytes), size_(bytes.size()) {}
+  uint64_t size() const override { return size_; }
+  BytePiece next() override { return BytePiece{0, std::exchange(bytes_, std::string_view())}; }
 
  private:
   std::string_view bytes_;
+  uint64_t size_;
 };
 
 }  // namespace

@@ -992,8 +992,9 @@ class Picture {
   double label_right_ = kWidth - 4;  // where the plan's labels end at most
   double y_ = 0;
   double distance_ = 1000;  // metres shown on the profile, a whole number of km
-  // The plot's points, read where the picture needs them: a compiled plot is never held whole.
-  PlotPoints plot_;
+  // The plot's points, read where the picture needs them: a compiled plot is never held
+  // whole; its points come through the marks of one walk over it.
+  const RoutePlot& plot_;
   int64_t points_ = 0;
   int64_t last_point_ = -1;  // the last metre with both coordinates
   int64_t plan_end_ = 0;

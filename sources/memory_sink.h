@@ -19,9 +19,7 @@ class MemorySink : public FileSink {
   }
   // Joined once and moved in: no second copy of a large file.
   void replace_file_from(const std::string& name, ByteSource& source) override {
-    std::string all;
-    for (std::string_view piece = source.next(); !piece.empty(); piece = source.next()) all += piece;
-    files[name] = std::move(all);
+    files[name] = join_pieces(source);
     order.push_back(name);
   }
   std::map<std::string, std::string> files;
