@@ -76,7 +76,8 @@ export function hoverContent(where, table) {
   }
   const f = record.fields[where.field - 1];
   if (!f) return null;
-  const title = add('div', '', 'title');
+  const title = dom.appendChild(document.createElement('div'));
+  title.className = 'title';
   title.append(`${record.written} · ${t('field-n', where.field, record.fields.length)} · `);
   title.appendChild(document.createElement('code')).textContent = f.name;
   add('div', [f.width, f.allowed, f.unit].filter(Boolean).join(' · '), 'facts');

@@ -179,7 +179,7 @@ function lintOf(file) {
     const { from, to } = placed(file, e);
     out.push({
       from, to, severity: LINT[e.severity], source: e.code,
-      message: (e.refused ? `${t('refused')} ` : '') + e.message,
+      message: e.refused ? `${e.message} (${t('refused', e.name)})` : e.message,
       actions: (e.fixes || []).map((f) => ({ name: f.title, apply: () => applyFix(f) })),
     });
   }
@@ -226,7 +226,7 @@ function showList() {
       const head = item.appendChild(document.createElement('a'));
       head.href = '#';
       head.className = 'head';
-      head.textContent = `${place(e)} ${t(`severity-${e.severity}`)}: ${e.refused ? `${t('refused')} ` : ''}${e.message}`;
+      head.textContent = `${place(e)} ${t(`severity-${e.severity}`)}: ${e.message}${e.refused ? ` (${t('refused', e.name)})` : ''}`;
       head.onclick = (ev) => {
         ev.preventDefault();
         goTo(e.file, e);
@@ -765,6 +765,11 @@ function wireLayout() {
 
 // ---- start ----------------------------------------------------------------------------------------
 function wire() {
+  // A menu closes once a choice is made in it, or a click lands elsewhere.
+  document.addEventListener('click', (e) => {
+    for (const m of document.querySelectorAll('details.menu[open]'))
+      if (!m.contains(e.target) || (e.target.closest('button, input') && m.contains(e.target))) m.open = false;
+  });
   $('open-files').onchange = (e) => openFiles([...e.target.files], 'open').finally(() => (e.target.value = ''));
   $('open-folder').onchange = (e) => openFiles([...e.target.files], 'open').finally(() => (e.target.value = ''));
   document.addEventListener('dragover', (e) => e.preventDefault());

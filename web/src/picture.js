@@ -218,7 +218,7 @@ export class Picture {
         ctx.restore();
         continue;
       }
-      const box = [left - 1, y - px * 0.85, left + width + 1, y + px * 0.25];
+      const box = [left - 1, y - px * 0.75, left + width + 1, y + px * 0.18];
       if (box[2] < 0 || box[0] > w || box[3] < 0 || box[1] > h) continue;
       if (!space.take(...box)) continue;
       ctx.textAlign = 'left';
