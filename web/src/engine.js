@@ -16,6 +16,10 @@ export class Engine {
           resolve(this);
           return;
         }
+        if (data.op) {
+          if (this.onnews) this.onnews(data);
+          return;
+        }
         const done = this.waiting.get(data.id);
         this.waiting.delete(data.id);
         if (data.failed) done.reject(new Error(data.failed));
@@ -32,6 +36,7 @@ export class Engine {
     });
   }
 
+  // onnews(data): what the engine says unasked (the look of the texts after a check).
   get busy() {
     return this.waiting.size > 0;
   }

@@ -18,7 +18,7 @@ import { t, setLanguage, language, chooseLanguage, translate } from './i18n.js';
 import { TEMPLATE } from './template.js';
 
 const $ = (id) => document.getElementById(id);
-const VIEW_AFTER_MS = 400; // the picture follows when the typing pauses this long
+const VIEW_AFTER_MS = 700; // the picture follows when the typing pauses this long
 const SAVE_AFTER_MS = 300;
 
 const app = {
@@ -100,7 +100,7 @@ async function check() {
   const asked = app.keyAt;
   let answer;
   try {
-    answer = await app.engine.ask('check', { files, reset, lang: language() });
+    answer = await app.engine.ask('check', { files, reset, lang: language(), pack: pack.id });
   } catch (e) {
     banner(t('engine-failed', e.message), 'error');
     app.checking = false;
@@ -109,11 +109,10 @@ async function check() {
   app.checking = false;
   if (pack !== app.pack) return; // another pack was opened meanwhile
   pack.encoding = answer.encoding;
-  for (const [file, spots] of Object.entries(answer.spots)) app.spots.set(file, { spots, doc: app.sent.get(file) });
   app.result = answer.result;
   app.compiled++;
   const shownAt = performance.now();
-  show(answer.spots);
+  show(reset);
   app.timings.push([answer.took, performance.now() - shownAt]);
   if (asked && asked === app.keyAt && !app.dirty.size) {
     app.latencies.push(performance.now() - asked);
@@ -146,15 +145,15 @@ function pageEntries() {
   return out;
 }
 
-function show(fresh) {
+function show(everything) {
   const r = app.result;
   app.entries = [...pageEntries(), ...(r.diagnostics || []).map(judged)];
   const key = JSON.stringify(app.entries);
   const changed = key !== app.shownKey;
   app.shownKey = key;
-  // A file's marks change when its entries or its look do; the file being edited always, as
-  // its marks move with the text.
-  for (const [name] of app.pack.states) if (changed || name in fresh || name === app.pack.active) applyToFile(name, name in fresh);
+  // A file's marks change when its entries do; the file being edited always, as its marks
+  // move with the text.
+  for (const [name] of app.pack.states) if (everything || changed || name === app.pack.active) applyToFile(name);
   if (changed) showList();
   $('diagnostics').dataset.version = String(app.compiled);
   showStatus();
@@ -186,15 +185,24 @@ function lintOf(file) {
   return out;
 }
 
-function applyToFile(name, newLook) {
-  const state = app.pack.states.get(name);
-  const effects = [];
-  const look = newLook && app.spots.get(name);
-  if (look && look.doc) effects.push(setSpots.of(spotDecorations(state.doc, look.spots, look.doc === state.doc ? null : app.since.get(name))));
-  const spec = setDiagnostics(state, lintOf(name));
-  if (effects.length) spec.effects = [].concat(spec.effects || [], effects);
+function applyToFile(name) {
+  update(name, setDiagnostics(app.pack.states.get(name), lintOf(name)));
+}
+
+function update(name, spec) {
   if (name === app.pack.active) app.view.dispatch(spec);
-  else app.pack.states.set(name, state.update(spec).state);
+  else app.pack.states.set(name, app.pack.states.get(name).update(spec).state);
+}
+
+// The look of the texts the engine last checked, moved through the edits made since.
+function showLooks({ spots }) {
+  for (const [name, found] of Object.entries(spots)) {
+    const doc = app.sent.get(name);
+    const state = app.pack.states.get(name);
+    if (!doc || !state) continue;
+    app.spots.set(name, { spots: found, doc });
+    update(name, { effects: setSpots.of(spotDecorations(state.doc, found, doc === state.doc ? null : app.since.get(name))) });
+  }
 }
 
 function applyFix(fix) {
@@ -854,6 +862,7 @@ async function start() {
   translate(document);
   document.documentElement.lang = language();
   app.engine = new Engine($('core').textContent, $('worker').textContent);
+  app.engine.onnews = (news) => news.op === 'spots' && app.pack && news.pack === app.pack.id && showLooks(news);
   app.view = new EditorView({ parent: $('editor') });
   app.picture = new Picture($('picture'), { onHover: pictureHover, onClick: (f) => {
     const r = featureRecord(f);

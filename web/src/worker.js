@@ -7,6 +7,7 @@ import { decodeWith, encodeWith, manifestEncoding } from './text.js';
 import { svgToList } from './picture_list.js';
 
 const texts = new Map(); // file name -> text
+let after = null; // what follows the answer just sent
 let encoding = 'utf-8';
 let core = null;
 let high = '';
@@ -40,7 +41,7 @@ const spotsOf = (file) => new Int32Array(core.fieldSpots(file, texts.get(file) |
 const ops = {
   // files: the texts changed since the last check (a name with null: gone); reset: these are
   // the whole pack.
-  check({ files, reset, lang }) {
+  check({ files, reset, lang, pack }) {
     if (reset) texts.clear();
     for (const [name, text] of Object.entries(files)) {
       if (text === null) texts.delete(name);
@@ -51,9 +52,13 @@ const ops = {
     const started = performance.now();
     writePack(Object.keys(files), reset || was !== encoding);
     const result = JSON.parse(core.checkPack('/pack', lang));
-    const spots = {};
-    for (const name of Object.keys(files)) if (name.endsWith('.txt') && texts.has(name)) spots[name] = spotsOf(name);
-    return { result, spots, encoding, took: performance.now() - started, transfer: Object.values(spots).map((s) => s.buffer) };
+    // The look of the texts changed follows the diagnostics, in a message of its own.
+    const looks = Object.keys(files).filter((name) => name.endsWith('.txt') && texts.has(name));
+    if (looks.length) after = () => {
+      const spots = Object.fromEntries(looks.map((name) => [name, spotsOf(name)]));
+      postMessage({ op: 'spots', spots, pack }, Object.values(spots).map((s) => s.buffer));
+    };
+    return { result, encoding, took: performance.now() - started };
   },
   view() {
     const view = JSON.parse(core.scenarioView());
@@ -103,5 +108,10 @@ self.onmessage = async ({ data }) => {
     postMessage({ id: data.id, ...reply }, transfer);
   } catch (e) {
     postMessage({ id: data.id, failed: String(e && e.message ? e.message : e) });
+  }
+  if (after) {
+    const then = after;
+    after = null;
+    then();
   }
 };
