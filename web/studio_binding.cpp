@@ -89,23 +89,6 @@ std::string compile_pack(const std::string& pack) {
   return outcome(request, problems);
 }
 
-// The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
-// descriptions given by name, with the identity and the encoding of its scenario.json: for
-// descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
-std::string compile_pair_of_pack(const std::string& pack) {
-  std::string problems;
-  const std::optional<PackManifest> manifest = read_manifest(pack, problems);
-  if (!manifest) return outcome(std::nullopt, problems);
-  CompileRequest request;
-  request.line_name = manifest->line_name;
-  request.train_number = manifest->train_number;
-  request.utf8_input = manifest->encoding == TextEncoding::utf8;
-  request.line_description = pack + "/line.txt";
-  request.train_description = pack + "/train.txt";
-  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
-  return outcome(request, problems);
-}
-
 // The pack in the folder checked in full, in one compile: "diagnostics" holds every entry of
 // the model (the pack's problems, the compiler's, a note for each warning scenario.json does
 // not accept, and the warnings it accepts marked "accepted") with its messages in the language
@@ -237,24 +220,6 @@ std::string join_program(const std::string& runner, const std::string& digest_he
   }
   held = append_payload(*bytes, held, digest);
   return "";
-}
-
-// The record tables of both formats, for the editor's highlighting.
-std::string record_tables() {
-  nlohmann::json j;
-  auto keywords = [](const auto& records) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const RecordKeyword& r : records)
-      list.push_back({{"written", r.written},
-                      {"words", {r.words[0], r.words[1]}},
-                      {"fields", r.value_fields}});
-    return list;
-  };
-  j["line"] = {{"general", keywords(kLineGeneralRecords)},
-               {"body", keywords(kLineBodyRecords)},
-               {"headers", kLineSectionHeaders}};
-  j["train"] = {{"records", keywords(kTrainRecords)}, {"headers", kTrainSectionHeaders}};
-  return dump(j);
 }
 
 std::optional<Format> format_of(const std::string& file) {
@@ -431,9 +396,7 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("checkPack", &compactor::check_pack_in);
   emscripten::function("windows1252High", &compactor::windows_1252_high);
   emscripten::function("compilePack", &compactor::compile_pack);
-  emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
-  emscripten::function("recordTables", &compactor::record_tables);
   emscripten::function("recordFields", &compactor::record_fields);
   emscripten::function("fieldAt", &compactor::field_at_column);
   emscripten::function("fieldSpots", &compactor::field_spots);

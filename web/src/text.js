@@ -67,7 +67,8 @@ export function manifestEncoding(text, fallback = 'utf-8') {
 }
 
 // What an opened file's bytes are: {text, found} where found names what the bytes declared
-// (a byte-order mark: 'utf-16le', 'utf-16be', 'utf-8-bom'; '' for none), or {problem, args}
+// ('utf-16le', 'utf-16be': with a byte-order mark or without; 'utf-8-bom'; '' for none), or
+// {problem, args}
 // (an id of the page's catalogue) when it is no text of a pack.
 export function readText(name, bytes, encoding, high) {
   if (bytes.length > MAX_FILE_BYTES) return { problem: 'file-too-large', args: [name, (bytes.length / 1048576).toFixed(1), MAX_FILE_BYTES >> 20] };
@@ -79,7 +80,23 @@ export function readText(name, bytes, encoding, high) {
   } catch {
     return { problem: 'file-bad-bom', args: [name] };
   }
-  if (bytes.subarray(0, 65536).includes(0)) return { problem: 'file-binary', args: [name] };
+  const probe = bytes.subarray(0, 65536);
+  if (probe.includes(0)) {
+    // UTF-16 without a byte-order mark: the high byte of most characters is 0.
+    const zeros = [0, 0];
+    for (let k = 0; k < probe.length; k++) if (!probe[k]) zeros[k & 1]++;
+    const half = probe.length / 2;
+    for (const [at, label] of [[1, 'utf-16le'], [0, 'utf-16be']]) {
+      if (zeros[at] > 0.6 * half && zeros[1 - at] < 0.05 * half) {
+        try {
+          return { text: new TextDecoder(label, { fatal: true }).decode(bytes), found: label };
+        } catch {
+          break;
+        }
+      }
+    }
+    return { problem: 'file-binary', args: [name] };
+  }
   const text = name !== 'scenario.json' && encoding === 'windows-1252' ? decodeWith(high, bytes) : new TextDecoder().decode(bytes);
   return { text, found: '' };
 }

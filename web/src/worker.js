@@ -3,7 +3,7 @@
 // pack's encoding, checks the pack in one call, and answers what the editor asks of the
 // engine (a field under the cursor, the look of each line, the compiled files, a program).
 // The engine's script stands before this one in the worker's source: ScenarioStudioCore.
-import { decodeWith, encodeWith, manifestEncoding } from './text.js';
+import { encodeWith, manifestEncoding } from './text.js';
 import { svgToList } from './picture_list.js';
 
 const texts = new Map(); // file name -> text
@@ -68,7 +68,6 @@ const ops = {
   fieldAt: ({ file, line, column }) => ({ spot: JSON.parse(core.fieldAt(file, line, column)) }),
   fields: ({ lang }) => ({ fields: JSON.parse(core.recordFields(lang)) }),
   kind: ({ text }) => ({ kind: core.descriptionKind(text) }),
-  decode: ({ bytes }) => ({ text: decodeWith(high, bytes) }),
   // What scenario-compile --pack writes: the compiled files, or the reason for none.
   compiled() {
     const outcome = JSON.parse(core.compilePack('/pack'));
