@@ -18,10 +18,18 @@ import { t, setLanguage, language, chooseLanguage, translate } from './i18n.js';
 import { TEMPLATE } from './template.js';
 
 const $ = (id) => document.getElementById(id);
-const VIEW_AFTER_MS = 700; // the picture follows when the typing pauses this long
+// The picture follows when the typing pauses: for three times as long as the picture took the
+// last time (the engine cannot be interrupted while it draws), at least VIEW_AFTER_MS.
+const VIEW_AFTER_MS = 300;
 const SAVE_AFTER_MS = 300;
 
+// The longest time each of the page's own steps took on the main thread, ms.
+const slowest = {};
+function note(what, since) {
+  slowest[what] = Math.max(slowest[what] || 0, performance.now() - since);
+}
 const app = {
+  slowest,
   engine: null,
   fields: null, // the engine's field table in the page's language
   packs: [], // [{id, name}]
@@ -114,6 +122,7 @@ async function check() {
   const shownAt = performance.now();
   show(reset);
   app.timings.push([answer.took, performance.now() - shownAt]);
+  note('show', shownAt);
   if (asked && asked === app.keyAt && !app.dirty.size) {
     app.latencies.push(performance.now() - asked);
     app.keyAt = 0;
@@ -196,6 +205,10 @@ function update(name, spec) {
 
 // The look of the texts the engine last checked, moved through the edits made since.
 function showLooks({ spots }) {
+  const t0 = performance.now();
+  try { showLooks0(spots); } finally { note('looks', t0); }
+}
+function showLooks0(spots) {
   for (const [name, found] of Object.entries(spots)) {
     const doc = app.sent.get(name);
     const state = app.pack.states.get(name);
@@ -282,23 +295,30 @@ function showStatus() {
 // ---- the picture and the table ----------------------------------------------------------
 function scheduleView() {
   clearTimeout(app.viewTimer);
+  app.viewing = false;
   if (!app.result || !app.result.files) {
     markShown();
     return;
   }
-  app.compiledPack = app.pack.id;
+  app.viewing = true; // until the picture of this check is drawn
   app.viewTimer = setTimeout(async () => {
     if (app.checking || app.dirty.size) return scheduleView();
     const packId = app.pack.id;
+    const asked = performance.now();
     const answer = await app.engine.ask('view');
+    app.viewTook = performance.now() - asked;
+    app.viewing = false;
+    app.views = (app.views || 0) + 1;
     if (packId !== app.pack.id) return;
+    const t0 = performance.now();
     if (answer.error) banner(t('view-failed', answer.error), 'error');
     app.picture.show(answer.list);
     showStations(answer.stations);
     app.shown = { packId, compiled: app.compiled };
     markShown();
     if (!document.body.dataset.drawn) document.body.dataset.drawn = String(performance.now());
-  }, app.shown ? VIEW_AFTER_MS : 0);
+    note('view', t0);
+  }, app.shown ? Math.min(3000, Math.max(VIEW_AFTER_MS, 3 * (app.viewTook || 0))) : 0);
 }
 
 // Whether the picture shows the pack as it stands: when the last check did not compile, it
@@ -397,7 +417,7 @@ const fieldAt = async (file, line, column) => (await app.engine.ask('fieldAt', {
 function noteChange(file, u) {
   const since = app.since.get(file);
   if (since) app.since.set(file, since.compose(u.changes));
-  scheduleSave();
+  scheduleSave(file);
   edited(file);
 }
 
@@ -455,20 +475,25 @@ const goTo = (file, p) => selectIn(file, () => placed(file, p));
 const goToLine = (file, n) => selectIn(file, (doc) => doc.line(Math.min(n, doc.lines)));
 
 // ---- packs --------------------------------------------------------------------------------
-function texts() {
-  return Object.fromEntries([...app.pack.states].map(([n, s]) => [n, s.sliceDoc()]));
+function texts(names = [...app.pack.states.keys()]) {
+  return Object.fromEntries(names.map((n) => [n, app.pack.states.get(n).sliceDoc()]));
 }
 
 let saveTimer = 0;
-function scheduleSave() {
+const unsaved = new Set(); // files edited since they were kept
+function scheduleSave(file) {
+  unsaved.add(file);
   clearTimeout(saveTimer);
   saveTimer = setTimeout(saveNow, SAVE_AFTER_MS);
 }
 
 function saveNow() {
   clearTimeout(saveTimer);
-  if (!app.pack) return;
-  if (!store.save(app.pack.id, { encoding: app.pack.encoding, texts: texts() }) && !app.warnedFull) {
+  if (!app.pack || !unsaved.size) return;
+  const names = [...unsaved].filter((n) => app.pack.states.has(n));
+  unsaved.clear();
+  const pack = { encoding: app.pack.encoding, texts: texts(names), files: [...app.pack.states.keys()] };
+  if (!store.save(app.pack.id, pack) && !app.warnedFull) {
     app.warnedFull = true;
     banner(t('storage-full'), 'error');
   }

@@ -114,7 +114,9 @@ export class Picture {
     if (this.frame) return;
     this.frame = requestAnimationFrame(() => {
       this.frame = 0;
+      const t0 = performance.now();
       this.draw();
+      if (window.studio) window.studio.slowest.draw = Math.max(window.studio.slowest.draw || 0, performance.now() - t0);
     });
   }
 

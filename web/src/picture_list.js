@@ -10,7 +10,7 @@
 export const LINE = 1, RECT = 2, POLY = 3, SHAPE = 4, CIRCLE = 5, TEXT = 6;
 
 const ENTITIES = { '&amp;': '&', '&lt;': '<', '&gt;': '>', '&quot;': '"', '&apos;': "'" };
-const unescape = (s) => s.replace(/&(amp|lt|gt|quot|apos);/g, (e) => ENTITIES[e]);
+const unescape = (s) => (s.includes('&') ? s.replace(/&(amp|lt|gt|quot|apos);/g, (e) => ENTITIES[e]) : s);
 
 function attributes(tag) {
   const a = {};
@@ -20,10 +20,47 @@ function attributes(tag) {
   return a;
 }
 
-const numbers = (s) => s.trim().split(/[\s,]+/).filter(Boolean).map(Number);
+// The numbers of a list such as "1.5,2 3,4": one pass, no intermediate strings.
+function numbers(s) {
+  const out = [];
+  let at = 0;
+  const n = s.length;
+  while (at < n) {
+    const c = s.charCodeAt(at);
+    if (c === 32 || c === 44 || c === 10 || c === 9 || c === 77 || c === 76 || c === 90) {
+      at++; // space, comma, a path's M, L and Z
+      continue;
+    }
+    let end = at + 1;
+    while (end < n) {
+      const d = s.charCodeAt(end);
+      if (d === 32 || d === 44 || d === 10 || d === 9 || d === 76 || d === 90) break;
+      end++;
+    }
+    out.push(+s.slice(at, end));
+    at = end;
+  }
+  return out;
+}
+
+// Numbers appended to a typed array that grows as it fills.
+class Numbers {
+  constructor() {
+    this.a = new Float64Array(1 << 16);
+    this.n = 0;
+  }
+  push(v) {
+    if (this.n === this.a.length) {
+      const b = new Float64Array(this.a.length * 2);
+      b.set(this.a);
+      this.a = b;
+    }
+    this.a[this.n++] = v;
+  }
+}
 
 export function svgToList(svg) {
-  const nums = [];
+  const nums = new Numbers();
   const at = [];
   const boxes = [];
   const styles = [];
@@ -36,28 +73,35 @@ export function svgToList(svg) {
   let width = 1000, height = 1000;
 
   const style = (a) => {
-    const s = {
-      fill: a.fill || (a.stroke && !a.fill ? 'none' : '#000'), fo: +(a['fill-opacity'] ?? 1),
-      stroke: a.stroke || 'none', so: +(a['stroke-opacity'] ?? 1), sw: +(a['stroke-width'] ?? 1),
-      dash: a['stroke-dasharray'] ? numbers(a['stroke-dasharray']) : null,
-      fs: +(a['font-size'] ?? 12), bold: a['font-weight'] === 'bold', italic: a['font-style'] === 'italic',
-    };
-    const key = JSON.stringify(s);
-    if (!styleIds.has(key)) {
-      styleIds.set(key, styles.length);
-      styles.push(s);
+    const key = `${a.fill}|${a['fill-opacity']}|${a.stroke}|${a['stroke-opacity']}|${a['stroke-width']}|${a['stroke-dasharray']}|${a['font-size']}|${a['font-weight']}|${a['font-style']}`;
+    let id = styleIds.get(key);
+    if (id === undefined) {
+      id = styles.length;
+      styleIds.set(key, id);
+      styles.push({
+        fill: a.fill || (a.stroke && !a.fill ? 'none' : '#000'), fo: +(a['fill-opacity'] ?? 1),
+        stroke: a.stroke || 'none', so: +(a['stroke-opacity'] ?? 1), sw: +(a['stroke-width'] ?? 1),
+        dash: a['stroke-dasharray'] ? numbers(a['stroke-dasharray']) : null,
+        fs: +(a['font-size'] ?? 12), bold: a['font-weight'] === 'bold', italic: a['font-style'] === 'italic',
+      });
     }
-    return styleIds.get(key);
+    return id;
   };
   const current = (key) => {
     for (let k = stack.length - 1; k >= 0; k--) if (stack[k][key] !== undefined) return stack[k][key];
     return -1;
   };
-  const push = (kind, a, values, box) => {
+  // An item: its kind, style, feature and part, its numbers (for a polyline or a shape, the
+  // number of points first), and its bounds.
+  const push = (kind, a, values, box, points = null) => {
     const part = current('part');
-    at.push(nums.length);
-    nums.push(kind, style(a), current('feature'), part);
-    for (const v of values) nums.push(v);
+    at.push(nums.n);
+    nums.push(kind);
+    nums.push(style(a));
+    nums.push(current('feature'));
+    nums.push(part);
+    if (points) nums.push(points.length / 2);
+    for (const v of points || values) nums.push(v);
     boxes.push(box[0], box[1], box[2], box[3]);
     if (part >= 0) {
       const b = partBounds[part];
@@ -72,10 +116,11 @@ export function svgToList(svg) {
     return [x0, y0, x1, y1];
   };
 
-  const tag = /<(\/?)([\w:?]+)([^>]*?)(\/?)>/g;
+  const tag = /<(\/?)([\w:?]+)([^>]*)>/g;
   let m;
   while ((m = tag.exec(svg))) {
-    const [, closing, name, rest, selfClosing] = m;
+    const [, closing, name, rest] = m;
+    const selfClosing = rest.endsWith('/');
     if (closing) {
       if (name === 'g') stack.pop();
       continue;
@@ -133,13 +178,13 @@ export function svgToList(svg) {
         break;
       case 'polyline': {
         const p = numbers(a.points);
-        p.unshift(p.length / 2);
-        push(POLY, { ...a, fill: 'none' }, p, pointsBox(p.slice(1)));
+        a.fill = 'none';
+        push(POLY, a, null, pointsBox(p), p);
         break;
       }
       case 'path': {
-        const p = numbers(a.d.replace(/[MLZ]/g, ' '));
-        push(SHAPE, a, [p.length / 2, ...p], pointsBox(p));
+        const p = numbers(a.d);
+        push(SHAPE, a, null, pointsBox(p), p);
         break;
       }
       case 'circle': {
@@ -153,5 +198,5 @@ export function svgToList(svg) {
   }
   const bounds = {};
   parts.forEach((p, k) => (bounds[p] = partBounds[k]));
-  return { nums: Float64Array.from(nums), at: Int32Array.from(at), boxes: Float32Array.from(boxes), styles, words, features, parts: bounds, width, height };
+  return { nums: nums.a.slice(0, nums.n), at: Int32Array.from(at), boxes: Float32Array.from(boxes), styles, words, features, parts: bounds, width, height };
 }

@@ -1,11 +1,12 @@
 // The author's packs, side by side in the browser's local storage, each under its name: a
-// list of them, and each pack's texts under a key of its own, saved file by file as they
-// change. A write that the browser refuses (storage full, or none for this page) returns
+// list of them, each pack's encoding and file names under a key of its own, and each file's
+// text under its own key, so that a keystroke writes that file alone. A write that the browser refuses (storage full, or none for this page) returns
 // false, so that the page can say the pack is not kept.
 const LIST = 'scenario-studio.packs';
 const CURRENT = 'scenario-studio.current';
 const OLD = 'scenario-studio.pack'; // one pack, as an earlier page kept it
 const keyOf = (id) => `scenario-studio.pack.${id}`;
+const fileKey = (id, name) => `scenario-studio.pack.${id}/${name}`;
 
 function read(key, fallback) {
   try {
@@ -31,7 +32,7 @@ export function packs() {
   const old = read(OLD, null);
   if (old && old.texts) {
     const id = `kept-${Date.now().toString(36)}`;
-    if (write(keyOf(id), { encoding: old.encoding, texts: old.texts })) {
+    if (save(id, { encoding: old.encoding, texts: old.texts })) {
       list.push({ id, name: nameOf(old.texts) || 'scenario' });
       write(LIST, list);
       localStorage.removeItem(OLD);
@@ -40,7 +41,17 @@ export function packs() {
   return list;
 }
 
-export const load = (id) => read(keyOf(id), null);
+// {encoding, texts} of a pack, or null.
+export function load(id) {
+  const meta = read(keyOf(id), null);
+  if (!meta) return null;
+  const texts = {};
+  for (const name of meta.files || []) {
+    const text = read(fileKey(id, name), null);
+    if (text !== null) texts[name] = text;
+  }
+  return { encoding: meta.encoding, texts };
+}
 
 // A name not yet in the list: name, else "name (2)", "name (3)" ...
 export function freeName(list, name) {
@@ -55,11 +66,14 @@ export function add(list, name, pack) {
   const id = `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 7)}`;
   const entry = { id, name: freeName(list, name) };
   list.push(entry);
-  return { entry, kept: write(keyOf(id), pack) && write(LIST, list) };
+  return { entry, kept: save(id, pack) && write(LIST, list) };
 }
 
-export function save(id, pack) {
-  return write(keyOf(id), pack);
+// A pack's encoding, its files' names (all its texts' unless given) and the texts given.
+export function save(id, { encoding, texts, files = Object.keys(texts) }) {
+  let kept = write(keyOf(id), { encoding, files });
+  for (const [name, text] of Object.entries(texts)) kept = write(fileKey(id, name), text) && kept;
+  return kept;
 }
 
 export function rename(list, id, name) {
@@ -72,6 +86,7 @@ export function remove(list, id) {
   const k = list.findIndex((p) => p.id === id);
   if (k >= 0) list.splice(k, 1);
   try {
+    for (const name of (read(keyOf(id), {}).files || [])) localStorage.removeItem(fileKey(id, name));
     localStorage.removeItem(keyOf(id));
   } catch {
     // nothing kept to remove

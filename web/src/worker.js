@@ -61,8 +61,11 @@ const ops = {
     return { result, encoding, took: performance.now() - started };
   },
   view() {
+    const t0 = performance.now();
     const view = JSON.parse(core.scenarioView());
+    const t1 = performance.now();
     const list = view.svg ? svgToList(view.svg) : null;
+    if (list) list.took = [t1 - t0, performance.now() - t1, view.svg.length];
     return { list, stations: view.stations || [], error: view.error || null, transfer: list ? [list.nums.buffer, list.at.buffer, list.boxes.buffer] : [] };
   },
   fieldAt: ({ file, line, column }) => ({ spot: JSON.parse(core.fieldAt(file, line, column)) }),

@@ -93,7 +93,11 @@ def latency(rounds, needle, interval):
     """Types a character and takes it back, one key each interval seconds, rounds times: the
     keydown to diagnostics times (p50, p95) and the longest main-thread task meanwhile."""
     type_at("train.txt", needle, 0, "")
-    time.sleep(1)
+    # Typing starts once the picture of the text as it stands is drawn: while the engine
+    # draws it, a key waits for it.
+    wait("return !studio.checking && !studio.viewing", 60)
+    time.sleep(0.5)
+    views = driver.execute_script("return studio.views")
     driver.execute_script("studio.latencies = []; window.longest = 0; window.tasks && window.tasks.disconnect();"
                           "window.tasks = new PerformanceObserver((l) => { for (const e of l.getEntries())"
                           " longest = Math.max(longest, e.duration); }); tasks.observe({type: 'longtask'});")
@@ -103,6 +107,9 @@ def latency(rounds, needle, interval):
     wait("return !studio.checking && !studio.keyAt")
     time.sleep(0.3)
     times = sorted(driver.execute_script("return studio.latencies"))
+    drawn = driver.execute_script("return studio.views") - views
+    if drawn:
+        print(f"(the picture was drawn {drawn} times while typing)")
     return times[len(times) // 2], times[min(len(times) - 1, int(len(times) * 0.95))], driver.execute_script("return longest")
 
 
@@ -199,6 +206,7 @@ try:
     ActionChains(driver).send_keys(Keys.ESCAPE).perform()
     type_at("train.txt", "[fine]", 0, Keys.ENTER + Keys.UP + "segn")
     wait("const s = document.querySelector('.cm-tooltip-autocomplete li[aria-selected]'); return s && s.textContent.startsWith('segnale')")
+    time.sleep(0.3)  # Enter at once after the list opens is a new line, not a choice
     ActionChains(driver).send_keys(Keys.ENTER).perform()
     made = driver.execute_script("const v = studio.view; return v.state.doc.lineAt(v.state.selection.main.from).text")
     check(made.startswith("segnale,") and made.count(",") == 11, f"segn completes to a whole signal record ({made})")
@@ -261,7 +269,7 @@ try:
               f"the downloaded {target} program is scenario-pack build's bytes ({banners()})")
 
     for interval in (0.1, 0.3):
-        p50, p95, longest = latency(20, "segnale,", interval)
+        p50, p95, longest = latency(40, "segnale,", interval)
         print(f"keydown to diagnostics, example first-line, a key each {interval * 1000:.0f} ms: "
               f"p50 {p50:.1f} ms, p95 {p95:.1f} ms; longest main-thread task {longest:.0f} ms")
         check(p95 <= 50 * LOAD and longest <= 50 * LOAD,
@@ -317,7 +325,7 @@ try:
         check(wait("return document.getElementById('picture-title').textContent.includes('Lunga_Linea')", 60),
               "the picture shows the 1000 km line")
         for interval in (0.1, 0.3):
-            p50, p95, longest = latency(20, "[generale]", interval)
+            p50, p95, longest = latency(40, "[generale]", interval)
             print(f"keydown to diagnostics, 1000 km line, a key each {interval * 1000:.0f} ms: "
                   f"p50 {p50:.1f} ms, p95 {p95:.1f} ms; longest main-thread task {longest:.0f} ms")
             check(p95 <= 100 * LOAD and longest <= 50 * LOAD, "p95 within 100 ms and every main-thread task within 50 ms"
