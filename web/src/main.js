@@ -23,6 +23,11 @@ const $ = (id) => document.getElementById(id);
 const VIEW_AFTER_MS = 300;
 const SAVE_AFTER_MS = 300;
 
+// The last 1000 of a series of figures.
+function keep(series, value) {
+  if (series.push(value) > 1000) series.shift();
+}
+
 // The longest time each of the page's own steps took on the main thread, ms.
 const slowest = {};
 function note(what, since) {
@@ -121,10 +126,10 @@ async function check() {
   app.compiled++;
   const shownAt = performance.now();
   show(reset);
-  app.timings.push([answer.took, performance.now() - shownAt]);
+  keep(app.timings, [answer.took, performance.now() - shownAt]);
   note('show', shownAt);
   if (asked && asked === app.keyAt && !app.dirty.size) {
-    app.latencies.push(performance.now() - asked);
+    keep(app.latencies, performance.now() - asked);
     app.keyAt = 0;
   }
   if (app.dirty.size) check();
@@ -501,7 +506,7 @@ function saveNow() {
 
 function openPack(entry, stored) {
   if (app.pack) saveNow();
-  const pack = { id: entry.id, name: entry.name, encoding: stored.encoding || 'utf-8', states: new Map(), active: null };
+  const pack = { id: entry.id, name: entry.name, example: entry.example, encoding: stored.encoding || 'utf-8', states: new Map(), active: null };
   app.pack = pack;
   for (const name of PACK_FILES) pack.states.set(name, newState(name, stored.texts[name] ?? ''));
   for (const name of Object.keys(stored.texts)) if (!pack.states.has(name)) pack.states.set(name, newState(name, stored.texts[name]));
@@ -537,12 +542,9 @@ function showPackList() {
 
 // A pack beside the others: its texts from the files' bytes, opened and kept.
 function addPack(name, files, extra = {}) {
-  const { entry, kept } = store.add(app.packs, name, { encoding: files.encoding, texts: files.texts });
+  const { entry, kept } = store.add(app.packs, name, { encoding: files.encoding, texts: files.texts }, extra);
   if (!kept && !app.warnedFull) banner(t('storage-full'), 'error');
-  Object.assign(entry, extra);
   openPack(entry, files);
-  app.pack.example = extra.example;
-  showPackList();
   return entry;
 }
 

@@ -62,9 +62,10 @@ export function freeName(list, name) {
   return `${name} (${k})`;
 }
 
-export function add(list, name, pack) {
+// A new pack in the list; extra is kept with its entry (the example it came from).
+export function add(list, name, pack, extra = {}) {
   const id = `${Date.now().toString(36)}-${Math.random().toString(36).slice(2, 7)}`;
-  const entry = { id, name: freeName(list, name) };
+  const entry = { ...extra, id, name: freeName(list, name) };
   list.push(entry);
   return { entry, kept: save(id, pack) && write(LIST, list) };
 }
