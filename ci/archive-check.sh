@@ -43,7 +43,8 @@ page=$lin/scenario-studio.html
 [ -s "$page" ] || fail "the Linux archive has no scenario-studio.html"
 cmp -s "$page" "$win/scenario-studio.html" || fail "the archives carry different pages"
 for runner in windows:scenario-runner-windows.exe linux:scenario-runner-linux; do
-  grep -o 'STUDIO_RUNNERS = {.*}' "$page" | grep -o "\"${runner%%:*}\":\"[A-Za-z0-9+/=]*\"" | cut -d'"' -f4 |
+  # Each runner stands in base64 as the data of its own script element, runner-<target>.
+  grep -o "id=\"runner-${runner%%:*}\">[A-Za-z0-9+/=]*<" "$page" | cut -d'>' -f2 | tr -d '<' |
     base64 -d >"$work/page-runner" || fail "the page carries no ${runner%%:*} runner"
   cmp -s "$work/page-runner" "$lin/${runner#*:}" || fail "the page's ${runner%%:*} runner is not the archive's"
 done

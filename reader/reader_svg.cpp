@@ -169,8 +169,12 @@ class Picture {
     y_ += 18;
     text(kLeft, y_, summary(), "font-size=\"12\" fill=\"#444\"");
     y_ += 20;
+    // Each part in a group of its own (plan, profile, time-distance, axis), for a viewer that
+    // shows them apart.
     if (last_point_ >= 1) {
+      part("plan");
       plan();
+      close_group();
     } else {
       text(kLeft, y_ + 12,
            m_.plot_created ? "The route plot holds no points: no plan." : "No route plot read: no plan.",
@@ -252,6 +256,7 @@ class Picture {
     body_ += "><title>" + escape(f.title) + "</title>\n";
   }
   void close_group() { body_ += "</g>\n"; }
+  void part(const char* name) { body_ += "<g data-part=\"" + std::string(name) + "\">\n"; }
 
   std::string chainage_words(int64_t position) const {
     const auto c = chainage_at(m_, position);
@@ -556,14 +561,20 @@ class Picture {
     text(kLeft, y_ + 10, "Line profile against distance", "font-size=\"13\" font-weight=\"bold\"");
     y_ += 22;
     const double top = y_;
+    part("profile");
     station_band();
     feature_band();
     speed_graph();
     gradient_graph();
     mountain_band();
+    close_group();
+    part("time-distance");
     time_distance();
+    close_group();
+    part("axis");
     distance_axis(top);
     profile_legend();
+    close_group();
   }
 
   // Vertical grid lines and the end of the line across every band, drawn last on top.

@@ -37,6 +37,9 @@ fi
 (cd web && { [ -d node_modules ] && [ node_modules/.package-lock.json -nt package-lock.json ] || npm ci --no-audit --no-fund; })
 web/node_modules/.bin/esbuild web/src/main.js --bundle --minify --format=iife --target=es2020 \
   --outfile=build-wasm/studio.bundle.js --log-level=warning
-node web/inline.mjs web/studio.html web/studio.css build-wasm/scenario-studio-core.js \
-  build-wasm/studio.bundle.js examples "$runners" build-wasm/scenario-studio.html
+# The engine's thread: started by the page from its text.
+web/node_modules/.bin/esbuild web/src/worker.js --bundle --minify --format=iife --target=es2020 \
+  --outfile=build-wasm/studio.worker.js --log-level=warning
+node web/inline.mjs web/studio.html web/studio.css build-wasm/scenario-studio-core.js build-wasm/studio.worker.js \
+  build-wasm/studio.bundle.js examples docs "$runners" build-wasm/scenario-studio.html
 echo "build-wasm/scenario-studio.html: $(stat -c %s build-wasm/scenario-studio.html) bytes"

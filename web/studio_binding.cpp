@@ -6,11 +6,14 @@
 // route plot is held as its runs, and made into bytes only when the author downloads it.
 #include <emscripten/bind.h>
 
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "output/compiled_files.h"
 #include "platform/env.h"
@@ -74,28 +77,15 @@ std::string outcome(std::optional<CompileRequest> request, const std::string& pr
   return dump(j);
 }
 
-// The pack compiled as `scenario-compile --pack` compiles it.
+// The pack compiled as `scenario-compile --pack` compiles it: the compiled files it writes,
+// or none.
 std::string compile_pack(const std::string& pack) {
   CompileRequest request;
   std::string problems;
   if (!pack_request(pack, request, problems)) return outcome(std::nullopt, problems);
-  return outcome(request, problems);
-}
-
-// The pack's line.txt and train.txt compiled as a pair, as scenario-compile compiles two
-// descriptions given by name, with the identity and the encoding of its scenario.json: for
-// descriptions beyond what a pack's program can hold (more than its 1000 lines a text).
-std::string compile_pair_of_pack(const std::string& pack) {
-  std::string problems;
-  const std::optional<PackManifest> manifest = read_manifest(pack, problems);
-  if (!manifest) return outcome(std::nullopt, problems);
-  CompileRequest request;
-  request.line_name = manifest->line_name;
-  request.train_number = manifest->train_number;
-  request.utf8_input = manifest->encoding == TextEncoding::utf8;
-  request.line_description = pack + "/line.txt";
-  request.train_description = pack + "/train.txt";
-  request.acceleration = manifest->acceleration.value_or(kPlanningAcceleration);
+  // Warnings are judged as the pack's build judges them: one it does not accept is an error,
+  // and then nothing is written.
+  request.werror = true;
   return outcome(request, problems);
 }
 
@@ -232,24 +222,6 @@ std::string join_program(const std::string& runner, const std::string& digest_he
   return "";
 }
 
-// The record tables of both formats, for the editor's highlighting.
-std::string record_tables() {
-  nlohmann::json j;
-  auto keywords = [](const auto& records) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const RecordKeyword& r : records)
-      list.push_back({{"written", r.written},
-                      {"words", {r.words[0], r.words[1]}},
-                      {"fields", r.value_fields}});
-    return list;
-  };
-  j["line"] = {{"general", keywords(kLineGeneralRecords)},
-               {"body", keywords(kLineBodyRecords)},
-               {"headers", kLineSectionHeaders}};
-  j["train"] = {{"records", keywords(kTrainRecords)}, {"headers", kTrainSectionHeaders}};
-  return dump(j);
-}
-
 std::optional<Format> format_of(const std::string& file) {
   if (file == "line.txt") return Format::line;
   if (file == "train.txt") return Format::train;
@@ -344,6 +316,79 @@ std::string field_at_column(const std::string& file, const std::string& line, in
   return dump(j);
 }
 
+// The index of a record in recordFields' list of its format (the line's general records,
+// then its body's; the train's), or -1.
+int record_index(Format format, const RecordInfo* record) {
+  if (!record) return -1;
+  int base = 0;
+  for (std::span<const RecordInfo> list : format == Format::line
+                                              ? std::vector{line_general_info(), line_body_info()}
+                                              : std::vector{train_info()}) {
+    if (record >= list.data() && record < list.data() + list.size()) return base + static_cast<int>(record - list.data());
+    base += static_cast<int>(list.size());
+  }
+  return -1;
+}
+
+// Every field of every line of a description that its look depends on, as the field reader
+// reads each line when it starts a record: five numbers a field, its line (from 1), its begin
+// and end columns (UTF-16 units, end exclusive), its kind (as field_at_column names them, 1
+// keyword to 6 header; 7 a value field of text) and its record's index in recordFields' list
+// (-1 for none). Value fields of numbers are left out. Held for the page to copy.
+std::vector<int32_t> spots;
+
+emscripten::val field_spots(const std::string& file, const std::string& text) {
+  spots.clear();
+  const std::optional<Format> format = format_of(file);
+  if (!format) return emscripten::val(emscripten::typed_memory_view(spots.size(), spots.data()));
+  std::vector<Cp1252Problem> problems;
+  const std::string bytes = utf8_to_cp1252_listing(text, problems, 0);
+  int32_t number = 0;
+  for (size_t at = 0; at <= bytes.size();) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view line(bytes.data() + at, end - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ++number;
+    for (size_t column = 0; column < line.size();) {
+      const FieldSpot spot = field_at(*format, line, column);
+      if (spot.kind == SpotKind::none) break;
+      const bool text_value = spot.kind == SpotKind::value && spot.record && spot.field >= 1 &&
+                              static_cast<size_t>(spot.field) <= spot.record->fields.size() &&
+                              spot.record->fields[static_cast<size_t>(spot.field) - 1].width == FieldWidth::text;
+      if (spot.kind != SpotKind::value || text_value) {
+        spots.insert(spots.end(), {number, static_cast<int32_t>(spot.begin), static_cast<int32_t>(spot.end),
+                                   text_value ? 7 : static_cast<int32_t>(spot.kind), record_index(*format, spot.record)});
+      }
+      const size_t comma = line.find(',', std::max(spot.end, column));
+      if (comma == std::string_view::npos) break;
+      column = comma + 1;
+    }
+    at = end + 1;
+  }
+  return emscripten::val(emscripten::typed_memory_view(spots.size(), spots.data()));
+}
+
+// Which description a text is, by the records its lines start: "line" or "train" when the
+// keywords and section headers of one format outnumber the other's, else "".
+std::string description_kind(const std::string& text) {
+  std::vector<Cp1252Problem> problems;
+  const std::string bytes = utf8_to_cp1252_listing(text, problems, 0);
+  int score[2] = {0, 0};
+  for (size_t at = 0; at < bytes.size();) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string_view line(bytes.data() + at, end - at);
+    for (Format format : {Format::line, Format::train}) {
+      const FieldSpot spot = field_at(format, line, 0);
+      if (spot.kind == SpotKind::keyword || (spot.kind == SpotKind::header && spot.header))
+        ++score[format == Format::line ? 0 : 1];
+    }
+    at = end + 1;
+  }
+  return score[0] > score[1] ? "line" : score[1] > score[0] ? "train" : "";
+}
+
 }  // namespace
 }  // namespace compactor
 
@@ -351,11 +396,11 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("checkPack", &compactor::check_pack_in);
   emscripten::function("windows1252High", &compactor::windows_1252_high);
   emscripten::function("compilePack", &compactor::compile_pack);
-  emscripten::function("compilePairOfPack", &compactor::compile_pair_of_pack);
   emscripten::function("scenarioView", &compactor::scenario_view);
-  emscripten::function("recordTables", &compactor::record_tables);
   emscripten::function("recordFields", &compactor::record_fields);
   emscripten::function("fieldAt", &compactor::field_at_column);
+  emscripten::function("fieldSpots", &compactor::field_spots);
+  emscripten::function("descriptionKind", &compactor::description_kind);
   emscripten::function("programPayload", &compactor::program_payload);
   emscripten::function("joinProgram", &compactor::join_program);
   emscripten::function("heldBytes", &compactor::held_bytes);

@@ -1,49 +1,53 @@
-// The compiler's diagnostics, from the text it prints ("FILE:LINE:COL: error: message",
-// then the source line and a caret; notes indented under their entry), as entries with a
-// file of the pack, a line and a column.
-const PLACE = /^(.*?):(?:(\d+):(\d+):)? (error|warning|note): (.*)$/;
+// The engine's diagnostics (checkPack's "diagnostics", one entry of the model each) judged as
+// the pack's build judges them, and placed in the editor's texts. Pure functions: no
+// message is ever read, only the entries' fields.
 
-function packFile(path) {
-  const slash = path.lastIndexOf('/');
-  return slash < 0 ? path : path.slice(slash + 1);
+// An entry as the page shows it: a warning that scenario.json does not accept refuses the
+// pack, so it is an error (refused); an accepted one is a hint; a note of its own is a note.
+export function judged(d) {
+  if (d.severity === 'warning' && !d.accepted) return { ...d, severity: 'error', refused: true };
+  if (d.severity === 'warning') return { ...d, severity: 'hint' };
+  if (d.severity === 'note') return { ...d, severity: 'info' };
+  return d;
 }
 
-export function parseDiagnostics(text) {
-  const entries = [];
-  for (const raw of text.split('\n')) {
-    const line = raw.replace(/^\s+/, '');
-    const m = PLACE.exec(line);
-    if (!m) continue;
-    const entry = {
-      file: packFile(m[1]),
-      line: m[2] ? Number(m[2]) : 0,
-      column: m[3] ? Number(m[3]) : 0,
-      severity: m[4],
-      message: m[5],
-      notes: [],
-    };
-    if (m[4] === 'note' && entries.length) entries[entries.length - 1].notes.push(entry);
-    else entries.push(entry);
-  }
-  return entries;
+// What the status says: the counts of the list, never anything else.
+export function counts(entries) {
+  const c = { error: 0, warning: 0, hint: 0, info: 0 };
+  for (const e of entries) c[e.severity]++;
+  return c;
 }
 
-// Entries grouped by file, in the order of the files given, the others after them.
+// Entries grouped by file, in the order of the files given, the others after them; entries
+// without a file under ''.
 export function groupByFile(entries, files) {
   const groups = new Map(files.map((f) => [f, []]));
   for (const e of entries) {
-    if (!groups.has(e.file)) groups.set(e.file, []);
-    groups.get(e.file).push(e);
+    const f = e.file || '';
+    if (!groups.has(f)) groups.set(f, []);
+    groups.get(f).push(e);
   }
   return [...groups].filter(([, list]) => list.length);
 }
 
-// The span an entry underlines in a document: from its column to the end of its field.
-export function spanOf(doc, entry) {
-  if (entry.line < 1 || entry.line > doc.lines) return { from: 0, to: Math.min(1, doc.length) };
-  const line = doc.line(entry.line);
-  const from = Math.min(line.from + Math.max(entry.column, 1) - 1, line.to);
-  const comma = line.text.indexOf(',', from - line.from);
-  const to = comma < 0 ? line.to : line.from + comma;
-  return { from, to: Math.max(to, Math.min(from + 1, line.to)) };
+// The offset in doc (a CodeMirror Text) of a line and a column of the model: columns count
+// characters (a character beyond the 16-bit range takes two units of the editor). A line
+// past the end is the end.
+export function offsetOf(doc, line, column) {
+  if (line < 1) return 0;
+  if (line > doc.lines) return doc.length;
+  const l = doc.line(line);
+  let at = 0;
+  for (let c = 1; c < column && at < l.text.length; c++) at += l.text.codePointAt(at) > 0xffff ? 2 : 1;
+  return l.from + at;
+}
+
+// The span of a place in doc: {from, to}; a place without a span (line 0, or an empty span)
+// marks one character where it stands.
+export function spanOf(doc, p) {
+  if (!p || !p.line) return { from: 0, to: Math.min(1, doc.length) };
+  const from = offsetOf(doc, p.line, p.column || 1);
+  let to = p.end_line ? offsetOf(doc, p.end_line, p.end_column) : from;
+  if (to <= from) to = Math.min(from + 1, doc.lineAt(from).to) || from;
+  return { from, to: Math.max(from, to) };
 }
