@@ -73,17 +73,17 @@ std::string render(const Message& message, Language language) {
       out += text.substr(i);
       break;
     }
-    std::string_view spec = text.substr(i + 1, close - i - 1);
+    std::string_view placeholder = text.substr(i + 1, close - i - 1);
     i = close;
-    const bool nested = spec.starts_with('m');
-    if (nested) spec.remove_prefix(1);
+    const bool nested = placeholder.starts_with('m');
+    if (nested) placeholder.remove_prefix(1);
     std::string_view format;
-    if (const std::size_t colon = spec.find(':'); colon != std::string_view::npos) {
-      format = spec.substr(colon + 1);
-      spec = spec.substr(0, colon);
+    if (const std::size_t colon = placeholder.find(':'); colon != std::string_view::npos) {
+      format = placeholder.substr(colon + 1);
+      placeholder = placeholder.substr(0, colon);
     }
     std::size_t n = 0;
-    if (std::from_chars(spec.data(), spec.data() + spec.size(), n).ec != std::errc{}) continue;
+    if (std::from_chars(placeholder.data(), placeholder.data() + placeholder.size(), n).ec != std::errc{}) continue;
     if (nested) {
       if (n < message.nested.size()) out += render(message.nested[n], language);
     } else if (n < message.args.size()) {

@@ -203,9 +203,9 @@ function applyToFile(name) {
   update(name, setDiagnostics(app.pack.states.get(name), lintOf(name)));
 }
 
-function update(name, spec) {
-  if (name === app.pack.active) app.view.dispatch(spec);
-  else app.pack.states.set(name, app.pack.states.get(name).update(spec).state);
+function update(name, change) {
+  if (name === app.pack.active) app.view.dispatch(change);
+  else app.pack.states.set(name, app.pack.states.get(name).update(change).state);
 }
 
 // The look of the texts the engine last checked, moved through the edits made since.
