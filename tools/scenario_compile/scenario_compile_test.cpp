@@ -533,10 +533,10 @@ TEST_F(ScenarioCompile, EveryOutcomeIsOneJsonObject) {
       run_tool(work.path(), with_names({"--lang", "it", "--json", "nope.txt", "train.txt"}));
   EXPECT_EQ(
       it.err,
-      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: No such file or directory\n"
+      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: file o cartella inesistente\n"
       "1 errore; nulla scritto\n");
   EXPECT_EQ(json::parse(it.out)["diagnostics"][0]["message"],
-            "anomalia 101: manca il file della descrizione della linea: No such file or directory");
+            "anomalia 101: manca il file della descrizione della linea: file o cartella inesistente");
 }
 
 TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
