@@ -99,7 +99,11 @@ void name_value_types(CLI::App& app, Language language) {
     for (const auto& [name, id] : types)
       if (base == name) option->type_name(said(id, language));
   }
-  for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) name_value_types(*sub, language);
+  for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+    // A subcommand's help flag is made with it, in CLI11's own group.
+    if (CLI::Option* help = sub->get_help_ptr()) help->group(said(MessageId::cli_group_options, language));
+    name_value_types(*sub, language);
+  }
 }
 
 }  // namespace compactor

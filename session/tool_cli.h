@@ -17,8 +17,9 @@ namespace compactor {
 // information."). Call it before adding an option or a subcommand: they take these over.
 void speak(CLI::App& app, Language language);
 
-// Once every option is added: the names of the value types (TEXT, FLOAT ...) in the language,
-// in the app and its subcommands.
+// Once every option and subcommand is added: the names of the value types (TEXT, FLOAT ...)
+// in the language, in the app and its subcommands, and the subcommands' help flags in the
+// group of the options.
 void name_value_types(CLI::App& app, Language language);
 
 // CLI11's parse error as a message of the catalogue.
