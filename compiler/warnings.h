@@ -33,7 +33,7 @@ inline constexpr std::string_view kWarnGradientRange = "gradient-range";
 
 struct WarningKind {
   std::string_view name;
-  MessageId meaning;  // a line of the catalogue: what the warning is about
+  MessageId meaning;          // a line of the catalogue: what the warning is about
   bool on_by_default = true;  // false: shown only when asked for with -W<name>
 };
 

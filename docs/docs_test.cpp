@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "compiler/faults.h"
+#include "compiler/warnings.h"
 #include "sources/diagnostic.h"
 #include "sources/messages.h"
-#include "compiler/warnings.h"
 #include "sources/pack_payload.h"
 #include "sources/record_fields.h"
 #include "sources/record_tables.h"
@@ -174,7 +174,8 @@ TEST(AuthorDocs, ItalianMessagesPageHoldsEveryCodeWithTheCataloguesText) {
   for (size_t i = 0; i < message_count(); ++i)
     by_name.emplace(message_name(static_cast<MessageId>(i)), static_cast<MessageId>(i));
   std::map<std::string, std::string> quoted;  // code -> the message name its entry quotes
-  const std::regex entry("\n### `([^`]+)`\n\n- Messaggio `(\\w+)`: «([^\n]*)»\n- Significato: [^\n]+\n- Cosa fare: ");
+  const std::regex entry(
+      "\n### `([^`]+)`\n\n- Messaggio `(\\w+)`: «([^\n]*)»\n- Significato: [^\n]+\n- Cosa fare: ");
   for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it) {
     const std::string code = (*it)[1].str(), name = (*it)[2].str();
     EXPECT_TRUE(quoted.emplace(code, name).second) << code << " twice";
@@ -183,11 +184,13 @@ TEST(AuthorDocs, ItalianMessagesPageHoldsEveryCodeWithTheCataloguesText) {
     std::replace(italian.begin(), italian.end(), '\n', ' ');
     EXPECT_EQ((*it)[3].str(), italian) << code;
   }
-  std::vector<std::string> codes = {"errore-1250",  "errore-1251",      "warnings-dropped",   "no-sections",
-                                    "input-encoding", "pack-manifest",  "pack-names",         "pack-file",
-                                    "pack-encoding", "pack-line-table", "unknown-warning",    "unaccepted-warning",
-                                    "input-bounds",  "problems-dropped", "file-read",         "file-write",
-                                    "recovery",      "usage",           "failure"};
+  std::vector<std::string> codes = {"errore-1250",     "errore-1251",      "warnings-dropped",
+                                    "no-sections",     "input-encoding",   "pack-manifest",
+                                    "pack-names",      "pack-file",        "pack-encoding",
+                                    "pack-line-table", "unknown-warning",  "unaccepted-warning",
+                                    "input-bounds",    "problems-dropped", "file-read",
+                                    "file-write",      "recovery",         "usage",
+                                    "failure"};
   for (int32_t n = 1; n < 1000; ++n) {
     if (fault_message_id(n) == MessageId::fault_unknown) continue;
     const bool conflict = n == kConflictBoard || n == kConflictWindow || n == kConflictRepeat;

@@ -38,7 +38,9 @@ CommandLine read_command_line(const std::string& program, const std::vector<std:
     else
       rest.push_back(args[i]);
   }
-  auto refuse = [&](Message message) { return CommandLine{CommandLine::Action::usage_error, render(message, language) + "\n"}; };
+  auto refuse = [&](Message message) {
+    return CommandLine{CommandLine::Action::usage_error, render(message, language) + "\n"};
+  };
   if (lang && !language_named(*lang)) return refuse(msg(MessageId::program_bad_lang, program, *lang));
   if (rest.size() == 1 && rest[0] == "--help")
     return {CommandLine::Action::help, help_text(program, scenario, language)};
@@ -48,7 +50,7 @@ CommandLine read_command_line(const std::string& program, const std::vector<std:
   if (rest.empty()) return refuse(msg(MessageId::program_lang_alone, program));
   const std::string& first = rest[0] == "--help" || rest[0] == "--version" ? rest[1] : rest[0];
   return refuse(msg(first.size() > 1 && first[0] == '-' ? MessageId::program_unknown_option
-                                                         : MessageId::program_unexpected_argument,
+                                                        : MessageId::program_unexpected_argument,
                     program, first));
 }
 
@@ -56,8 +58,8 @@ int run_program_with_args(int argc, char** argv, const Scenario& scenario) {
   const std::string program =
       argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).stem().string() : "";
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
-  const CommandLine cl =
-      read_command_line(program.empty() ? "program" : program, args, scenario, command_line_language(argc, argv));
+  const CommandLine cl = read_command_line(program.empty() ? "program" : program, args, scenario,
+                                           command_line_language(argc, argv));
   // The texts end their lines with \n alone on every system, as the tools' do.
   if (cl.action != CommandLine::Action::build) use_binary_standard_streams();
   switch (cl.action) {

@@ -16,8 +16,8 @@
 #include "platform/hidden_names.h"
 #include "platform/input_file.h"
 #include "platform/stop_cleanup.h"
-#include "sources/file_names.h"
 #include "platform/wide_text_win32.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 

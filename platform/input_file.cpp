@@ -7,10 +7,13 @@ namespace compactor {
 
 namespace input_refusal {
 
-Message not_regular(MessageId what_it_is) { return Message{MessageId::fe_not_regular, {}, {msg(what_it_is)}}; }
+Message not_regular(MessageId what_it_is) {
+  return Message{MessageId::fe_not_regular, {}, {msg(what_it_is)}};
+}
 
 Message too_large(uint64_t size, const ReadLimit& limit) {
-  return Message{MessageId::fe_too_large, {std::to_string(size), std::to_string(limit.most_bytes)}, {msg(limit.kind)}};
+  return Message{
+      MessageId::fe_too_large, {std::to_string(size), std::to_string(limit.most_bytes)}, {msg(limit.kind)}};
 }
 
 Message path_too_long(size_t folder_units, size_t longest_name, size_t most_units, MessageId unit) {
@@ -25,19 +28,44 @@ Message errno_reason(int err) {
   // English in the words of the GNU C library, on every system.
   MessageId id;
   switch (err) {
-    case ENOENT: id = MessageId::sys_not_found; break;
-    case EACCES: id = MessageId::sys_access_denied; break;
-    case EPERM: id = MessageId::sys_not_permitted; break;
-    case ENOSPC: id = MessageId::sys_disk_full; break;
-    case EISDIR: id = MessageId::sys_is_folder; break;
-    case ENOTDIR: id = MessageId::sys_not_folder; break;
-    case ENAMETOOLONG: id = MessageId::sys_name_too_long; break;
-    case ELOOP: id = MessageId::sys_loop; break;
-    case EROFS: id = MessageId::sys_read_only; break;
-    case EEXIST: id = MessageId::sys_exists; break;
-    case EBUSY: id = MessageId::sys_busy; break;
-    case EIO: id = MessageId::sys_io; break;
-    default: return msg(MessageId::text, std::generic_category().message(err));
+    case ENOENT:
+      id = MessageId::sys_not_found;
+      break;
+    case EACCES:
+      id = MessageId::sys_access_denied;
+      break;
+    case EPERM:
+      id = MessageId::sys_not_permitted;
+      break;
+    case ENOSPC:
+      id = MessageId::sys_disk_full;
+      break;
+    case EISDIR:
+      id = MessageId::sys_is_folder;
+      break;
+    case ENOTDIR:
+      id = MessageId::sys_not_folder;
+      break;
+    case ENAMETOOLONG:
+      id = MessageId::sys_name_too_long;
+      break;
+    case ELOOP:
+      id = MessageId::sys_loop;
+      break;
+    case EROFS:
+      id = MessageId::sys_read_only;
+      break;
+    case EEXIST:
+      id = MessageId::sys_exists;
+      break;
+    case EBUSY:
+      id = MessageId::sys_busy;
+      break;
+    case EIO:
+      id = MessageId::sys_io;
+      break;
+    default:
+      return msg(MessageId::text, std::generic_category().message(err));
   }
   return msg(id);
 }

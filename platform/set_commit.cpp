@@ -151,8 +151,8 @@ struct Attempts {
 // Returns the first problem putting a file back (none when the old set is whole again);
 // a temporary or backup that cannot be removed afterwards is only noted in left.
 std::optional<Message> roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
-                                 const std::vector<bool>& renamed, bool mark, std::optional<Message>* left = nullptr,
-                                 Removed* removed = nullptr) {
+                                 const std::vector<bool>& renamed, bool mark,
+                                 std::optional<Message>* left = nullptr, Removed* removed = nullptr) {
   Attempts attempt;
   if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -193,7 +193,8 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
       std::error_code ec;
       const auto status = std::filesystem::symlink_status(f->path(), ec);
       if (std::filesystem::is_directory(status))
-        throw FileError(f->path(), Message{MessageId::fe_replace, {}, {msg(MessageId::reason_folder_in_place)}});
+        throw FileError(f->path(),
+                        Message{MessageId::fe_replace, {}, {msg(MessageId::reason_folder_in_place)}});
       if (file_exists(f->path())) {
         do e.backup = new_hidden_name(e.name, kBackupInfix);
         while (file_exists(at(folder, e.backup)));
@@ -241,7 +242,8 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
     const std::optional<Message> problem = roll_back(folder, entries, done, true, &left);
     files.clear();  // the temporaries not renamed
     if (!problem && !left) throw;
-    if (!problem) throw FileError(e.path(), Message{MessageId::fe_left_for_next_run, {}, {e.reason_message(), *left}});
+    if (!problem)
+      throw FileError(e.path(), Message{MessageId::fe_left_for_next_run, {}, {e.reason_message(), *left}});
     throw FileError(e.path(), Message{MessageId::fe_not_put_back, {}, {e.reason_message(), *problem}});
   }
   // The new set is in place: what is left to remove is a stop's to remove too.
@@ -333,7 +335,8 @@ void remove_stale(const std::filesystem::path& folder, const std::vector<std::st
 std::vector<Message> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own) {
   std::vector<Message> notes;
   const std::filesystem::path journal_path = folder / kJournalName;
-  if (const std::optional<std::string> text = read_whole_file(journal_path, {kMostJournalBytes, MessageId::limit_journal})) {
+  if (const std::optional<std::string> text =
+          read_whole_file(journal_path, {kMostJournalBytes, MessageId::limit_journal})) {
     const std::optional<Journal> journal = parse_journal(*text);
     if (journal)
       recover_set(folder, *journal, notes);
@@ -359,8 +362,7 @@ FolderSession::FolderSession(const std::filesystem::path& folder, const std::vec
   if (folder.empty()) throw FileError(folder, msg(MessageId::fe_no_folder));
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (!(lock_ = try_lock_folder(folder))) {
-    if (std::chrono::steady_clock::now() >= deadline)
-      throw FileError(folder, msg(MessageId::fe_folder_busy));
+    if (std::chrono::steady_clock::now() >= deadline) throw FileError(folder, msg(MessageId::fe_folder_busy));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   notes_ = recover_folder(folder, own);

@@ -4,8 +4,8 @@
 
 #include "output/compiled_format.h"
 #include "output/scenario_codes.h"
-#include "sources/cp1252.h"
 #include "reader/reader_view.h"
+#include "sources/cp1252.h"
 
 namespace compactor::inspect {
 namespace {
@@ -13,8 +13,10 @@ namespace {
 std::string num(int64_t v) { return std::to_string(v); }
 
 CheckItem equal(Language l, MessageId what, int64_t found, int64_t expected, const Message& because) {
-  if (found == expected) return {true, render(Message{MessageId::check_is, {num(found)}, {msg(what), because}}, l)};
-  return {false, render(Message{MessageId::check_is_not, {num(found), num(expected)}, {msg(what), because}}, l)};
+  if (found == expected)
+    return {true, render(Message{MessageId::check_is, {num(found)}, {msg(what), because}}, l)};
+  return {false,
+          render(Message{MessageId::check_is_not, {num(found), num(expected)}, {msg(what), because}}, l)};
 }
 
 // Sign boards and station ends refer to slots: the slot must exist and hold a text.
@@ -62,7 +64,8 @@ std::string check_report(const std::vector<CheckItem>& items, Language l) {
     skipped += i.skipped ? 1 : 0;
   }
   out += say(l, all_ok(items) ? MessageId::check_passed : MessageId::check_failed);
-  if (skipped > 0) out += say(l, skipped == 1 ? MessageId::check_skipped_one : MessageId::check_skipped_many, num(skipped));
+  if (skipped > 0)
+    out += say(l, skipped == 1 ? MessageId::check_skipped_one : MessageId::check_skipped_many, num(skipped));
   return out + "\n";
 }
 
@@ -82,7 +85,8 @@ std::vector<CheckItem> check_scenario(const TrackModel& m, Language l) {
   const Message none = msg(MessageId::empty);
   items.push_back(equal(l, MessageId::check_slot_marker, scene.short1, format::kSlotMarker, none));
   if (m.section_count() > 1) {
-    items.push_back(equal(l, MessageId::check_section_marker, m.sections[1].data1, format::kSectionMarker, none));
+    items.push_back(
+        equal(l, MessageId::check_section_marker, m.sections[1].data1, format::kSectionMarker, none));
   } else {
     items.push_back({false, say(l, MessageId::check_no_section_1)});
   }

@@ -172,7 +172,8 @@ TrackModel model_from_json(const Json& j) {
   m.sections_created = true;
   m.cell_limit = m.section_count() - 1;
   const Json& slots = array_member(j, "slots", "document");
-  if (slots.size() != static_cast<size_t>(kSlotCount)) refuse("slots", msg(MessageId::json_slot_count, std::to_string(kSlotCount)));
+  if (slots.size() != static_cast<size_t>(kSlotCount))
+    refuse("slots", msg(MessageId::json_slot_count, std::to_string(kSlotCount)));
   for (size_t i = 0; i < slots.size(); ++i) {
     const std::string where = "slots[" + std::to_string(i) + "]";
     SlotRecord& r = m.slots[i];

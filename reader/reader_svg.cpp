@@ -258,10 +258,10 @@ class Picture {
     return c ? say(l_, MessageId::svg_chainage_words, chainage_text(static_cast<int32_t>(*c))) : "";
   }
   // A feature's title: "signal: section 94, at 4650 m, chainage km 55+200; sx 1, ...".
-  std::string feature_title(const std::string& kind, int32_t section, int64_t position, const std::string& fields,
-                            bool with_position = true) const {
-    return say(l_, with_position ? MessageId::svg_feature_at : MessageId::svg_feature, kind, std::to_string(section),
-               std::to_string(position), chainage_words(position)) +
+  std::string feature_title(const std::string& kind, int32_t section, int64_t position,
+                            const std::string& fields, bool with_position = true) const {
+    return say(l_, with_position ? MessageId::svg_feature_at : MessageId::svg_feature, kind,
+               std::to_string(section), std::to_string(position), chainage_words(position)) +
            (fields.empty() ? "" : "; " + fields);
   }
 
@@ -300,7 +300,8 @@ class Picture {
         break;
     }
     f.fields = feature_note(m_, i, l_);
-    const std::string at = say(l_, MessageId::note_placed_at, std::to_string(f.position), "");  // said already
+    const std::string at =
+        say(l_, MessageId::note_placed_at, std::to_string(f.position), "");  // said already
     if (f.fields.rfind(at, 0) == 0) f.fields.erase(0, at.size());
     f.title = feature_title(kind_name(c.kind, l_), i, f.position, f.fields);
     return f;
@@ -339,9 +340,9 @@ class Picture {
   }
 
   Feature station_feature(const StationView& s) const {
-    const std::string fields =
-        say(l_, MessageId::svg_station_fields, std::to_string(s.slot), std::to_string(s.kind), std::to_string(s.from),
-            std::to_string(s.to), s.time != 0 ? clock_text(s.time) : say(l_, MessageId::svg_no_time));
+    const std::string fields = say(l_, MessageId::svg_station_fields, std::to_string(s.slot),
+                                   std::to_string(s.kind), std::to_string(s.from), std::to_string(s.to),
+                                   s.time != 0 ? clock_text(s.time) : say(l_, MessageId::svg_no_time));
     return Feature{"station",
                    "train stazione",
                    s.slot,
@@ -363,8 +364,9 @@ class Picture {
       signs += c.kind == kKindSignBoard;
       slow += c.kind == kKindSlowStart;
     }
-    return say(l_, MessageId::svg_summary, tick_label(line_length(m_) / 1000.0), std::to_string(stations(m_).size()),
-               std::to_string(signals), std::to_string(signs), std::to_string(slow));
+    return say(l_, MessageId::svg_summary, tick_label(line_length(m_) / 1000.0),
+               std::to_string(stations(m_).size()), std::to_string(signals), std::to_string(signs),
+               std::to_string(slow));
   }
 
   std::optional<Point> plan_point(int64_t metre) const {
@@ -531,7 +533,8 @@ class Picture {
     const SlotRecord& cab = m_.slots[kCabSlot];
     row += 26;
     text(x, row, say(l_, MessageId::svg_train), "font-size=\"12\" font-weight=\"bold\"");
-    text(x, row + 15, say(l_, MessageId::table_train_value, std::to_string(train.value3), std::to_string(train.value1)),
+    text(x, row + 15,
+         say(l_, MessageId::table_train_value, std::to_string(train.value3), std::to_string(train.value1)),
          "font-size=\"11\"");
     text(x, row + 30,
          say(l_, MessageId::svg_clock_sand,
@@ -602,7 +605,8 @@ class Picture {
     const double length = line_length(m_);
     if (length > 0 && length <= distance_) {
       line(dx(length), top, dx(length), bottom, "#555", 1, "stroke-dasharray=\"4 3\"");
-      text(dx(length) - 4, top + 10, say(l_, MessageId::svg_end_of_line), "font-size=\"10\" fill=\"#555\"", "end");
+      text(dx(length) - 4, top + 10, say(l_, MessageId::svg_end_of_line), "font-size=\"10\" fill=\"#555\"",
+           "end");
     }
     double below = bottom + 34;
     if (chainage_at(m_, 0) || chainage_at(m_, static_cast<int64_t>(distance_))) {
@@ -860,10 +864,10 @@ class Picture {
         const std::string fields =
             say(l_, MessageId::svg_stretch_fields, "tipo " + std::to_string(type), std::to_string(from),
                 std::to_string(static_cast<int64_t>(j) * kMetresPerSection));
-        open_feature(Feature{"mountain stretch", "line montagna", 0, static_cast<int32_t>(i), from, fields,
-                             feature_title(say(l_, MessageId::svg_mountain), static_cast<int32_t>(i), from, fields,
-                                           false),
-                             -1});
+        open_feature(Feature{
+            "mountain stretch", "line montagna", 0, static_cast<int32_t>(i), from, fields,
+            feature_title(say(l_, MessageId::svg_mountain), static_cast<int32_t>(i), from, fields, false),
+            -1});
         rect(x0, y_, x1 - x0, h, colour, "stroke=\"#5a4020\" stroke-width=\"0.5\"");
         if (x1 - x0 > 10) text((x0 + x1) / 2, y_ + 12, std::to_string(type), "font-size=\"10\"", "middle");
         close_group();
@@ -894,7 +898,8 @@ class Picture {
       y_ += 6;
       return;
     }
-    band_title(say(l_, MessageId::svg_band_time) + (rates ? say(l_, MessageId::svg_band_time_realistic) : ""));
+    band_title(say(l_, MessageId::svg_band_time) +
+               (rates ? say(l_, MessageId::svg_band_time_realistic) : ""));
     const std::vector<int32_t> speeds = allowed_speeds(m_);
     struct Run {
       std::vector<RunPoint> points;

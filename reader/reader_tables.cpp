@@ -77,34 +77,37 @@ void write_header(std::ostream& out, const TrackModel& m, Language l) {
   const auto& s = m.slots;
   out << say(l, MessageId::table_scenario, m.line_name, m.train_number) << '\n';
   HeaderLines h;
-  h.add(say(l, MessageId::table_line_length),
-        say(l, MessageId::table_line_length_value, num(line_length(m)), num(m.section_count()),
-            num(m.section_count() - 1)));
+  h.add(say(l, MessageId::table_line_length), say(l, MessageId::table_line_length_value, num(line_length(m)),
+                                                  num(m.section_count()), num(m.section_count() - 1)));
   if (m.plot_created)
     h.add(say(l, MessageId::table_route_plot),
           say(l, MessageId::table_route_plot_value, num(m.plot_limit + 1), num(m.plot_limit)));
   for (int i = kChainageSlotFirst; i < kChainageSlotFirst + 3; ++i) {
     const SlotRecord& c = s[static_cast<size_t>(i)];
     h.add(i == kChainageSlotFirst ? say(l, MessageId::table_chainage) : "",
-          say(l, MessageId::table_chainage_value, num(i), num(c.value1), chainage_text(c.value2), num(c.value3)));
+          say(l, MessageId::table_chainage_value, num(i), num(c.value1), chainage_text(c.value2),
+              num(c.value3)));
   }
   const SlotRecord& scene = s[kSceneSlot];
-  h.add(say(l, MessageId::table_scenery), "uno " + num(scene.value1) + ", due " + num(scene.value3) + ", tre " +
-                                              num(scene.value2));
+  h.add(say(l, MessageId::table_scenery),
+        "uno " + num(scene.value1) + ", due " + num(scene.value3) + ", tre " + num(scene.value2));
   const SlotRecord& cab = s[kCabSlot];
   h.add(say(l, MessageId::table_cab),
-        cab.value2 != 0   ? say(l, MessageId::table_cab_value, num(cab.value3), num(cab.value1), num(cab.value2))
+        cab.value2 != 0
+            ? say(l, MessageId::table_cab_value, num(cab.value3), num(cab.value1), num(cab.value2))
         : cab.value1 != 0 ? say(l, MessageId::table_cab_none_first, num(cab.value1))
                           : say(l, MessageId::table_cab_none));
   const SlotRecord& train = s[kTrainSlot];
-  h.add(say(l, MessageId::table_train), say(l, MessageId::table_train_value, num(train.value3), num(train.value1)));
+  h.add(say(l, MessageId::table_train),
+        say(l, MessageId::table_train_value, num(train.value3), num(train.value1)));
   h.add(say(l, MessageId::table_sand), num(cab.short1));
   h.add(say(l, MessageId::table_clock),
         clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5));
   const std::string no_section = say(l, MessageId::table_no_section_1);
   const std::string section_marker = m.section_count() > 1 ? num(m.sections[1].data1) : no_section;
   const std::string plain_code = m.section_count() > 1 ? num(m.sections[1].data2) : no_section;
-  h.add(say(l, MessageId::table_markers), say(l, MessageId::table_markers_value, num(scene.short1), section_marker));
+  h.add(say(l, MessageId::table_markers),
+        say(l, MessageId::table_markers_value, num(scene.short1), section_marker));
   h.add(say(l, MessageId::table_codes), say(l, MessageId::table_codes_value, num(scene.value4), plain_code));
   h.print(out);
 }
@@ -113,10 +116,11 @@ std::string group(int a, int b, int c) { return num(a) + "," + num(b) + "," + nu
 
 // The station record's fields under the names of the train description's documentation.
 void write_stations(std::ostream& out, const TrackModel& m, Language l) {
-  TextTable t({"slot", say(l, MessageId::column_name), say(l, MessageId::column_kind), say(l, MessageId::column_position),
-               say(l, MessageId::column_from), say(l, MessageId::column_to), say(l, MessageId::column_time), "mode",
-               "param5", "short_platform", "group1", "group2", "param13"},
-              {true, false, true, true, true, true, false, true, true, true, false, false, true});
+  TextTable t(
+      {"slot", say(l, MessageId::column_name), say(l, MessageId::column_kind),
+       say(l, MessageId::column_position), say(l, MessageId::column_from), say(l, MessageId::column_to),
+       say(l, MessageId::column_time), "mode", "param5", "short_platform", "group1", "group2", "param13"},
+      {true, false, true, true, true, true, false, true, true, true, false, false, true});
   for (const StationView& v : stations(m)) {
     const SlotRecord& s = m.slots[static_cast<size_t>(v.slot)];
     t.add({num(v.slot), v.name, num(v.kind), num(v.position), num(v.from), num(v.to),
@@ -128,7 +132,8 @@ void write_stations(std::ostream& out, const TrackModel& m, Language l) {
 }
 
 void write_signs(std::ostream& out, const TrackModel& m, Language l) {
-  TextTable t({"slot", say(l, MessageId::column_section), say(l, MessageId::column_at), say(l, MessageId::column_text)},
+  TextTable t({"slot", say(l, MessageId::column_section), say(l, MessageId::column_at),
+               say(l, MessageId::column_text)},
               {true, true, true, false});
   for (const SignView& v : sign_boards(m)) t.add({num(v.slot), num(v.section), num(v.position), v.text});
   out << "\n" << say(l, MessageId::table_signs) << "\n";
@@ -140,8 +145,8 @@ void write_other_slots(std::ostream& out, const TrackModel& m, Language l) {
   for (const StationView& v : stations(m)) known.insert(v.slot);
   for (const SignView& v : sign_boards(m)) known.insert(v.slot);
   TextTable t({"slot", say(l, MessageId::column_kind), "value1", "value2", "value3", "mode",
-               say(l, MessageId::column_text), "short1", "short2", "short3", "short4", "short5", "byte1", "byte2",
-               "byte3", "byte4", "value4"},
+               say(l, MessageId::column_text), "short1", "short2", "short3", "short4", "short5", "byte1",
+               "byte2", "byte3", "byte4", "value4"},
               {true, true, true, true, true, true, false, true, true, true, true, true, true, true, true,
                true, true});
   bool any = false;
@@ -196,11 +201,12 @@ std::optional<Message> section_range_problem(const SectionRange& range, int32_t 
 }
 
 void write_sections_table(std::ostream& out, const TrackModel& m, const SectionRange& range, Language l) {
-  TextTable t({say(l, MessageId::column_index), say(l, MessageId::column_start), say(l, MessageId::column_kind),
-               "data1", "data2", "data3", "data4", "signal_time", "approach_mark", "mountain_type",
-               say(l, MessageId::column_speed), say(l, MessageId::column_gradient), say(l, MessageId::column_adhesion),
-               say(l, MessageId::column_note)},
-              {true, true, false, true, true, true, true, true, true, true, true, true, true, false});
+  TextTable t(
+      {say(l, MessageId::column_index), say(l, MessageId::column_start), say(l, MessageId::column_kind),
+       "data1", "data2", "data3", "data4", "signal_time", "approach_mark", "mountain_type",
+       say(l, MessageId::column_speed), say(l, MessageId::column_gradient),
+       say(l, MessageId::column_adhesion), say(l, MessageId::column_note)},
+      {true, true, false, true, true, true, true, true, true, true, true, true, true, false});
   const int32_t last = m.section_count() - 1;
   const int32_t to = std::min(range.to.value_or(last), last);
   for (int32_t i = range.from.value_or(0); i <= to; ++i) {
@@ -248,11 +254,12 @@ void write_timetable_table(std::ostream& out, const TrackModel& model, double ac
                         {rates ? run_rates_message(*rates) : msg(MessageId::table_no_realistic_run)}},
                 l)
       << "\n";
-  TextTable t({say(l, MessageId::column_station), say(l, MessageId::column_position),
-               say(l, MessageId::column_chainage), say(l, MessageId::column_time), say(l, MessageId::column_fastest),
-               say(l, MessageId::column_realistic), say(l, MessageId::column_given), say(l, MessageId::column_margin),
-               say(l, MessageId::column_note)},
-              {false, true, true, true, true, true, true, true, false});
+  TextTable t(
+      {say(l, MessageId::column_station), say(l, MessageId::column_position),
+       say(l, MessageId::column_chainage), say(l, MessageId::column_time), say(l, MessageId::column_fastest),
+       say(l, MessageId::column_realistic), say(l, MessageId::column_given), say(l, MessageId::column_margin),
+       say(l, MessageId::column_note)},
+      {false, true, true, true, true, true, true, true, false});
   for (const TimetableRow& r : timetable_rows(model, acceleration)) {
     const StationView& s = r.station;
     std::vector<std::string> row{s.name, num(s.position) + " m",

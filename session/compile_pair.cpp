@@ -122,8 +122,8 @@ class ToolIo : public ScenarioIo {
       if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) {
-          problem =
-              FileProblem{request_.out_dir.string(), Message{MessageId::folder_cannot_create, {}, {system_reason(ec)}}};
+          problem = FileProblem{request_.out_dir.string(),
+                                Message{MessageId::folder_cannot_create, {}, {system_reason(ec)}}};
           return;
         }
       }
@@ -371,9 +371,8 @@ CompileReport compile_pair(const CompileRequest& request) {
   const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
                                                     outcome.fault_site.known && outcome.fault_site.line == 0);
   if (missing_input)
-    report.file_problem =
-        FileProblem{(line_text ? request.train_description : request.line_description).string(),
-                    no_such_file};
+    report.file_problem = FileProblem{
+        (line_text ? request.train_description : request.line_description).string(), no_such_file};
   // The fault, or what stands in its place.
   std::vector<Diagnostic> faults;
   if (outcome.fault_code != 0) {

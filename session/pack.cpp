@@ -495,10 +495,13 @@ std::optional<std::string> pack_payload(const std::filesystem::path& folder, std
   const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
   for (int i = 0; i < 5; ++i) {
     const std::filesystem::path path = folder / files[i];
-    std::optional<std::string> bytes = read_whole_file(path, {kMostPackTextBytes, MessageId::limit_pack_text});
+    std::optional<std::string> bytes =
+        read_whole_file(path, {kMostPackTextBytes, MessageId::limit_pack_text});
     if (!bytes) {
-      problem = render(Message{MessageId::file_reason, {FileError::display_path(path)}, {msg(MessageId::pack_file_missing)}},
-                       language);
+      problem = render(
+          Message{
+              MessageId::file_reason, {FileError::display_path(path)}, {msg(MessageId::pack_file_missing)}},
+          language);
       return std::nullopt;
     }
     texts[i] = std::move(*bytes);

@@ -13,8 +13,8 @@ std::string read_whole(const std::filesystem::path& path, CompiledKind kind) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (ec && ec != std::errc::no_such_file_or_directory)
-    throw InspectError(
-        Message{MessageId::file_reason, {path.string()}, {Message{MessageId::fe_read, {}, {system_reason(ec)}}}});
+    throw InspectError(Message{
+        MessageId::file_reason, {path.string()}, {Message{MessageId::fe_read, {}, {system_reason(ec)}}}});
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
     throw InspectError(Message{MessageId::inspect_not_regular, {path.string()}, {kind_name(kind)}});
   if (std::filesystem::exists(status)) {
@@ -47,7 +47,8 @@ TrackModel load_scenario(const ScenarioPaths& paths) {
 
 void write_scenario(const TrackModel& model, const ScenarioPaths& paths) {
   if (model.plot_created && !paths.plot) throw InspectError(msg(MessageId::inspect_plot_unnamed));
-  if (!model.plot_created && paths.plot) throw InspectError(msg(MessageId::inspect_no_plot, paths.plot->string()));
+  if (!model.plot_created && paths.plot)
+    throw InspectError(msg(MessageId::inspect_no_plot, paths.plot->string()));
   // Everything is encoded before the first file is touched.
   const std::string sections = encode_sections(model.sections);
   const std::string slots = encode_slots(model.slots);

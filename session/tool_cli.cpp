@@ -42,7 +42,8 @@ bool reads_as(const std::vector<Piece>& p, size_t k, std::string_view text, std:
     return text.starts_with(p[k].literal) && reads_as(p, k + 1, text.substr(p[k].literal.size()), args);
   for (size_t n = 1; n <= text.size(); ++n) {
     if (!reads_as(p, k + 1, text.substr(n), args)) continue;
-    if (args.size() <= static_cast<size_t>(p[k].argument)) args.resize(static_cast<size_t>(p[k].argument) + 1);
+    if (args.size() <= static_cast<size_t>(p[k].argument))
+      args.resize(static_cast<size_t>(p[k].argument) + 1);
     args[static_cast<size_t>(p[k].argument)] = std::string(text.substr(0, n));
     return true;
   }
@@ -51,12 +52,24 @@ bool reads_as(const std::vector<Piece>& p, size_t k, std::string_view text, std:
 
 // CLI11's errors, each as its English words; the more particular first.
 constexpr MessageId kParseErrors[] = {
-    MessageId::cli_subcommand_required, MessageId::cli_extra_one,        MessageId::cli_extra_many,
-    MessageId::cli_missing_value,       MessageId::cli_at_least,         MessageId::cli_at_most,
-    MessageId::cli_expected_exactly,    MessageId::cli_expected_at_least, MessageId::cli_not_in_range,
-    MessageId::cli_not_in_set,          MessageId::cli_not_allowed,      MessageId::cli_could_not_convert,
-    MessageId::cli_flag_inputs,         MessageId::cli_true_false,       MessageId::cli_flag_override,
-    MessageId::cli_excludes,            MessageId::cli_requires,         MessageId::cli_required,
+    MessageId::cli_subcommand_required,
+    MessageId::cli_extra_one,
+    MessageId::cli_extra_many,
+    MessageId::cli_missing_value,
+    MessageId::cli_at_least,
+    MessageId::cli_at_most,
+    MessageId::cli_expected_exactly,
+    MessageId::cli_expected_at_least,
+    MessageId::cli_not_in_range,
+    MessageId::cli_not_in_set,
+    MessageId::cli_not_allowed,
+    MessageId::cli_could_not_convert,
+    MessageId::cli_flag_inputs,
+    MessageId::cli_true_false,
+    MessageId::cli_flag_override,
+    MessageId::cli_excludes,
+    MessageId::cli_requires,
+    MessageId::cli_required,
 };
 
 std::string said(MessageId id, Language language) { return render(msg(id), language); }
@@ -67,7 +80,8 @@ Message parse_error_message(const CLI::Error& error) {
   const std::string_view what = error.what();
   for (const MessageId id : kParseErrors) {
     std::vector<std::string> args;
-    if (reads_as(pieces(message_text(id, Language::en)), 0, what, args)) return Message{id, std::move(args), {}};
+    if (reads_as(pieces(message_text(id, Language::en)), 0, what, args))
+      return Message{id, std::move(args), {}};
   }
   return msg(MessageId::cli_other, std::string(what));
 }
@@ -75,13 +89,13 @@ Message parse_error_message(const CLI::Error& error) {
 void speak(CLI::App& app, Language language) {
   app.failure_message([language](const CLI::App* from, const CLI::Error& e) {
     const std::string help = from->get_help_ptr() ? from->get_help_ptr()->get_name() : "--help";
-    return render(parse_error_message(e), language) + "\n" + render(msg(MessageId::cli_run_help, help), language) +
-           "\n";
+    return render(parse_error_message(e), language) + "\n" +
+           render(msg(MessageId::cli_run_help, help), language) + "\n";
   });
   const std::pair<const char*, MessageId> labels[] = {
-      {"Usage", MessageId::cli_label_usage},       {"OPTIONS", MessageId::cli_label_options},
+      {"Usage", MessageId::cli_label_usage},           {"OPTIONS", MessageId::cli_label_options},
       {"SUBCOMMAND", MessageId::cli_label_subcommand}, {"Positionals", MessageId::cli_label_positionals},
-      {"REQUIRED", MessageId::cli_label_required}, {"Excludes", MessageId::cli_label_excludes},
+      {"REQUIRED", MessageId::cli_label_required},     {"Excludes", MessageId::cli_label_excludes},
       {"Needs", MessageId::cli_label_needs},
   };
   for (const auto& [key, id] : labels) app.get_formatter()->label(key, said(id, language));
@@ -91,8 +105,9 @@ void speak(CLI::App& app, Language language) {
 }
 
 void name_value_types(CLI::App& app, Language language) {
-  const std::pair<std::string_view, MessageId> types[] = {
-      {"TEXT", MessageId::cli_type_text}, {"FLOAT", MessageId::cli_type_float}, {"INT", MessageId::cli_type_int}};
+  const std::pair<std::string_view, MessageId> types[] = {{"TEXT", MessageId::cli_type_text},
+                                                          {"FLOAT", MessageId::cli_type_float},
+                                                          {"INT", MessageId::cli_type_int}};
   for (CLI::Option* option : app.get_options()) {
     const std::string full = option->get_type_name();
     const std::string_view base = std::string_view(full).substr(0, full.find(':'));

@@ -166,10 +166,11 @@ std::string scenario_view_in(const std::string& language) {
       std::string realistic, leg;
       if (r.leg && !r.leg->bound.blocked()) {
         if (r.leg->realistic) realistic = duration_text(*r.leg->realistic_whole());
-        leg = render(Message{MessageId::view_leg,
-                             {r.from_name, duration_text(r.leg->least), duration_text(r.leg->given)},
-                             {realistic.empty() ? msg(MessageId::empty) : msg(MessageId::leg_realistic, realistic)}},
-                     lang);
+        leg = render(
+            Message{MessageId::view_leg,
+                    {r.from_name, duration_text(r.leg->least), duration_text(r.leg->given)},
+                    {realistic.empty() ? msg(MessageId::empty) : msg(MessageId::leg_realistic, realistic)}},
+            lang);
       }
       j["stations"].push_back({{"slot", s.slot},
                                {"name", s.name},

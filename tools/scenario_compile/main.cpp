@@ -69,7 +69,8 @@ int run(int argc, char** argv, Output& out) {
               say(w.meaning) + "\n";
   footer += "\n" + say(MessageId::help_compile_exit);
   app.footer(footer);
-  app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION, say(MessageId::cli_version_flag));
+  app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION,
+                       say(MessageId::cli_version_flag));
   // With --pack the identity and the descriptions come from the pack.
   std::string pack_dir;
   const bool packed = std::any_of(
@@ -102,10 +103,12 @@ int run(int argc, char** argv, Output& out) {
   app.add_option("--input-encoding", encoding, say(MessageId::help_compile_encoding))
       ->check(CLI::IsMember({"windows-1252", "utf-8"}))
       ->default_str("windows-1252");
-  app.add_option(say(MessageId::help_compile_line_arg), line_path, say(MessageId::help_compile_line_arg_about))
+  app.add_option(say(MessageId::help_compile_line_arg), line_path,
+                 say(MessageId::help_compile_line_arg_about))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
-  app.add_option(say(MessageId::help_compile_train_arg), train_path, say(MessageId::help_compile_train_arg_about))
+  app.add_option(say(MessageId::help_compile_train_arg), train_path,
+                 say(MessageId::help_compile_train_arg_about))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
   name_value_types(app, out.language);
@@ -131,10 +134,10 @@ int run(int argc, char** argv, Output& out) {
       return out.outcome(kExitBuilt, notes);
     } catch (const FileError& e) {
       // Escaped, so that a control character of the path does not reach the terminal.
-      return out.refuse(kExitFileError, "file-write",
-                        Message{MessageId::file_reason,
-                                {printable(FileError::display_path(e.path()))},
-                                {e.reason_message()}});
+      return out.refuse(
+          kExitFileError, "file-write",
+          Message{
+              MessageId::file_reason, {printable(FileError::display_path(e.path()))}, {e.reason_message()}});
     }
   }
   if (packed) {

@@ -569,12 +569,19 @@ TEST(ScenarioCompileUsage, EveryToolsHelpAndRefusalsSpeakItalian) {
   const Case cases[] = {
       {{SCENARIO_COMPILE_TOOL, "--help", "--lang", "it"}, 0, "Stato di uscita: 0 compilato"},
       {{SCENARIO_PACK_TOOL, "--lang", "it", "--help"}, 0, "Sottocomandi:"},
-      {{SCENARIO_PACK_TOOL, "--lang=it", "build", "--help"}, 0, "Uso: scenario-pack build [OPZIONI] PACCHETTO"},
+      {{SCENARIO_PACK_TOOL, "--lang=it", "build", "--help"},
+       0,
+       "Uso: scenario-pack build [OPZIONI] PACCHETTO"},
       {{SCENARIO_INSPECT_TOOL, "--lang", "it", "--help"}, 0, "Stato di uscita: 0 fatto"},
       {{SCENARIO_PROGRAM, "--help", "--lang", "it"}, 0, "Costruisce lo scenario Rovella_Tirsa / 7162"},
-      {{SCENARIO_PACK_TOOL, "--lang", "it"}, 2, "Manca il sottocomando\nPer saperne di più, esegui con --help.\n"},
-      {{SCENARIO_INSPECT_TOOL, "--lang", "it", "--bogus", "a", "b"}, 2, "Questo argomento non era previsto: --bogus"},
-      {{SCENARIO_COMPILE_TOOL, "--lang", "it", "--line-name", "L", "a", "b"}, 2,
+      {{SCENARIO_PACK_TOOL, "--lang", "it"},
+       2,
+       "Manca il sottocomando\nPer saperne di più, esegui con --help.\n"},
+      {{SCENARIO_INSPECT_TOOL, "--lang", "it", "--bogus", "a", "b"},
+       2,
+       "Questo argomento non era previsto: --bogus"},
+      {{SCENARIO_COMPILE_TOOL, "--lang", "it", "--line-name", "L", "a", "b"},
+       2,
        "Manca --train-number, che è obbligatorio"},
       {{SCENARIO_PROGRAM, "--lang", "it", "--bogus"}, 2, "opzione sconosciuta '--bogus'"},
   };
@@ -583,8 +590,8 @@ TEST(ScenarioCompileUsage, EveryToolsHelpAndRefusalsSpeakItalian) {
     const std::string& text = c.status == 0 ? r.out : r.err;
     EXPECT_EQ(r.status, c.status) << c.argv[1];
     EXPECT_NE(text.find(c.italian), std::string::npos) << text;
-    for (const char* english : {"Usage", "Options", "OPTIONS", "Positionals", "REQUIRED", "TEXT", "Print this",
-                                "Exit status", "is required", "Run with"})
+    for (const char* english : {"Usage", "Options", "OPTIONS", "Positionals", "REQUIRED", "TEXT",
+                                "Print this", "Exit status", "is required", "Run with"})
       EXPECT_EQ(text.find(english), std::string::npos) << english << " in\n" << text;
   }
 }

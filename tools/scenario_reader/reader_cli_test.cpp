@@ -177,7 +177,8 @@ TEST_F(OwnOutput, InItalianNoTableNorThePictureSaysAnEnglishWord) {
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string picture = read_file(*dir_ / "it.svg");
   const std::regex words("<(text|title)[^>]*>([^<]*)<");
-  for (auto it = std::sregex_iterator(picture.begin(), picture.end(), words); it != std::sregex_iterator(); ++it)
+  for (auto it = std::sregex_iterator(picture.begin(), picture.end(), words); it != std::sregex_iterator();
+       ++it)
     said += (*it)[2].str() + "\n";
   EXPECT_NE(said.find("segnale: sezione 94, a 4650 m, progressiva km 55+200"), std::string::npos);
   const std::regex english(
@@ -185,8 +186,10 @@ TEST_F(OwnOutput, InItalianNoTableNorThePictureSaysAnEnglishWord) {
       "from|the|and|passed|line|run|legend)s?\\b",
       std::regex::icase);
   std::smatch m;
-  EXPECT_FALSE(std::regex_search(said, m, english)) << m.str() << " in\n" << m.prefix().str().substr(
-      m.prefix().length() > 200 ? static_cast<size_t>(m.prefix().length()) - 200 : 0);
+  EXPECT_FALSE(std::regex_search(said, m, english))
+      << m.str() << " in\n"
+      << m.prefix().str().substr(m.prefix().length() > 200 ? static_cast<size_t>(m.prefix().length()) - 200
+                                                           : 0);
 }
 
 // The built-in timetable against the fastest run, worked out by hand: 800 m at 75 km/h and
