@@ -14,9 +14,11 @@ set(to_compress ${OUT}/changelog)
 set(what_scenario-compile "compile a pair of scenario descriptions into the simulator's compiled files")
 set(what_scenario-inspect "read a scenario's compiled files back: tables, checks, JSON and a picture")
 set(what_scenario-pack "check a scenario pack and make its program for a driver")
+# The pages are English whatever the builder's language: the tools read LC_ALL first.
 foreach(tool ${TOOLS})
   get_filename_component(name ${tool} NAME)
-  execute_process(COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1 "--name=${what_${name}}"
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C
+                          ${HELP2MAN} --no-info --no-discard-stderr --section=1 "--name=${what_${name}}"
                           --output=${OUT}/${name}.1 ${tool}
                   RESULT_VARIABLE failed)
   if(failed)

@@ -191,7 +191,7 @@ TEST(Warnings, EveryWarningHasAUniqueNameAndAMeaning) {
   std::set<std::string_view> names;
   for (const WarningKind& w : all_warnings()) {
     EXPECT_TRUE(names.insert(w.name).second) << w.name;
-    EXPECT_FALSE(w.meaning.empty()) << w.name;
+    EXPECT_FALSE(message_text(w.meaning, Language::en).empty()) << w.name;
     EXPECT_TRUE(is_warning_name(w.name));
   }
   EXPECT_EQ(names, expected);

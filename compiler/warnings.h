@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "sources/messages.h"
+
 namespace compactor {
 
 inline constexpr std::string_view kWarnUnknownKeyword = "unknown-keyword";
@@ -31,7 +33,7 @@ inline constexpr std::string_view kWarnGradientRange = "gradient-range";
 
 struct WarningKind {
   std::string_view name;
-  std::string_view meaning;
+  MessageId meaning;          // a line of the catalogue: what the warning is about
   bool on_by_default = true;  // false: shown only when asked for with -W<name>
 };
 

@@ -3,6 +3,7 @@
 // and the docs name no fault the code does not know.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -14,6 +15,8 @@
 
 #include "compiler/faults.h"
 #include "compiler/warnings.h"
+#include "sources/diagnostic.h"
+#include "sources/messages.h"
 #include "sources/pack_payload.h"
 #include "sources/record_fields.h"
 #include "sources/record_tables.h"
@@ -157,9 +160,45 @@ TEST(AuthorDocs, EveryFaultHasAnExampleOrAnExplanation) {
 TEST(AuthorDocs, FaultsPageHasAHeadingForEveryWarningInTheCodesWords) {
   const std::string text = doc("faults.md");
   for (const WarningKind& w : all_warnings()) {
-    const std::string heading = "\n### -W" + std::string(w.name) + ": " + std::string(w.meaning) + "\n";
+    const std::string heading =
+        "\n### -W" + std::string(w.name) + ": " + std::string(message_text(w.meaning, Language::en)) + "\n";
     EXPECT_NE(text.find(heading), std::string::npos) << "faults.md lacks the heading" << heading;
   }
+}
+
+// The Italian page of the messages: every code a tool reports has an entry, and the message
+// each entry quotes is the catalogue's Italian text, word for word.
+TEST(AuthorDocs, ItalianMessagesPageHoldsEveryCodeWithTheCataloguesText) {
+  const std::string text = doc("messaggi.md");
+  std::map<std::string, MessageId> by_name;
+  for (size_t i = 0; i < message_count(); ++i)
+    by_name.emplace(message_name(static_cast<MessageId>(i)), static_cast<MessageId>(i));
+  std::map<std::string, std::string> quoted;  // code -> the message name its entry quotes
+  const std::regex entry(
+      "\n### `([^`]+)`\n\n- Messaggio `(\\w+)`: «([^\n]*)»\n- Significato: [^\n]+\n- Cosa fare: ");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), entry); it != std::sregex_iterator(); ++it) {
+    const std::string code = (*it)[1].str(), name = (*it)[2].str();
+    EXPECT_TRUE(quoted.emplace(code, name).second) << code << " twice";
+    ASSERT_EQ(by_name.count(name), 1u) << code << " quotes " << name;
+    std::string italian(message_text(by_name[name], Language::it));
+    std::replace(italian.begin(), italian.end(), '\n', ' ');
+    EXPECT_EQ((*it)[3].str(), italian) << code;
+  }
+  std::vector<std::string> codes = {"errore-1250",     "errore-1251",      "warnings-dropped",
+                                    "no-sections",     "input-encoding",   "pack-manifest",
+                                    "pack-names",      "pack-file",        "pack-encoding",
+                                    "pack-line-table", "unknown-warning",  "unaccepted-warning",
+                                    "input-bounds",    "problems-dropped", "file-read",
+                                    "file-write",      "recovery",         "usage",
+                                    "failure"};
+  for (int32_t n = 1; n < 1000; ++n) {
+    if (fault_message_id(n) == MessageId::fault_unknown) continue;
+    const bool conflict = n == kConflictBoard || n == kConflictWindow || n == kConflictRepeat;
+    codes.push_back(conflict ? conflict_code_name(n) : fault_code_name(n));
+  }
+  for (const WarningKind& w : all_warnings()) codes.emplace_back(w.name);
+  for (const std::string& code : codes) EXPECT_EQ(quoted.count(code), 1u) << "messaggi.md lacks " << code;
+  EXPECT_EQ(quoted.size(), codes.size());
 }
 
 // The bounds docs/limits.md gives authors are the code's (numbers of five digits or more in

@@ -22,7 +22,8 @@ using namespace compactor;
 constexpr char kRunnerMark[] = "scenario-compactor runner, payload format 1";
 
 // One line on standard error, or in a message box when no console shows it; nothing written.
-int refuse(const std::string& line) {
+int refuse(const Message& message, Language language) {
+  const std::string line = render(message, language);
   use_binary_standard_streams();
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
@@ -39,7 +40,7 @@ struct OwnTail {
 };
 OwnTail read_own_tail(const std::filesystem::path& self) {
   const std::unique_ptr<InputFile> file = open_input(self);
-  if (!file) throw FileError(self, "cannot read the program's own file");
+  if (!file) throw FileError(self, msg(MessageId::fe_own_file));
   const uint64_t size = file->size();
   const std::string head = read_range(*file, 0, static_cast<size_t>(std::min<uint64_t>(size, kProgramHeadBytes)));
   const std::optional<uint64_t> table = certificate_table_offset(head, size);
@@ -54,38 +55,37 @@ OwnTail read_own_tail(const std::filesystem::path& self) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Its refusals speak the language of its help (driver/command_line.h).
+  const Language language = command_line_language(argc, argv);
   std::filesystem::path self;
   OwnTail tail;
   try {
     self = program_path();
     tail = read_own_tail(self);
   } catch (const FileError& e) {
-    return refuse(e.what());
+    return refuse(e.message(), language);
   }
   const std::string file = FileError::display_path(self);
 
   const PayloadSearch found = find_payload_in(tail.bytes, tail.offset, tail.before_table);
   if (found.result == PayloadSearch::Result::none)
-    return refuse(file + ": this is the " + std::string(kRunnerMark) +
-                  ", and it carries no scenario; make a program of it with "
-                  "scenario-pack build PACK --target linux|windows");
-  const std::string damaged = file + ": the scenario payload is damaged: ";
-  if (found.result == PayloadSearch::Result::damaged) return refuse(damaged + found.problem + "; nothing written");
+    return refuse(msg(MessageId::runner_no_scenario, file, kRunnerMark), language);
+  if (found.result == PayloadSearch::Result::damaged)
+    return refuse(msg(MessageId::runner_damaged, file, found.problem), language);
   try {
     if (sha256(found.payload) != found.digest)
-      return refuse(damaged + "its checksum does not match its " + std::to_string(found.payload.size()) +
-                    " bytes; nothing written");
+      return refuse(msg(MessageId::runner_checksum, file, std::to_string(found.payload.size())), language);
   } catch (const std::runtime_error& e) {
-    return refuse(file + ": " + e.what() + "; nothing written");
+    return refuse(msg(MessageId::runner_failed, file, e.what()), language);
   }
   std::string problem;
   const std::optional<PackBytes> pack = decode_pack_payload(found.payload, problem);
-  if (!pack) return refuse(file + ": the scenario payload is refused: " + problem + "; nothing written");
+  if (!pack) return refuse(msg(MessageId::runner_refused, file, problem), language);
   std::optional<PackTexts> texts;
   try {
     texts.emplace(*pack);
   } catch (const std::invalid_argument& e) {
-    return refuse(file + ": the scenario payload is refused: " + e.what() + "; nothing written");
+    return refuse(msg(MessageId::runner_refused, file, e.what()), language);
   }
   const Scenario scenario{texts->line_name(), texts->train_number(), texts->line(), texts->train(),
                           texts->notes(),     texts->form(),         texts->card()};

@@ -11,6 +11,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include "sources/messages.h"
 
 namespace compactor {
 
@@ -21,13 +24,21 @@ inline constexpr int kExitFileError = 2;  // a file that cannot be read or writt
 inline constexpr int kExitCompilerFault = 3;  // a compiler fault
 inline constexpr int kExitUsage = 2;          // a wrong command line: nothing written
 
-// A file operation the program does not handle itself: names the file and the system's reason.
+// A file operation the program does not handle itself: names the file and the reason, a
+// message of the catalogue (the system's own reason nested in it, system_reason), so that
+// each front says it in its user's language; what() says it in English.
 class FileError : public std::runtime_error {
  public:
-  FileError(const std::filesystem::path& path, const std::string& reason)
-      : std::runtime_error(display_path(path) + ": " + reason), path_(path), reason_(reason) {}
+  FileError(const std::filesystem::path& path, Message reason)
+      : std::runtime_error(display_path(path) + ": " + render(reason, Language::en)),
+        path_(path),
+        reason_(std::move(reason)) {}
   const std::filesystem::path& path() const { return path_; }
-  const std::string& reason() const { return reason_; }
+  // The reason in English, as what() gives it after the path.
+  std::string reason() const { return render(reason_, Language::en); }
+  const Message& reason_message() const { return reason_; }
+  // "PATH: REASON", to render in a language.
+  Message message() const { return Message{MessageId::file_reason, {display_path(path_)}, {reason_}}; }
   // The path as UTF-8 text, whatever the system's own encoding of paths.
   static std::string display_path(const std::filesystem::path& path) {
     const std::u8string u8 = path.u8string();
@@ -36,8 +47,14 @@ class FileError : public std::runtime_error {
 
  private:
   std::filesystem::path path_;
-  std::string reason_;
+  Message reason_;
 };
+
+// The system's reason for a failure (an errno value, or a Windows error) as a message of the
+// catalogue: the errors a user meets (a file missing, permission denied, a full disk, a
+// folder where a file is wanted ...) have a text of their own in every language, the same
+// words on every system; any other keeps the system's own text.
+Message system_reason(const std::error_code& error);
 
 // Test seam: lets a test make a chosen low-level step of a file replacement fail.
 // Files are counted from 1 in the order their replacement starts, from the last call of
@@ -78,7 +95,7 @@ std::string read_range(InputFile& file, uint64_t offset, size_t n);
 // The most a file of a kind can hold, and the kind's name for the refusal ("a description").
 struct ReadLimit {
   uint64_t most_bytes = UINT64_MAX;
-  std::string_view kind;
+  MessageId kind = MessageId::limit_this_file;
 };
 
 // The whole file, or nullopt when it does not exist; throws FileError on any other failure.
@@ -143,7 +160,7 @@ void use_binary_standard_streams();
 // Why files of names up to longest_name bytes cannot be written in the folder, or nullopt
 // when they can: on Windows a full path holds at most 259 characters (MAX_PATH), on POSIX
 // PATH_MAX bytes.
-std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name);
+std::optional<Message> folder_path_problem(const std::filesystem::path& folder, size_t longest_name);
 
 // Whether a failure written to standard error reaches anyone. A Windows program started
 // from the desktop has no console; it shows the failure in a message box instead.

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -20,12 +20,13 @@
 namespace compactor {
 namespace {
 
-std::string reason_of(int err) { return std::strerror(err); }
+// A step that failed, with the system's reason: "cannot open: No such file or directory".
+Message failed(MessageId step, int err) { return Message{step, {}, {errno_reason(err)}}; }
 
 std::filesystem::path program_file() {
   std::error_code ec;
   auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) throw FileError("/proc/self/exe", "cannot find the program's folder: " + ec.message());
+  if (ec) throw FileError("/proc/self/exe", Message{MessageId::fe_program_folder, {}, {system_reason(ec)}});
   return exe;
 }
 
@@ -48,7 +49,7 @@ class PosixPendingFile : public PendingFile {
     }
     if (fd_ < 0) {
       on_stop_.release();
-      throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
+      throw FileError(path, failed(MessageId::fe_temporary, err));
     }
     temp_ = temp_path_.string();
     inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
@@ -63,7 +64,7 @@ class PosixPendingFile : public PendingFile {
     if (inject_write_) {
       // An injected failure writes half of the piece (or nothing) and fails.
       write_all(fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
-      fail("cannot write", ENOSPC);
+      fail(MessageId::fe_write, ENOSPC);
     }
     write_all(piece);
     start_writeback();
@@ -72,7 +73,7 @@ class PosixPendingFile : public PendingFile {
   void write_at(uint64_t offset, std::string_view piece) override {
     if (inject_write_) {
       write_all_at(offset, fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
-      fail("cannot write", ENOSPC);
+      fail(MessageId::fe_write, ENOSPC);
     }
     write_all_at(offset, piece);
     start_writeback();
@@ -90,18 +91,18 @@ class PosixPendingFile : public PendingFile {
       mode = 0666 & ~mask;
     }
     if (executable_) mode |= (mode & 0444) >> 2;
-    if (::fchmod(fd_, mode) != 0) fail("cannot set the permissions of the temporary file", errno);
-    if (::fsync(fd_) != 0) fail("cannot write", errno);
+    if (::fchmod(fd_, mode) != 0) fail(MessageId::fe_permissions, errno);
+    if (::fsync(fd_) != 0) fail(MessageId::fe_write, errno);
     const int rc = ::close(fd_);
     fd_ = -1;
-    if (rc != 0) fail("cannot write", errno);
+    if (rc != 0) fail(MessageId::fe_write, errno);
   }
 
   void commit() override {
     const int rc = fault_seam::fails(WriteFaultInjection::Step::rename, number_)
                        ? (errno = EACCES, -1)
                        : ::rename(temp_.c_str(), path_.c_str());
-    if (rc != 0) fail("cannot replace", errno);
+    if (rc != 0) fail(MessageId::fe_replace, errno);
     temp_.clear();
     on_stop_.release();
   }
@@ -116,7 +117,7 @@ class PosixPendingFile : public PendingFile {
       const ssize_t n = ::write(fd_, piece.data() + done, piece.size() - done);
       if (n < 0) {
         if (errno == EINTR) continue;
-        fail("cannot write", errno);
+        fail(MessageId::fe_write, errno);
       }
       done += static_cast<size_t>(n);
       written_ += n;
@@ -127,11 +128,11 @@ class PosixPendingFile : public PendingFile {
     size_t done = 0;
     while (done < piece.size()) {
       const uint64_t at = offset + done;
-      if (at > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) fail("cannot write", EFBIG);
+      if (at > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) fail(MessageId::fe_write, EFBIG);
       const ssize_t n = ::pwrite(fd_, piece.data() + done, piece.size() - done, static_cast<off_t>(at));
       if (n < 0) {
         if (errno == EINTR) continue;
-        fail("cannot write", errno);
+        fail(MessageId::fe_write, errno);
       }
       done += static_cast<size_t>(n);
       written_ += n;
@@ -153,13 +154,13 @@ class PosixPendingFile : public PendingFile {
   }
 
   // Removes the temporary and throws; the old file stays as it was.
-  [[noreturn]] void fail(const std::string& what, int err) {
+  [[noreturn]] void fail(MessageId step, int err) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temp_.empty()) ::unlink(temp_.c_str());
     temp_.clear();
     on_stop_.release();
-    throw FileError(path_, what + ": " + reason_of(err));
+    throw FileError(path_, failed(step, err));
   }
 
   std::filesystem::path path_;
@@ -198,7 +199,7 @@ class PosixInputFile : public InputFile {
     for (;;) {
       const ssize_t got = ::pread(fd_, into, n, static_cast<off_t>(offset));
       if (got >= 0) return static_cast<size_t>(got);
-      if (errno != EINTR) throw FileError(path_, "cannot read: " + reason_of(errno));
+      if (errno != EINTR) throw FileError(path_, failed(MessageId::fe_read, errno));
     }
   }
 
@@ -208,13 +209,13 @@ class PosixInputFile : public InputFile {
   uint64_t size_;
 };
 
-const char* what_it_is(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "a special file";
+MessageId what_it_is(mode_t mode) {
+  if (S_ISDIR(mode)) return MessageId::what_folder;
+  if (S_ISFIFO(mode)) return MessageId::what_fifo;
+  if (S_ISCHR(mode)) return MessageId::what_char_device;
+  if (S_ISBLK(mode)) return MessageId::what_block_device;
+  if (S_ISSOCK(mode)) return MessageId::what_socket;
+  return MessageId::what_special;
 }
 
 }  // namespace
@@ -230,13 +231,13 @@ std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return nullptr;
-    throw FileError(path, "cannot open: " + reason_of(errno));
+    throw FileError(path, failed(MessageId::fe_open, errno));
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     const int err = errno;
     ::close(fd);
-    throw FileError(path, "cannot open: " + reason_of(err));
+    throw FileError(path, failed(MessageId::fe_open, err));
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
@@ -245,11 +246,11 @@ std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
   return std::make_unique<PosixInputFile>(fd, path, static_cast<uint64_t>(st.st_size));
 }
 
-std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
+std::optional<Message> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
   const size_t folder_bytes = folder.native().size();
   constexpr size_t kMost = PATH_MAX - 1;
   if (folder_bytes + 1 + longest_name <= kMost) return std::nullopt;
-  return input_refusal::path_too_long(folder_bytes, longest_name, kMost, "bytes");
+  return input_refusal::path_too_long(folder_bytes, longest_name, kMost, MessageId::unit_bytes);
 }
 
 bool file_exists(const std::filesystem::path& path) {
@@ -259,7 +260,7 @@ bool file_exists(const std::filesystem::path& path) {
 
 void delete_file(const std::filesystem::path& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-    throw FileError(path, "cannot delete: " + reason_of(errno));
+    throw FileError(path, failed(MessageId::fe_delete, errno));
 }
 
 std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bool executable) {
@@ -269,36 +270,36 @@ std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bo
 void sync_folder(const std::filesystem::path& folder) {
   const std::filesystem::path dir = folder.empty() ? std::filesystem::path(".") : folder;
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (fd < 0) throw FileError(dir, "cannot open the folder to flush it: " + reason_of(errno));
+  if (fd < 0) throw FileError(dir, failed(MessageId::fe_folder_open, errno));
   const int rc = ::fsync(fd);
   const int err = errno;
   ::close(fd);
   // Some file systems cannot flush a folder at all; that is no failure of the replace.
   if (rc != 0 && err != EINVAL && err != ENOTSUP)
-    throw FileError(dir, "cannot flush the folder: " + reason_of(err));
+    throw FileError(dir, failed(MessageId::fe_folder_flush, err));
 }
 
 void rename_file(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, "cannot replace: " + reason_of(errno));
+  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, failed(MessageId::fe_replace, errno));
 }
 
 void write_file_durably(const std::filesystem::path& path, std::string_view bytes, bool append) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
-  if (fd < 0) throw FileError(path, "cannot write: " + reason_of(errno));
+  if (fd < 0) throw FileError(path, failed(MessageId::fe_write, errno));
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       const int err = errno;
       ::close(fd);
-      throw FileError(path, "cannot write: " + reason_of(err));
+      throw FileError(path, failed(MessageId::fe_write, err));
     }
     bytes.remove_prefix(static_cast<size_t>(n));
   }
   const int rc = ::fsync(fd);
   const int err = errno;
   ::close(fd);
-  if (rc != 0) throw FileError(path, "cannot write: " + reason_of(err));
+  if (rc != 0) throw FileError(path, failed(MessageId::fe_write, err));
 }
 
 void link_or_copy_file(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -306,9 +307,9 @@ void link_or_copy_file(const std::filesystem::path& from, const std::filesystem:
   const int err = errno;
   // A file system without hard links (or one that refuses them for this file): a copy.
   if (err != EPERM && err != ENOTSUP && err != EOPNOTSUPP && err != EMLINK && err != ENOSYS)
-    throw FileError(to, reason_of(err));
+    throw FileError(to, errno_reason(err));
   const std::optional<std::string> bytes = read_whole_file(from);
-  if (!bytes) throw FileError(from, reason_of(ENOENT));
+  if (!bytes) throw FileError(from, errno_reason(ENOENT));
   write_file_durably(to, *bytes);
 }
 
@@ -346,13 +347,13 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
     if (fd < 0) {
       const int err = errno;
       if (err == EACCES || err == EROFS || err == EPERM) return std::make_unique<FolderLock>();
-      throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+      throw FileError(folder, failed(MessageId::fe_lock, err));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int err = errno;
       ::close(fd);
       if (err == EWOULDBLOCK || err == EINTR) return nullptr;
-      throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+      throw FileError(folder, failed(MessageId::fe_lock, err));
     }
     struct stat held {}, named {};
     if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
@@ -360,6 +361,12 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
       return std::make_unique<PosixFolderLock>(fd, path);
     ::close(fd);  // removed by the run that held it, as this one opened it
   }
+}
+
+Message system_reason(const std::error_code& error) {
+  if (error.category() == std::generic_category() || error.category() == std::system_category())
+    return errno_reason(error.value());
+  return msg(MessageId::text, error.message());
 }
 
 void use_binary_standard_streams() {}

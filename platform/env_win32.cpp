@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,8 @@
 #include "platform/hidden_names.h"
 #include "platform/input_file.h"
 #include "platform/stop_cleanup.h"
-#include "sources/file_names.h"
 #include "platform/wide_text_win32.h"
+#include "sources/file_names.h"
 
 namespace compactor {
 
@@ -40,7 +41,7 @@ std::string narrow(const std::wstring& w) {
 }
 
 // The system's own words for an error, in English where the system has them.
-std::string reason_of(DWORD err) {
+std::string system_text(DWORD err) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -52,6 +53,49 @@ std::string reason_of(DWORD err) {
   if (w.empty()) return "system error " + std::to_string(err);
   return narrow(w);
 }
+
+// The errors a user meets as the catalogue words them (the same words as on other systems),
+// any other in the system's own.
+Message reason_of(DWORD err) {
+  switch (err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return msg(MessageId::sys_not_found);
+    case ERROR_ACCESS_DENIED:
+      return msg(MessageId::sys_access_denied);
+    case ERROR_PRIVILEGE_NOT_HELD:
+      return msg(MessageId::sys_not_permitted);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return msg(MessageId::sys_disk_full);
+    case ERROR_DIRECTORY:
+      return msg(MessageId::sys_not_folder);
+    case ERROR_FILENAME_EXCED_RANGE:
+      return msg(MessageId::sys_name_too_long);
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return msg(MessageId::sys_loop);
+    case ERROR_WRITE_PROTECT:
+      return msg(MessageId::sys_read_only);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return msg(MessageId::sys_exists);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return msg(MessageId::reason_in_use);
+    case ERROR_BUSY:
+      return msg(MessageId::sys_busy);
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_IO_DEVICE:
+      return msg(MessageId::sys_io);
+    default:
+      return msg(MessageId::text, system_text(err));
+  }
+}
+
+// A step that failed, with the system's reason: "cannot open: No such file or directory".
+Message failed(MessageId step, DWORD err) { return Message{step, {}, {reason_of(err)}}; }
 
 bool missing(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
 
@@ -70,7 +114,7 @@ std::wstring module_file() {
   std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) throw FileError("program", "cannot find the program's folder: " + reason_of(GetLastError()));
+    if (n == 0) throw FileError("program", failed(MessageId::fe_program_folder, GetLastError()));
     if (n < buf.size()) return std::wstring(buf.data(), n);
     buf.resize(buf.size() * 2);
   }
@@ -101,7 +145,7 @@ class Win32PendingFile : public PendingFile {
       const DWORD err = GetLastError();
       temp_.clear();
       on_stop_.release();
-      throw FileError(path, "cannot create a temporary file beside it: " + reason_of(err));
+      throw FileError(path, failed(MessageId::fe_temporary, err));
     }
     temp_name_ = temp_;
     inject_write_ = fault_seam::fails(WriteFaultInjection::Step::write, number_);
@@ -116,7 +160,7 @@ class Win32PendingFile : public PendingFile {
     if (inject_write_) {
       // An injected failure writes half of the piece (or nothing) and fails.
       write_all(fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
-      fail("cannot write", ERROR_DISK_FULL);
+      fail(MessageId::fe_write, ERROR_DISK_FULL);
     }
     write_all(piece);
   }
@@ -124,23 +168,23 @@ class Win32PendingFile : public PendingFile {
   void write_at(uint64_t offset, std::string_view piece) override {
     if (inject_write_) {
       write_all_at(offset, fault_seam::short_write() ? piece.substr(0, piece.size() / 2) : std::string_view());
-      fail("cannot write", ERROR_DISK_FULL);
+      fail(MessageId::fe_write, ERROR_DISK_FULL);
     }
     write_all_at(offset, piece);
   }
 
   void finish() override {
-    if (!FlushFileBuffers(handle_)) fail("cannot write", GetLastError());
+    if (!FlushFileBuffers(handle_)) fail(MessageId::fe_write, GetLastError());
     const BOOL closed = CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    if (!closed) fail("cannot write", GetLastError());
+    if (!closed) fail(MessageId::fe_write, GetLastError());
   }
 
   void commit() override {
     // Windows refuses to replace a read-only file; say so plainly, and the same under Wine.
     const DWORD attributes = GetFileAttributesW(path_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-      fail_with("cannot replace: the file is read-only");
+      fail_with(Message{MessageId::fe_replace, {}, {msg(MessageId::reason_read_only_file)}});
     BOOL moved = FALSE;
     DWORD err = ERROR_ACCESS_DENIED;
     if (!fault_seam::fails(WriteFaultInjection::Step::rename, number_)) {
@@ -149,8 +193,8 @@ class Win32PendingFile : public PendingFile {
     }
     if (!moved) {
       if ((err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) && in_use(path_))
-        fail_with("cannot replace: the file is in use by another program");
-      fail("cannot replace", err);
+        fail_with(Message{MessageId::fe_replace, {}, {msg(MessageId::reason_in_use)}});
+      fail(MessageId::fe_replace, err);
     }
     temp_.clear();
     on_stop_.release();
@@ -164,7 +208,7 @@ class Win32PendingFile : public PendingFile {
     while (!piece.empty()) {
       const DWORD chunk = piece.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(piece.size());
       DWORD done = 0;
-      if (!WriteFile(handle_, piece.data(), chunk, &done, nullptr)) fail("cannot write", GetLastError());
+      if (!WriteFile(handle_, piece.data(), chunk, &done, nullptr)) fail(MessageId::fe_write, GetLastError());
       piece.remove_prefix(done);
     }
   }
@@ -177,22 +221,22 @@ class Win32PendingFile : public PendingFile {
       at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
       at.OffsetHigh = static_cast<DWORD>(offset >> 32);
       DWORD done = 0;
-      if (!WriteFile(handle_, piece.data(), chunk, &done, &at)) fail("cannot write", GetLastError());
+      if (!WriteFile(handle_, piece.data(), chunk, &done, &at)) fail(MessageId::fe_write, GetLastError());
       piece.remove_prefix(done);
       offset += done;
     }
   }
 
-  [[noreturn]] void fail(const std::string& what, DWORD err) { fail_with(what + ": " + reason_of(err)); }
+  [[noreturn]] void fail(MessageId step, DWORD err) { fail_with(failed(step, err)); }
 
   // Removes the temporary and throws; the old file stays as it was.
-  [[noreturn]] void fail_with(const std::string& reason) {
+  [[noreturn]] void fail_with(Message reason) {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     if (!temp_.empty()) DeleteFileW(temp_.c_str());
     temp_.clear();
     on_stop_.release();
-    throw FileError(path_, reason);
+    throw FileError(path_, std::move(reason));
   }
 
   std::filesystem::path path_;
@@ -233,7 +277,7 @@ class Win32InputFile : public InputFile {
     if (!ReadFile(h_, into, chunk, &got, &at)) {
       const DWORD err = GetLastError();
       if (err == ERROR_HANDLE_EOF) return 0;
-      throw FileError(path_, "cannot read: " + reason_of(err));
+      throw FileError(path_, failed(MessageId::fe_read, err));
     }
     return got;
   }
@@ -253,42 +297,42 @@ std::unique_ptr<InputFile> open_input(const std::filesystem::path& path) {
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
     if (missing(err)) return nullptr;
-    throw FileError(path, "cannot open: " + reason_of(err));
+    throw FileError(path, failed(MessageId::fe_open, err));
   }
-  const char* what = nullptr;
+  std::optional<MessageId> what;
   BY_HANDLE_FILE_INFORMATION info{};
   switch (GetFileType(h)) {
     case FILE_TYPE_DISK:
       if (!GetFileInformationByHandle(h, &info)) {
         const DWORD err = GetLastError();
         CloseHandle(h);
-        throw FileError(path, "cannot open: " + reason_of(err));
+        throw FileError(path, failed(MessageId::fe_open, err));
       }
-      if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) what = "a folder";
+      if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) what = MessageId::what_folder;
       break;
     case FILE_TYPE_CHAR:
-      what = "a device";
+      what = MessageId::what_device;
       break;
     case FILE_TYPE_PIPE:
-      what = "a pipe";
+      what = MessageId::what_pipe;
       break;
     default:
-      what = "a special file";
+      what = MessageId::what_special;
       break;
   }
   if (what) {
     CloseHandle(h);
-    throw FileError(path, input_refusal::not_regular(what));
+    throw FileError(path, input_refusal::not_regular(*what));
   }
   return std::make_unique<Win32InputFile>(h, path, (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
 }
 
-std::optional<std::string> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
+std::optional<Message> folder_path_problem(const std::filesystem::path& folder, size_t longest_name) {
   // Without a long-path manifest, a path holds MAX_PATH - 1 characters (UTF-16 units).
   const size_t folder_units = folder.native().size();
   constexpr size_t kMost = MAX_PATH - 1;
   if (folder_units + 1 + longest_name <= kMost) return std::nullopt;
-  return input_refusal::path_too_long(folder_units, longest_name, kMost, "characters");
+  return input_refusal::path_too_long(folder_units, longest_name, kMost, MessageId::unit_characters);
 }
 
 bool file_exists(const std::filesystem::path& path) {
@@ -300,8 +344,8 @@ void delete_file(const std::filesystem::path& path) {
   const DWORD err = GetLastError();
   if (missing(err)) return;
   if ((err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) && in_use(path))
-    throw FileError(path, "cannot delete: the file is in use by another program");
-  throw FileError(path, "cannot delete: " + reason_of(err));
+    throw FileError(path, Message{MessageId::fe_delete, {}, {msg(MessageId::reason_in_use)}});
+  throw FileError(path, failed(MessageId::fe_delete, err));
 }
 
 // Every file may be run on Windows: executable has nothing to add.
@@ -311,27 +355,27 @@ std::unique_ptr<PendingFile> begin_replace(const std::filesystem::path& path, bo
 
 void rename_file(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw FileError(to, "cannot replace: " + reason_of(GetLastError()));
+    throw FileError(to, failed(MessageId::fe_replace, GetLastError()));
 }
 
 void write_file_durably(const std::filesystem::path& path, std::string_view bytes, bool append) {
   HANDLE h = CreateFileW(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw FileError(path, "cannot write: " + reason_of(GetLastError()));
+  if (h == INVALID_HANDLE_VALUE) throw FileError(path, failed(MessageId::fe_write, GetLastError()));
   while (!bytes.empty()) {
     DWORD done = 0;
     const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
     if (!WriteFile(h, bytes.data(), chunk, &done, nullptr)) {
       const DWORD err = GetLastError();
       CloseHandle(h);
-      throw FileError(path, "cannot write: " + reason_of(err));
+      throw FileError(path, failed(MessageId::fe_write, err));
     }
     bytes.remove_prefix(done);
   }
   const BOOL flushed = FlushFileBuffers(h);
   const DWORD err = GetLastError();
   CloseHandle(h);
-  if (!flushed) throw FileError(path, "cannot write: " + reason_of(err));
+  if (!flushed) throw FileError(path, failed(MessageId::fe_write, err));
 }
 
 void link_or_copy_file(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -363,7 +407,7 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
     // A lock file on its way out (its last holder closed it while another run waits on it).
     if (err == ERROR_ACCESS_DENIED && file_exists(path)) return nullptr;
     if (err == ERROR_ACCESS_DENIED || err == ERROR_WRITE_PROTECT) return std::make_unique<FolderLock>();
-    throw FileError(folder, "cannot lock the folder: " + reason_of(err));
+    throw FileError(folder, failed(MessageId::fe_lock, err));
   }
   OVERLAPPED at{};
   if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
@@ -371,6 +415,12 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
     return nullptr;
   }
   return std::make_unique<Win32FolderLock>(h);
+}
+
+Message system_reason(const std::error_code& error) {
+  if (error.category() == std::generic_category()) return errno_reason(error.value());
+  if (error.category() == std::system_category()) return reason_of(static_cast<DWORD>(error.value()));
+  return msg(MessageId::text, error.message());
 }
 
 // MOVEFILE_WRITE_THROUGH returns only once the rename is on disk.

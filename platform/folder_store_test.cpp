@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -175,6 +176,28 @@ TEST_F(FolderStoreTest, RecoveryFinishesOrUndoesAnInterruptedSet) {
   store.replace_file(std::string(kJournalName), "compactor set 1\nfile\t../x\t.t\t-\nend\n");
   EXPECT_THROW(FolderSession(dir_, {}), FileError);
   EXPECT_TRUE(has_interrupted_write(dir_));
+}
+
+// The system's reasons a user meets come in the catalogue's words, the same on every system
+// and in Italian too; any other keeps the system's own text.
+TEST(SystemReason, TheReasonsAUserMeetsAreTheCataloguesAnyOtherTheSystems) {
+  struct Case {
+    int error;
+    const char* en;
+    const char* it;
+  };
+  const Case cases[] = {{ENOENT, "No such file or directory", "file o cartella inesistente"},
+                        {EACCES, "Permission denied", "permesso negato"},
+                        {ENOSPC, "No space left on device", "spazio esaurito sul disco"},
+                        {EISDIR, "Is a directory", "è una cartella"},
+                        {EROFS, "Read-only file system", "file system di sola lettura"}};
+  for (const Case& c : cases) {
+    const Message reason = system_reason(std::error_code(c.error, std::generic_category()));
+    EXPECT_EQ(render(reason, Language::en), c.en);
+    EXPECT_EQ(render(reason, Language::it), c.it);
+  }
+  const Message other = system_reason(std::error_code(EDOM, std::generic_category()));
+  EXPECT_EQ(render(other, Language::it), std::generic_category().message(EDOM));
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST(FolderStoreWin32Test, FolderWithNonAsciiCharactersWorks) {
   store.remove_file("Rovella_Tirsa_7162.dat");
   EXPECT_FALSE(store.exists("Rovella_Tirsa_7162.dat"));
   // A failure names the folder in UTF-8.
-  const FileError error(folder / "x", "why");
+  const FileError error(folder / "x", msg(MessageId::text, "why"));
   EXPECT_NE(std::string(error.what()).find("Zo\xc3\xab \xe6\x97\xa5\xe6\x9c\xac Giochi"), std::string::npos)
       << error.what();
 }

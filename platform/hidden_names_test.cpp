@@ -29,7 +29,9 @@ TEST(HiddenNames, AFolderTooDeepForTheLongestNameIsRefused) {
   EXPECT_EQ(folder_path_problem("short", 60), std::nullopt);
   const auto problem = folder_path_problem(std::string(4100, 'd'), 255);
   ASSERT_TRUE(problem);
-  EXPECT_NE(problem->find("move the program to a folder with a shorter path; nothing written"), std::string::npos);
+  EXPECT_NE(render(*problem, Language::en)
+                .find("move the program to a folder with a shorter path; nothing written"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,29 +1,74 @@
 #include "platform/input_file.h"
 
+#include <cerrno>
 #include <vector>
 
 namespace compactor {
 
 namespace input_refusal {
 
-std::string not_regular(std::string_view what_it_is) {
-  return "cannot read: it is " + std::string(what_it_is) + ", not a regular file";
+Message not_regular(MessageId what_it_is) {
+  return Message{MessageId::fe_not_regular, {}, {msg(what_it_is)}};
 }
 
-std::string too_large(uint64_t size, const ReadLimit& limit) {
-  return "cannot read: " + std::to_string(size) + " bytes, more than " +
-         std::string(limit.kind.empty() ? "this file" : limit.kind) + " can hold (" +
-         std::to_string(limit.most_bytes) + " at most)";
+Message too_large(uint64_t size, const ReadLimit& limit) {
+  return Message{
+      MessageId::fe_too_large, {std::to_string(size), std::to_string(limit.most_bytes)}, {msg(limit.kind)}};
 }
 
-std::string path_too_long(size_t folder_units, size_t longest_name, size_t most_units, std::string_view unit) {
-  return "the folder's path takes " + std::to_string(folder_units) + " " + std::string(unit) +
-         ", and with the longest file name written there (" + std::to_string(longest_name) +
-         ") a path would pass the " + std::to_string(most_units) +
-         " this system allows; move the program to a folder with a shorter path; nothing written";
+Message path_too_long(size_t folder_units, size_t longest_name, size_t most_units, MessageId unit) {
+  return Message{MessageId::fe_path_too_long,
+                 {std::to_string(folder_units), std::to_string(longest_name), std::to_string(most_units)},
+                 {msg(unit)}};
 }
 
 }  // namespace input_refusal
+
+Message errno_reason(int err) {
+  // English in the words of the GNU C library, on every system.
+  MessageId id;
+  switch (err) {
+    case ENOENT:
+      id = MessageId::sys_not_found;
+      break;
+    case EACCES:
+      id = MessageId::sys_access_denied;
+      break;
+    case EPERM:
+      id = MessageId::sys_not_permitted;
+      break;
+    case ENOSPC:
+      id = MessageId::sys_disk_full;
+      break;
+    case EISDIR:
+      id = MessageId::sys_is_folder;
+      break;
+    case ENOTDIR:
+      id = MessageId::sys_not_folder;
+      break;
+    case ENAMETOOLONG:
+      id = MessageId::sys_name_too_long;
+      break;
+    case ELOOP:
+      id = MessageId::sys_loop;
+      break;
+    case EROFS:
+      id = MessageId::sys_read_only;
+      break;
+    case EEXIST:
+      id = MessageId::sys_exists;
+      break;
+    case EBUSY:
+      id = MessageId::sys_busy;
+      break;
+    case EIO:
+      id = MessageId::sys_io;
+      break;
+    default:
+      return msg(MessageId::text, std::generic_category().message(err));
+  }
+  return msg(id);
+}
 
 std::string read_range(InputFile& file, uint64_t offset, size_t n) {
   std::string out(n, '\0');

@@ -1,5 +1,6 @@
 #pragma once
-// Inside the platform layer: the refusals of an input, worded once for both systems.
+// Inside the platform layer: the refusals of an input and the system's reasons, worded once
+// for both systems.
 
 #include <cstdint>
 #include <string>
@@ -7,13 +8,21 @@
 
 #include "platform/env.h"
 
-namespace compactor::input_refusal {
+namespace compactor {
 
-// "cannot read: it is a FIFO (named pipe), not a regular file"
-std::string not_regular(std::string_view what_it_is);
+namespace input_refusal {
+
+// "cannot read: it is a FIFO (named pipe), not a regular file"; what_it_is is what_folder ...
+Message not_regular(MessageId what_it_is);
 // "cannot read: 20971520 bytes, more than a description can hold (8413187 at most)"
-std::string too_large(uint64_t size, const ReadLimit& limit);
-// The folder's path leaves too little room for the longest file name.
-std::string path_too_long(size_t folder_units, size_t longest_name, size_t most_units, std::string_view unit);
+Message too_large(uint64_t size, const ReadLimit& limit);
+// The folder's path leaves too little room for the longest file name; unit is unit_bytes or
+// unit_characters.
+Message path_too_long(size_t folder_units, size_t longest_name, size_t most_units, MessageId unit);
 
-}  // namespace compactor::input_refusal
+}  // namespace input_refusal
+
+// An errno value as system_reason gives it.
+Message errno_reason(int err);
+
+}  // namespace compactor

@@ -132,15 +132,15 @@ Message removed_text(const Removed& removed) {
                  {amount, more}};
 }
 
-// Runs a step of a clean-up; the first failure is kept and the rest still run.
+// Runs a step of a clean-up; the first failure ("PATH: REASON") is kept and the rest still run.
 struct Attempts {
-  std::string first_problem;
+  std::optional<Message> first_problem;
   template <typename F>
   void operator()(F step) {
     try {
       step();
     } catch (const FileError& e) {
-      if (first_problem.empty()) first_problem = e.what();
+      if (!first_problem) first_problem = e.message();
     }
   }
 };
@@ -148,11 +148,11 @@ struct Attempts {
 // Puts the old set back: a file already renamed gets its backup back (or goes, when it is
 // new), the rest keep theirs; then the temporaries, the backups and the journal go. The
 // journal is marked first, so that a run killed half way through is undone, not finished.
-// Returns the first problem putting a file back (empty when the old set is whole again);
+// Returns the first problem putting a file back (none when the old set is whole again);
 // a temporary or backup that cannot be removed afterwards is only noted in left.
-std::string roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
-                      const std::vector<bool>& renamed, bool mark, std::string* left = nullptr,
-                      Removed* removed = nullptr) {
+std::optional<Message> roll_back(const std::filesystem::path& folder, const std::vector<Entry>& entries,
+                                 const std::vector<bool>& renamed, bool mark,
+                                 std::optional<Message>* left = nullptr, Removed* removed = nullptr) {
   Attempts attempt;
   if (mark) attempt([&] { write_file_durably(folder / kJournalName, "rollback\n", true); });
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -164,7 +164,7 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
       attempt([&] { rename_file(at(folder, e.backup), at(folder, e.name)); });
   }
   // A file not put back keeps its backup, and everything else stays for the next run.
-  if (!attempt.first_problem.empty()) return attempt.first_problem;
+  if (attempt.first_problem) return attempt.first_problem;
   // The old set is whole: what cannot be removed now (a backup of a file another program
   // holds open, on Windows) is a stale file the next run removes.
   Attempts tidy;
@@ -177,7 +177,7 @@ std::string roll_back(const std::filesystem::path& folder, const std::vector<Ent
   tidy([&] { sync_folder(folder); });
   tidy([&] { delete_file(folder / kJournalName); });
   if (left) *left = tidy.first_problem;
-  return std::string();
+  return std::nullopt;
 }
 
 }  // namespace
@@ -193,7 +193,8 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
       std::error_code ec;
       const auto status = std::filesystem::symlink_status(f->path(), ec);
       if (std::filesystem::is_directory(status))
-        throw FileError(f->path(), "cannot replace: a folder stands in its place");
+        throw FileError(f->path(),
+                        Message{MessageId::fe_replace, {}, {msg(MessageId::reason_folder_in_place)}});
       if (file_exists(f->path())) {
         do e.backup = new_hidden_name(e.name, kBackupInfix);
         while (file_exists(at(folder, e.backup)));
@@ -202,7 +203,7 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
         try {
           link_or_copy_file(f->path(), at(folder, e.backup));
         } catch (const FileError& le) {
-          throw FileError(f->path(), "cannot replace: cannot keep the old file aside: " + le.reason());
+          throw FileError(f->path(), Message{MessageId::fe_keep_aside, {}, {le.reason_message()}});
         }
       } else {
         entries.push_back(e);
@@ -237,14 +238,13 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
   } catch (const FileError& e) {
     std::vector<bool> done(entries.size(), false);
     for (size_t i = 0; i < renamed; ++i) done[i] = true;
-    std::string left;
-    const std::string problem = roll_back(folder, entries, done, true, &left);
+    std::optional<Message> left;
+    const std::optional<Message> problem = roll_back(folder, entries, done, true, &left);
     files.clear();  // the temporaries not renamed
-    if (problem.empty() && left.empty()) throw;
-    if (problem.empty())
-      throw FileError(e.path(), e.reason() + "; " + left + " (the next run removes it)");
-    throw FileError(e.path(), e.reason() + "; the earlier files could not all be put back (" + problem +
-                                  "): the next run in this folder puts them back");
+    if (!problem && !left) throw;
+    if (!problem)
+      throw FileError(e.path(), Message{MessageId::fe_left_for_next_run, {}, {e.reason_message(), *left}});
+    throw FileError(e.path(), Message{MessageId::fe_not_put_back, {}, {e.reason_message(), *problem}});
   }
   // The new set is in place: what is left to remove is a stop's to remove too.
   switching.reset();
@@ -253,7 +253,7 @@ std::vector<Message> commit_file_set(const std::filesystem::path& folder,
     try {
       delete_file(path);
     } catch (const FileError& e) {
-      notes.push_back(msg(MessageId::recovery_backup_left, e.what()));
+      notes.push_back(Message{MessageId::recovery_backup_left, {}, {e.message()}});
     }
   };
   for (const Entry& e : entries)
@@ -286,19 +286,20 @@ void recover_set(const std::filesystem::path& folder, const Journal& journal, st
       attempt([&] { removed.remove(at(folder, e.temp)); });
       if (!e.backup.empty()) attempt([&] { removed.remove(at(folder, e.backup)); });
     }
-    if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+    if (attempt.first_problem) throw FileError(journal_path, *attempt.first_problem);
     delete_file(journal_path);
     notes.push_back(Message{MessageId::recovery_cleaned, {shown}, {and_removed()}});
   } else if (all_renamed && !journal.rolling_back) {
     Attempts attempt;
     for (const Entry& e : entries)
       if (!e.backup.empty()) attempt([&] { removed.remove(at(folder, e.backup)); });
-    if (!attempt.first_problem.empty()) throw FileError(journal_path, attempt.first_problem);
+    if (attempt.first_problem) throw FileError(journal_path, *attempt.first_problem);
     delete_file(journal_path);
     notes.push_back(Message{MessageId::recovery_finished, {shown}, {names_of(entries), and_removed()}});
   } else {
-    const std::string problem = roll_back(folder, entries, renamed, !journal.rolling_back, nullptr, &removed);
-    if (!problem.empty()) throw FileError(journal_path, "cannot undo an interrupted write: " + problem);
+    const std::optional<Message> problem =
+        roll_back(folder, entries, renamed, !journal.rolling_back, nullptr, &removed);
+    if (problem) throw FileError(journal_path, Message{MessageId::fe_cannot_undo, {}, {*problem}});
     notes.push_back(Message{MessageId::recovery_undone, {shown}, {names_of(entries), and_removed()}});
   }
 }
@@ -322,7 +323,7 @@ void remove_stale(const std::filesystem::path& folder, const std::vector<std::st
     try {
       removed.remove(path);
     } catch (const FileError& e) {
-      notes.push_back(msg(MessageId::recovery_temporary_left, e.what()));
+      notes.push_back(Message{MessageId::recovery_temporary_left, {}, {e.message()}});
     }
   }
   if (removed.files > 0)
@@ -334,15 +335,15 @@ void remove_stale(const std::filesystem::path& folder, const std::vector<std::st
 std::vector<Message> recover_folder(const std::filesystem::path& folder, const std::vector<std::string>& own) {
   std::vector<Message> notes;
   const std::filesystem::path journal_path = folder / kJournalName;
-  if (const std::optional<std::string> text = read_whole_file(journal_path, {kMostJournalBytes, "a journal"})) {
+  if (const std::optional<std::string> text =
+          read_whole_file(journal_path, {kMostJournalBytes, MessageId::limit_journal})) {
     const std::optional<Journal> journal = parse_journal(*text);
     if (journal)
       recover_set(folder, *journal, notes);
     else if (text->find("\nend\n") == std::string::npos)
       recover_set(folder, Journal{}, notes);  // cut short while it was written
     else
-      throw FileError(journal_path,
-                      "the journal of an interrupted write cannot be read; check the files and remove it");
+      throw FileError(journal_path, msg(MessageId::fe_journal_unreadable));
   }
   remove_stale(folder, own, notes);
   return notes;
@@ -358,11 +359,10 @@ std::string mixed_set_text(const std::filesystem::path& folder) { return render(
 
 FolderSession::FolderSession(const std::filesystem::path& folder, const std::vector<std::string>& own,
                              std::chrono::milliseconds wait) {
-  if (folder.empty()) throw FileError(folder, "no folder named; nothing written");
+  if (folder.empty()) throw FileError(folder, msg(MessageId::fe_no_folder));
   const auto deadline = std::chrono::steady_clock::now() + wait;
   while (!(lock_ = try_lock_folder(folder))) {
-    if (std::chrono::steady_clock::now() >= deadline)
-      throw FileError(folder, "another run is writing this folder; nothing written");
+    if (std::chrono::steady_clock::now() >= deadline) throw FileError(folder, msg(MessageId::fe_folder_busy));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   notes_ = recover_folder(folder, own);

@@ -1,22 +1,26 @@
 #include "reader/reader_check.h"
 
+#include <algorithm>
+
 #include "output/compiled_format.h"
 #include "output/scenario_codes.h"
-#include "sources/cp1252.h"
 #include "reader/reader_view.h"
+#include "sources/cp1252.h"
 
 namespace compactor::inspect {
 namespace {
 
 std::string num(int64_t v) { return std::to_string(v); }
 
-CheckItem equal(const std::string& what, int64_t found, int64_t expected, const std::string& because) {
-  if (found == expected) return {true, what + " is " + num(found) + because};
-  return {false, what + " is " + num(found) + ", expected " + num(expected) + because};
+CheckItem equal(Language l, MessageId what, int64_t found, int64_t expected, const Message& because) {
+  if (found == expected)
+    return {true, render(Message{MessageId::check_is, {num(found)}, {msg(what), because}}, l)};
+  return {false,
+          render(Message{MessageId::check_is_not, {num(found), num(expected)}, {msg(what), because}}, l)};
 }
 
 // Sign boards and station ends refer to slots: the slot must exist and hold a text.
-void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
+void check_references(const TrackModel& m, std::vector<CheckItem>& items, Language l) {
   int signs = 0;
   int ends = 0;
   std::vector<std::string> wrong;
@@ -25,8 +29,7 @@ void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
     if (c.kind != kKindSignBoard && c.kind != kKindStationEnd) continue;
     (c.kind == kKindSignBoard ? signs : ends) += 1;
     if (c.data1 < 1 || c.data1 > kFirstSignSlot || m.slots[static_cast<size_t>(c.data1)].text.empty())
-      wrong.push_back("section " + num(i) + " (" + kind_name(c.kind) + ") refers to slot " + num(c.data1) +
-                      ", which holds no text");
+      wrong.push_back(say(l, MessageId::check_no_text, num(i), kind_name(c.kind, l), num(c.data1)));
   }
   // A sign text that no board refers to: its board was written over, by a station end.
   std::vector<bool> referred(kSlotCount, false);
@@ -36,12 +39,10 @@ void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
   for (int s = 1; s <= kFirstSignSlot; ++s) {
     const SlotRecord& slot = m.slots[static_cast<size_t>(s)];
     if (is_text_only_slot(slot) && !referred[static_cast<size_t>(s)])
-      wrong.push_back("slot " + num(s) + " holds the sign text " + cp1252_to_utf8(slot.text) +
-                      ", which no sign board refers to (a station end may have been written over its board)");
+      wrong.push_back(say(l, MessageId::check_orphan_text, num(s), cp1252_to_utf8(slot.text)));
   }
   if (wrong.empty()) {
-    items.push_back(
-        {true, num(signs) + " sign boards and " + num(ends) + " station ends refer to slots with a text"});
+    items.push_back({true, say(l, MessageId::check_references, num(signs), num(ends))});
     return;
   }
   for (auto& w : wrong) items.push_back({false, std::move(w)});
@@ -49,45 +50,51 @@ void check_references(const TrackModel& m, std::vector<CheckItem>& items) {
 
 }  // namespace
 
-std::string check_report(const std::vector<CheckItem>& items) {
+std::string check_report(const std::vector<CheckItem>& items, Language l) {
+  const std::string ok = say(l, MessageId::check_ok), wrong = say(l, MessageId::check_wrong),
+                    skip = say(l, MessageId::check_skip);
+  // The words in a column of their own, at least seven wide.
+  size_t width = 7;
+  for (const std::string* w : {&ok, &wrong, &skip}) width = std::max(width, w->size() + 1);
   std::string out;
   int skipped = 0;
   for (const CheckItem& i : items) {
-    out += (i.skipped ? "skip   " : i.ok ? "ok     " : "WRONG  ") + i.text + "\n";
+    const std::string& word = i.skipped ? skip : i.ok ? ok : wrong;
+    out += word + std::string(width - word.size(), ' ') + i.text + "\n";
     skipped += i.skipped ? 1 : 0;
   }
-  out += all_ok(items) ? "check passed" : "check failed";
-  if (skipped > 0) out += ", " + num(skipped) + (skipped == 1 ? " check" : " checks") + " skipped";
+  out += say(l, all_ok(items) ? MessageId::check_passed : MessageId::check_failed);
+  if (skipped > 0)
+    out += say(l, skipped == 1 ? MessageId::check_skipped_one : MessageId::check_skipped_many, num(skipped));
   return out + "\n";
 }
 
-std::vector<CheckItem> check_scenario(const TrackModel& m) {
+std::vector<CheckItem> check_scenario(const TrackModel& m, Language l) {
   std::vector<CheckItem> items;
   const int64_t length = line_length(m);
   const int64_t cell_limit = cell_limit_for(line_length(m));
-  items.push_back(equal("the number of sections", m.section_count(), cell_limit + 1,
-                        " for a line of " + num(length) + " m (slot 84 value2)"));
+  items.push_back(equal(l, MessageId::check_section_count, m.section_count(), cell_limit + 1,
+                        msg(MessageId::check_for_line_slot, num(length))));
   if (m.plot_created) {
-    items.push_back(equal("the number of route plot points", int64_t{m.route_plot.points()},
-                          length + kSpareMetres + 1, " for a line of " + num(length) + " m"));
+    items.push_back(equal(l, MessageId::check_plot_points, int64_t{m.route_plot.points()},
+                          length + kSpareMetres + 1, msg(MessageId::check_for_line, num(length))));
   } else {
-    items.push_back(
-        {true, "the number of route plot points: no route plot file given (ROUTE_linea.dat)", true});
+    items.push_back({true, say(l, MessageId::check_plot_skipped), true});
   }
   const SlotRecord& scene = m.slots[kSceneSlot];
-  items.push_back(equal("the marker in slot 85 short1", scene.short1, format::kSlotMarker, ""));
+  const Message none = msg(MessageId::empty);
+  items.push_back(equal(l, MessageId::check_slot_marker, scene.short1, format::kSlotMarker, none));
   if (m.section_count() > 1) {
-    items.push_back(equal("the marker in section 1 data1", m.sections[1].data1, format::kSectionMarker, ""));
-  } else {
-    items.push_back({false, "there is no section 1 for the marker 5121 and the plain scenario code"});
-  }
-  const std::string names = " for train " + m.train_number + " on " + m.line_name;
-  items.push_back(
-      equal("the weighted scenario code in slot 85 value4", scene.value4, codice_gara_st(m), names));
-  if (m.section_count() > 1)
     items.push_back(
-        equal("the plain scenario code in section 1 data2", m.sections[1].data2, codice_gara_og(m), names));
-  check_references(m, items);
+        equal(l, MessageId::check_section_marker, m.sections[1].data1, format::kSectionMarker, none));
+  } else {
+    items.push_back({false, say(l, MessageId::check_no_section_1)});
+  }
+  const Message names = msg(MessageId::check_for_train, m.train_number, m.line_name);
+  items.push_back(equal(l, MessageId::check_weighted_code, scene.value4, codice_gara_st(m), names));
+  if (m.section_count() > 1)
+    items.push_back(equal(l, MessageId::check_plain_code, m.sections[1].data2, codice_gara_og(m), names));
+  check_references(m, items, l);
   return items;
 }
 

@@ -1,5 +1,7 @@
 #include "reader/reader_decode.h"
 
+#include <optional>
+
 #include "output/compiled_files.h"
 #include "sources/cp1252.h"
 
@@ -37,18 +39,17 @@ bool decodes(Decode decode) {
 // For a file that does not hold the format it was given as, the format it does hold, as a
 // hint that the files were given in the wrong order. The strictest formats are tried first:
 // any length that is a multiple of 15 reads as a section array.
-std::string swap_hint(const std::string& bytes, Format given) {
-  const char* holds = nullptr;
+Message swap_hint(const std::string& bytes, Format given) {
+  std::optional<Format> holds;
   const auto fits = [&](Format f) { return given != f && size_fits(bytes.size(), f); };
   if (fits(Format::slots) && decodes([&] { decode_slots(bytes); }))
-    holds = kind_name(Format::slots);
+    holds = Format::slots;
   else if (fits(Format::plot) && decodes([&] { decode_route_plot(bytes); }))
-    holds = kind_name(Format::plot);
+    holds = Format::plot;
   else if (fits(Format::sections) && decodes([&] { decode_sections(bytes); }))
-    holds = kind_name(Format::sections);
-  if (holds == nullptr) return "";
-  return std::string("; it reads as ") + holds +
-         ": are the files swapped? Give them in the order SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]";
+    holds = Format::sections;
+  if (!holds) return msg(MessageId::empty);
+  return Message{MessageId::inspect_swapped, {}, {kind_name(*holds)}};
 }
 
 // Runs a decoder and puts the file's name in front of its complaint, with a hint when the
@@ -58,7 +59,7 @@ auto decode_named(const std::string& name, const std::string& bytes, Format form
   try {
     return decode();
   } catch (const FormatError& e) {
-    throw InspectError(name + ": " + e.what() + swap_hint(bytes, format));
+    throw InspectError(Message{MessageId::inspect_damaged, {name, e.what()}, {swap_hint(bytes, format)}});
   }
 }
 
@@ -79,16 +80,16 @@ uint64_t largest_size(CompiledKind kind) {
   return 0;
 }
 
-const char* kind_name(CompiledKind kind) {
+Message kind_name(CompiledKind kind) {
   switch (kind) {
     case CompiledKind::sections:
-      return "a section array (.dat)";
+      return msg(MessageId::inspect_kind_sections);
     case CompiledKind::slots:
-      return "a slot table (.sim)";
+      return msg(MessageId::inspect_kind_slots);
     case CompiledKind::plot:
-      return "a route plot (_linea.dat)";
+      break;
   }
-  return "";
+  return msg(MessageId::inspect_kind_plot);
 }
 
 TrackModel decode_scenario(const std::string& sections_bytes, const std::string& sections_name,

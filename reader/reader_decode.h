@@ -7,21 +7,27 @@
 #include <string>
 
 #include "compiler/track_model.h"
+#include "sources/messages.h"
 
 namespace compactor::inspect {
 
 // A file that cannot be read or does not hold what its format says. The message names
-// the file and, for a damaged file, the offset.
+// the file and, for a damaged file, the offset; what() says it in English.
 class InspectError : public std::runtime_error {
  public:
-  explicit InspectError(const std::string& what) : std::runtime_error(what) {}
+  explicit InspectError(Message message)
+      : std::runtime_error(render(message, Language::en)), message_(std::move(message)) {}
+  const Message& message() const { return message_; }
+
+ private:
+  Message message_;
 };
 
 // The three compiled files, and the largest each can be: a line of the longest length
 // with every slot text at its longest.
 enum class CompiledKind { sections, slots, plot };
 uint64_t largest_size(CompiledKind kind);
-const char* kind_name(CompiledKind kind);  // "a section array (.dat)", ...
+Message kind_name(CompiledKind kind);  // "a section array (.dat)", ...
 
 // The model as the files hold it: sections (cell_limit = count - 1), the 87 slots,
 // and the route plot when its bytes are given (plot_created, plot_limit = points - 1).

@@ -52,26 +52,26 @@ Json plot_entry(const PlotValue& v) {
   return Json(nullptr);
 }
 
-[[noreturn]] void refuse(const std::string& where, const std::string& what) {
-  throw InspectError("JSON " + where + ": " + what);
+[[noreturn]] void refuse(const std::string& where, Message what) {
+  throw InspectError(Message{MessageId::json_refused, {where}, {std::move(what)}});
 }
 
 const Json& member(const Json& object, const char* name, const std::string& where) {
-  if (!object.is_object()) refuse(where, "is not an object");
+  if (!object.is_object()) refuse(where, msg(MessageId::json_not_object));
   const auto it = object.find(name);
-  if (it == object.end()) refuse(where + "." + name, "is missing");
+  if (it == object.end()) refuse(where + "." + name, msg(MessageId::json_missing));
   return *it;
 }
 
 template <typename T>
 T integer(const Json& v, const std::string& where) {
-  if (!v.is_number_integer()) refuse(where, "is not an integer");
+  if (!v.is_number_integer()) refuse(where, msg(MessageId::json_not_integer));
   if (v.is_number_unsigned() && v.get<uint64_t>() > static_cast<uint64_t>(std::numeric_limits<T>::max()))
-    refuse(where, v.dump() + " does not fit the field");
+    refuse(where, msg(MessageId::json_does_not_fit, v.dump()));
   const int64_t n = v.get<int64_t>();
   if (!v.is_number_unsigned() && (n < static_cast<int64_t>(std::numeric_limits<T>::min()) ||
                                   n > static_cast<int64_t>(std::numeric_limits<T>::max())))
-    refuse(where, v.dump() + " does not fit the field");
+    refuse(where, msg(MessageId::json_does_not_fit, v.dump()));
   return static_cast<T>(n);
 }
 
@@ -81,9 +81,9 @@ std::string stored_text(const std::string& utf8, const std::string& where) {
   try {
     out = utf8_to_cp1252(utf8);
   } catch (const EncodingError& e) {
-    refuse(where, e.what());
+    refuse(where, msg(MessageId::text, e.what()));
   }
-  if (out.size() > 0xFFFF) refuse(where, "is longer than 65535 bytes");
+  if (out.size() > 0xFFFF) refuse(where, msg(MessageId::json_too_long));
   return out;
 }
 
@@ -96,15 +96,15 @@ PlotValue plot_value(const Json& v, const std::string& where) {
     uint64_t bits = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), bits, 16);
     if (s.size() != 16 || ec != std::errc() || end != s.data() + s.size())
-      refuse(where, "a string here must be the 16 hexadecimal digits of a double");
+      refuse(where, msg(MessageId::json_hex_double));
     return bit_copy<double>(bits);
   }
-  refuse(where, "must be null, an integer or a number");
+  refuse(where, msg(MessageId::json_plot_value));
 }
 
 const Json& array_member(const Json& j, const char* name, const std::string& where) {
   const Json& a = member(j, name, where);
-  if (!a.is_array()) refuse(where + "." + name, "is not an array");
+  if (!a.is_array()) refuse(where + "." + name, msg(MessageId::json_not_array));
   return a;
 }
 
@@ -155,10 +155,9 @@ Json model_to_json(const TrackModel& m) {
 
 TrackModel model_from_json(const Json& j) {
   if (!j.is_object() || j.value("format", std::string()) != kFormatName)
-    refuse("document",
-           "is not a compiled scenario (\"format\" must be \"" + std::string(kFormatName) + "\")");
+    refuse("document", msg(MessageId::json_not_scenario, kFormatName));
   if (integer<int32_t>(member(j, "version", "document"), "version") != kFormatVersion)
-    refuse("version", "only version " + std::to_string(kFormatVersion) + " can be read");
+    refuse("version", msg(MessageId::json_version, std::to_string(kFormatVersion)));
   TrackModel m;
   const Json& sections = array_member(j, "sections", "document");
   for (size_t i = 0; i < sections.size(); ++i) {
@@ -173,7 +172,8 @@ TrackModel model_from_json(const Json& j) {
   m.sections_created = true;
   m.cell_limit = m.section_count() - 1;
   const Json& slots = array_member(j, "slots", "document");
-  if (slots.size() != static_cast<size_t>(kSlotCount)) refuse("slots", "must hold 87 slots");
+  if (slots.size() != static_cast<size_t>(kSlotCount))
+    refuse("slots", msg(MessageId::json_slot_count, std::to_string(kSlotCount)));
   for (size_t i = 0; i < slots.size(); ++i) {
     const std::string where = "slots[" + std::to_string(i) + "]";
     SlotRecord& r = m.slots[i];
@@ -183,7 +183,7 @@ TrackModel model_from_json(const Json& j) {
     };
     slot_numbers_before_text(read);
     const Json& text = member(slots[i], "text", where);
-    if (!text.is_string()) refuse(where + ".text", "is not a string");
+    if (!text.is_string()) refuse(where + ".text", msg(MessageId::json_not_string));
     r.text = stored_text(text.get<std::string>(), where + ".text");
     slot_numbers_after_text(read);
   }
@@ -193,7 +193,7 @@ TrackModel model_from_json(const Json& j) {
   if (plot.is_null()) return m;
   const Json& x = array_member(plot, "x", "route_plot");
   const Json& y = array_member(plot, "y", "route_plot");
-  if (x.size() != y.size()) refuse("route_plot", "x and y must have as many entries");
+  if (x.size() != y.size()) refuse("route_plot", msg(MessageId::json_plot_sizes));
   std::vector<PlotValue> values(2 * x.size());
   for (size_t k = 0; k < x.size(); ++k) {
     values[k] = plot_value(x[k], "route_plot.x[" + std::to_string(k) + "]");

@@ -144,7 +144,8 @@ class LabelRows {
 
 class Picture {
  public:
-  Picture(const TrackModel& m, double acceleration) : m_(m), acceleration_(acceleration), plot_(m.route_plot) {
+  Picture(const TrackModel& m, double acceleration, Language language)
+      : m_(m), acceleration_(acceleration), l_(language), plot_(m.route_plot) {
     int64_t end = std::max<int64_t>(line_length(m), 0);
     for (int32_t i = 0; i < m.section_count(); ++i) {
       const TrackCell& c = m.sections[static_cast<size_t>(i)];
@@ -164,7 +165,7 @@ class Picture {
   std::string draw() {
     count_ordinals();
     y_ = 24;
-    text(kLeft, y_, m_.line_name + " \xe2\x80\x94 train " + m_.train_number,
+    text(kLeft, y_, say(l_, MessageId::svg_title, m_.line_name, m_.train_number),
          "font-size=\"18\" font-weight=\"bold\"");
     y_ += 18;
     text(kLeft, y_, summary(), "font-size=\"12\" fill=\"#444\"");
@@ -176,8 +177,7 @@ class Picture {
       plan();
       close_group();
     } else {
-      text(kLeft, y_ + 12,
-           m_.plot_created ? "The route plot holds no points: no plan." : "No route plot read: no plan.",
+      text(kLeft, y_ + 12, say(l_, m_.plot_created ? MessageId::svg_plot_empty : MessageId::svg_no_plot),
            "font-size=\"12\" fill=\"#444\"");
       y_ += 30;
     }
@@ -231,7 +231,7 @@ class Picture {
   // the position its record gives (-1 when unknown: a slow-down's end and board give their
   // start's, so that a reader can check the ordinal against the record it names).
   struct Feature {
-    std::string kind;
+    std::string kind;  // as data-kind names it, in English
     std::string record;
     int ordinal = 0;
     int32_t section = -1;
@@ -260,7 +260,14 @@ class Picture {
 
   std::string chainage_words(int64_t position) const {
     const auto c = chainage_at(m_, position);
-    return c ? ", chainage " + chainage_text(static_cast<int32_t>(*c)) : "";
+    return c ? say(l_, MessageId::svg_chainage_words, chainage_text(static_cast<int32_t>(*c))) : "";
+  }
+  // A feature's title: "signal: section 94, at 4650 m, chainage km 55+200; sx 1, ...".
+  std::string feature_title(const std::string& kind, int32_t section, int64_t position,
+                            const std::string& fields, bool with_position = true) const {
+    return say(l_, with_position ? MessageId::svg_feature_at : MessageId::svg_feature, kind,
+               std::to_string(section), std::to_string(position), chainage_words(position)) +
+           (fields.empty() ? "" : "; " + fields);
   }
 
   // Section i's feature: its kind, record, section, position, chainage and named fields.
@@ -297,11 +304,11 @@ class Picture {
       default:
         break;
     }
-    f.fields = feature_note(m_, i);
-    const std::string at = "at " + std::to_string(f.position) + " m: ";  // said already
+    f.fields = feature_note(m_, i, l_);
+    const std::string at =
+        say(l_, MessageId::note_placed_at, std::to_string(f.position), "");  // said already
     if (f.fields.rfind(at, 0) == 0) f.fields.erase(0, at.size());
-    f.title = f.kind + ": section " + std::to_string(i) + ", at " + std::to_string(f.position) + " m" +
-              chainage_words(f.position) + (f.fields.empty() ? "" : "; " + f.fields);
+    f.title = feature_title(kind_name(c.kind, l_), i, f.position, f.fields);
     return f;
   }
 
@@ -338,12 +345,17 @@ class Picture {
   }
 
   Feature station_feature(const StationView& s) const {
-    const std::string fields = "slot " + std::to_string(s.slot) + ", kind " + std::to_string(s.kind) + ", from " +
-                               std::to_string(s.from) + " to " + std::to_string(s.to) + " m, timetable time " +
-                               (s.time != 0 ? clock_text(s.time) : "none");
-    return Feature{"station", "train stazione", s.slot, -1, s.position, "name " + s.name + ", " + fields,
-                   "station " + s.name + ": at " + std::to_string(s.position) + " m" + chainage_words(s.position) +
-                       "; " + fields,
+    const std::string fields = say(l_, MessageId::svg_station_fields, std::to_string(s.slot),
+                                   std::to_string(s.kind), std::to_string(s.from), std::to_string(s.to),
+                                   s.time != 0 ? clock_text(s.time) : say(l_, MessageId::svg_no_time));
+    return Feature{"station",
+                   "train stazione",
+                   s.slot,
+                   -1,
+                   s.position,
+                   say(l_, MessageId::svg_station_name, s.name, fields),
+                   say(l_, MessageId::svg_station_title, s.name, std::to_string(s.position),
+                       chainage_words(s.position), fields),
                    s.position};
   }
 
@@ -357,9 +369,9 @@ class Picture {
       signs += c.kind == kKindSignBoard;
       slow += c.kind == kKindSlowStart;
     }
-    return "line " + tick_label(line_length(m_) / 1000.0) + " km, " + std::to_string(stations(m_).size()) +
-           " stations, " + std::to_string(signals) + " signals, " + std::to_string(signs) + " sign boards, " +
-           std::to_string(slow) + " slow-downs";
+    return say(l_, MessageId::svg_summary, tick_label(line_length(m_) / 1000.0),
+               std::to_string(stations(m_).size()), std::to_string(signals), std::to_string(signs),
+               std::to_string(slow));
   }
 
   std::optional<Point> plan_point(int64_t metre) const {
@@ -401,8 +413,7 @@ class Picture {
     ymin -= extra_y, ymax += extra_y;
     xmin_ = xmin, ymax_ = ymax;
     plan_top_ = y_ + 18;
-    text(kLeft, y_ + 10, "Route plan (x, y in km, equal scale; the line starts at 0, 0 heading along +y)",
-         "font-size=\"13\" font-weight=\"bold\"");
+    text(kLeft, y_ + 10, say(l_, MessageId::svg_plan), "font-size=\"13\" font-weight=\"bold\"");
     rect(kLeft, plan_top_, width, height, "#fbfbf8", "stroke=\"#999\" stroke-width=\"0.8\"");
     plan_axes(xmin, xmax, ymin, ymax, width, height);
 
@@ -429,7 +440,7 @@ class Picture {
     if (side) {
       bottom = std::max(bottom, side_panel(kRight - kSidePanel, plan_top_, bottom));
     } else {
-      legend(kLeft + width - 150, plan_top_ + 8);
+      legend(kLeft + width - legend_width() - 8, plan_top_ + 8);
     }
     y_ = bottom + 44;
   }
@@ -441,14 +452,14 @@ class Picture {
       const double x = kLeft + (v - xmin) * scale_;
       line(x, plan_top_, x, bottom, "#e4e4e4", 0.6);
       line(x, bottom, x, bottom + 5, "#333", 1);
-      text(x, bottom + 17, tick_label(v / 1000), "font-size=\"11\"", "middle");
+      text(x, bottom + 17, decimal(v / 1000), "font-size=\"11\"", "middle");
     }
     const double ystep = nice_step((ymax - ymin) / 1000, 8) * 1000;
     for (double v = std::ceil(ymin / ystep) * ystep; v <= ymax; v += ystep) {
       const double y = plan_top_ + (ymax - v) * scale_;
       line(kLeft, y, kLeft + width, y, "#e4e4e4", 0.6);
       line(kLeft - 5, y, kLeft, y, "#333", 1);
-      text(kLeft - 8, y + 4, tick_label(v / 1000), "font-size=\"11\"", "end");
+      text(kLeft - 8, y + 4, decimal(v / 1000), "font-size=\"11\"", "end");
     }
     text(kLeft + width / 2, bottom + 32, "x (km)", "font-size=\"12\"", "middle");
     // Upright beside the tick labels, clear of the page's left edge.
@@ -495,7 +506,7 @@ class Picture {
       if (const auto p = on_plan(static_cast<int64_t>(d))) {
         const Point q = to_plan(*p);
         circle(q.x, q.y, 2.5, "white", "stroke=\"#555\" stroke-width=\"1\"");
-        text(q.x - 6, q.y + 14, tick_label(d / 1000) + " km",
+        text(q.x - 6, q.y + 14, decimal(d / 1000) + " km",
              "font-size=\"10\" fill=\"#444\" " + std::string(kHalo), "end");
       }
     }
@@ -507,18 +518,18 @@ class Picture {
   double side_panel(double x, double y, double bottom) {
     legend(x, y);
     double row = y + 90;
-    text(x, row, "Stations", "font-size=\"12\" font-weight=\"bold\"");
+    text(x, row, say(l_, MessageId::svg_stations), "font-size=\"12\" font-weight=\"bold\"");
     const std::vector<StationView> all = stations(m_);
     for (size_t k = 0; k < all.size(); ++k) {
       const StationView& s = all[k];
       row += 15;
       if (k + 1 < all.size() && row + 28 + 56 > bottom) {
-        text(x, row, "\xe2\x80\xa6 and " + std::to_string(all.size() - k) + " more, in the profile below",
+        text(x, row, say(l_, MessageId::svg_more_stations, std::to_string(all.size() - k)),
              "font-size=\"11\" font-style=\"italic\"");
         break;
       }
       text(x, row, s.name, "font-size=\"11\"");
-      const std::string km = tick_label(s.position / 1000.0) + " km";
+      const std::string km = decimal(s.position / 1000.0) + " km";
       if (label_width(s.name) > 200 - label_width(km) - 8) row += 13;  // a long name keeps its row
       text(x + 200, row, km, "font-size=\"11\"", "end");
       if (s.time != 0) text(x + 210, row, clock_text(s.time).substr(0, 5), "font-size=\"11\"");
@@ -526,27 +537,39 @@ class Picture {
     const SlotRecord& train = m_.slots[kTrainSlot];
     const SlotRecord& cab = m_.slots[kCabSlot];
     row += 26;
-    text(x, row, "Train", "font-size=\"12\" font-weight=\"bold\"");
+    text(x, row, say(l_, MessageId::svg_train), "font-size=\"12\" font-weight=\"bold\"");
     text(x, row + 15,
-         std::to_string(train.value3) + " vehicles, braked mass " + std::to_string(train.value1) + " %",
+         say(l_, MessageId::table_train_value, std::to_string(train.value3), std::to_string(train.value1)),
          "font-size=\"11\"");
     text(x, row + 30,
-         "clock " + clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5) +
-             ", sand " + std::to_string(cab.short1),
+         say(l_, MessageId::svg_clock_sand,
+             clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5),
+             std::to_string(cab.short1)),
          "font-size=\"11\"");
     return row + 34;
   }
 
+  // The plan's legend: a box as wide as its words need, 142 at least; the km post in a second
+  // column beside the signal and the sign board.
+  double legend_column() const {
+    return std::max(90.0, 26 + std::max(label_width(say(l_, MessageId::svg_legend_signal)),
+                                        label_width(say(l_, MessageId::svg_legend_sign))));
+  }
+  double legend_width() const {
+    return std::max({142.0, legend_column() + 8 + label_width(say(l_, MessageId::svg_legend_km_post)),
+                     24 + label_width(say(l_, MessageId::svg_legend_station)) + 6});
+  }
   void legend(double x, double y) {
-    rect(x, y, 142, 62, "white", "fill-opacity=\"0.9\" stroke=\"#bbb\" stroke-width=\"0.8\"");
+    const double column = legend_column();
+    rect(x, y, legend_width(), 62, "white", "fill-opacity=\"0.9\" stroke=\"#bbb\" stroke-width=\"0.8\"");
     circle(x + 12, y + 13, 4, kStationColour);
-    text(x + 24, y + 17, "station (extent)", "font-size=\"11\"");
+    text(x + 24, y + 17, say(l_, MessageId::svg_legend_station), "font-size=\"11\"");
     circle(x + 12, y + 28, 3.5, kSignalColour);
-    text(x + 24, y + 32, "signal", "font-size=\"11\"");
+    text(x + 24, y + 32, say(l_, MessageId::svg_legend_signal), "font-size=\"11\"");
     rect(x + 9.5, y + 40.5, 5, 5, kSignColour);
-    text(x + 24, y + 47, "sign board", "font-size=\"11\"");
-    circle(x + 90, y + 28, 2.5, "white", "stroke=\"#555\" stroke-width=\"1\"");
-    text(x + 98, y + 32, "km post", "font-size=\"11\"");
+    text(x + 24, y + 47, say(l_, MessageId::svg_legend_sign), "font-size=\"11\"");
+    circle(x + column, y + 28, 2.5, "white", "stroke=\"#555\" stroke-width=\"1\"");
+    text(x + column + 8, y + 32, say(l_, MessageId::svg_legend_km_post), "font-size=\"11\"");
   }
 
   // ---- the profile ----
@@ -558,7 +581,7 @@ class Picture {
   }
 
   void profile() {
-    text(kLeft, y_ + 10, "Line profile against distance", "font-size=\"13\" font-weight=\"bold\"");
+    text(kLeft, y_ + 10, say(l_, MessageId::svg_profile), "font-size=\"13\" font-weight=\"bold\"");
     y_ += 22;
     const double top = y_;
     part("profile");
@@ -584,7 +607,7 @@ class Picture {
     for (double d = 0; d <= distance_ + 0.5; d += step) {
       line(dx(d), top, dx(d), bottom, "#000", 0.4, "stroke-opacity=\"0.18\"");
       line(dx(d), bottom, dx(d), bottom + 6, "#333", 1);
-      text(dx(d), bottom + 18, tick_label(d / 1000), "font-size=\"11\"", "middle");
+      text(dx(d), bottom + 18, decimal(d / 1000), "font-size=\"11\"", "middle");
     }
     if (step > 1000 && distance_ / 1000 <= 100) {
       for (double d = 0; d <= distance_ + 0.5; d += 1000) line(dx(d), bottom, dx(d), bottom + 3, "#333", 0.8);
@@ -593,7 +616,8 @@ class Picture {
     const double length = line_length(m_);
     if (length > 0 && length <= distance_) {
       line(dx(length), top, dx(length), bottom, "#555", 1, "stroke-dasharray=\"4 3\"");
-      text(dx(length) - 4, top + 10, "end of line", "font-size=\"10\" fill=\"#555\"", "end");
+      text(dx(length) - 4, top + 10, say(l_, MessageId::svg_end_of_line), "font-size=\"10\" fill=\"#555\"",
+           "end");
     }
     double below = bottom + 34;
     if (chainage_at(m_, 0) || chainage_at(m_, static_cast<int64_t>(distance_))) {
@@ -604,16 +628,15 @@ class Picture {
           text(dx(d), bottom + 31, words, "font-size=\"9\" fill=\"#555\"", "middle");
         }
       }
-      text(kLeft - 26, bottom + 31, "chainage", "font-size=\"9\" fill=\"#555\"", "end");
+      text(kLeft - 26, bottom + 31, say(l_, MessageId::svg_chainage), "font-size=\"9\" fill=\"#555\"", "end");
       below += 14;
     }
-    text((kLeft + kRight) / 2, below, "distance from the start of the line (km); under it the chainage (km+m)",
-         "font-size=\"12\"", "middle");
+    text((kLeft + kRight) / 2, below, say(l_, MessageId::svg_distance_axis), "font-size=\"12\"", "middle");
     y_ = below + 16;
   }
 
   void station_band() {
-    band_title("Stations (extent, name, timetable time)");
+    band_title(say(l_, MessageId::svg_band_stations));
     const double row_height = 14;
     LabelRows rows_of(kLeft, kWidth - 4, SIZE_MAX);
     struct Placed {
@@ -643,7 +666,7 @@ class Picture {
   }
 
   void feature_band() {
-    band_title("Signals (kinds sx|dx), slow-down boards, speed boards (A speed), sign boards and their texts");
+    band_title(say(l_, MessageId::svg_band_features));
     const double kinds_row = y_ + 8;
     const double signal_row = y_ + 22;
     const double board_row = y_ + 42;
@@ -723,7 +746,7 @@ class Picture {
     for (double v = s.low; v <= s.high + step / 2; v += step) {
       line(kLeft - 5, s.y(v), kLeft, s.y(v), "#333", 1);
       line(kLeft, s.y(v), kRight, s.y(v), "#e4e4e4", 0.6);
-      text(kLeft - 8, s.y(v) + 4, tick_label(v), "font-size=\"11\"", "end");
+      text(kLeft - 8, s.y(v) + 4, decimal(v), "font-size=\"11\"", "end");
     }
     text(kLeft - 52, s.top + s.height / 2 + 4, unit, "font-size=\"11\"", "middle");
     return s;
@@ -757,7 +780,7 @@ class Picture {
   }
 
   void speed_graph() {
-    band_title("Line speed (km/h) and slow-downs");
+    band_title(say(l_, MessageId::svg_band_speed));
     std::vector<std::optional<double>> speed;
     double high = 20;
     for (size_t i = 0; i < drawn_sections(); ++i) {
@@ -765,7 +788,7 @@ class Picture {
       high = std::max(high, *speed.back());
     }
     const Scale s = graph_axes(0, high, 6, "km/h");
-    value_strips(s, speed, "line speed", "train velocita", "km/h");
+    value_strips(s, speed, "line speed", say(l_, MessageId::svg_line_speed), "train velocita", "km/h");
     slow_downs(s);
     step_graph(s, speed, kSpeedColour);
     y_ += kGraphHeight + 10;
@@ -774,7 +797,7 @@ class Picture {
   // Under a graph, for each stretch of one value, a strip of the band's height that the
   // pointer finds on it: the value and where the stretch starts and ends.
   void value_strips(const Scale& s, const std::vector<std::optional<double>>& values, const std::string& kind,
-                    const std::string& record, const std::string& unit) {
+                    const std::string& kind_words, const std::string& record, const std::string& unit) {
     for (size_t i = 0, j = 0; i < values.size(); i = j) {
       for (j = i + 1; j < values.size() && values[j] == values[i];) ++j;
       const int64_t from = static_cast<int64_t>(i) * kMetresPerSection;
@@ -782,10 +805,10 @@ class Picture {
       const double x0 = dx(static_cast<double>(from));
       if (x0 >= kRight) break;
       if (!values[i]) continue;
-      const std::string fields =
-          tick_label(*values[i]) + " " + unit + " from " + std::to_string(from) + " to " + std::to_string(to) + " m";
+      const std::string fields = say(l_, MessageId::svg_stretch_fields, decimal(*values[i]) + " " + unit,
+                                     std::to_string(from), std::to_string(to));
       open_feature(Feature{kind, record, 0, static_cast<int32_t>(i), from, fields,
-                           kind + ": section " + std::to_string(i) + chainage_words(from) + "; " + fields, -1});
+                           feature_title(kind_words, static_cast<int32_t>(i), from, fields, false), -1});
       rect(x0, s.top, std::min(kRight, dx(static_cast<double>(to))) - x0, s.height, "#fff", "fill-opacity=\"0\"");
       close_group();
     }
@@ -815,7 +838,7 @@ class Picture {
   }
 
   void gradient_graph() {
-    band_title("Gradient (per mille; rising positive)");
+    band_title(say(l_, MessageId::svg_band_gradient));
     std::vector<std::optional<double>> gradient;
     double low = -5, high = 5;
     for (size_t i = 0; i < drawn_sections(); ++i) {
@@ -829,14 +852,14 @@ class Picture {
       high = std::max(high, *gradient.back());
     }
     const Scale s = graph_axes(low, high, 6, "\xe2\x80\xb0");
-    value_strips(s, gradient, "gradient", "line pendenza", "\xe2\x80\xb0");
+    value_strips(s, gradient, "gradient", say(l_, MessageId::svg_gradient), "line pendenza", "\xe2\x80\xb0");
     line(kLeft, s.y(0), kRight, s.y(0), "#555", 1);
     step_graph(s, gradient, kGradientColour);
     y_ += kGraphHeight + 10;
   }
 
   void mountain_band() {
-    band_title("Mountain stretches (type 1, 2, 3) and tunnel markers");
+    band_title(say(l_, MessageId::svg_band_mountains));
     const double h = 16;
     size_t i = 0;
     const size_t n = drawn_sections();
@@ -849,11 +872,13 @@ class Picture {
         const double x0 = dx(static_cast<double>(i) * kMetresPerSection);
         const double x1 = dx(static_cast<double>(j) * kMetresPerSection);
         const int64_t from = static_cast<int64_t>(i) * kMetresPerSection;
-        const std::string fields = "tipo " + std::to_string(type) + " from " + std::to_string(from) + " to " +
-                                   std::to_string(static_cast<int64_t>(j) * kMetresPerSection) + " m";
-        open_feature(Feature{"mountain stretch", "line montagna", 0, static_cast<int32_t>(i), from, fields,
-                             "mountain stretch: section " + std::to_string(i) + chainage_words(from) + "; " + fields,
-                             -1});
+        const std::string fields =
+            say(l_, MessageId::svg_stretch_fields, "tipo " + std::to_string(type), std::to_string(from),
+                std::to_string(static_cast<int64_t>(j) * kMetresPerSection));
+        open_feature(Feature{
+            "mountain stretch", "line montagna", 0, static_cast<int32_t>(i), from, fields,
+            feature_title(say(l_, MessageId::svg_mountain), static_cast<int32_t>(i), from, fields, false),
+            -1});
         rect(x0, y_, x1 - x0, h, colour, "stroke=\"#5a4020\" stroke-width=\"0.5\"");
         if (x1 - x0 > 10) text((x0 + x1) / 2, y_ + 12, std::to_string(type), "font-size=\"10\"", "middle");
         close_group();
@@ -880,12 +905,12 @@ class Picture {
     }
     const std::optional<RunRates> rates = planning_rates(m_, acceleration_);
     if (timed.size() < 2) {
-      band_title("Time\xe2\x80\x93" "distance: fewer than two stations with a timetable time");
+      band_title(say(l_, MessageId::svg_band_time_none));
       y_ += 6;
       return;
     }
-    band_title(std::string("Time\xe2\x80\x93" "distance (time downward): the timetable and the fastest possible run") +
-               (rates ? ", beside it a realistic run" : ""));
+    band_title(say(l_, MessageId::svg_band_time) +
+               (rates ? say(l_, MessageId::svg_band_time_realistic) : ""));
     const std::vector<int32_t> speeds = allowed_speeds(m_);
     struct Run {
       std::vector<RunPoint> points;
@@ -944,14 +969,15 @@ class Picture {
       const TimetableRow& r = timed[k];
       Feature f = station_feature(r.station);
       if (r.leg) {
-        const std::string leg = r.leg->bound.blocked()
-                                    ? "a speed of 0 stands between it and " + r.from_name
-                                    : "from " + r.from_name + " the fastest run takes at least " +
-                                          duration_text(r.leg->least) +
-                                          (r.leg->realistic
-                                               ? ", a realistic run " + duration_text(*r.leg->realistic_whole())
-                                               : std::string()) +
-                                          ", the timetable gives " + duration_text(r.leg->given);
+        const std::string leg =
+            r.leg->bound.blocked()
+                ? say(l_, MessageId::svg_leg_blocked, r.from_name)
+                : render(Message{MessageId::svg_leg,
+                                 {r.from_name, duration_text(r.leg->least), duration_text(r.leg->given)},
+                                 {r.leg->realistic ? msg(MessageId::leg_realistic,
+                                                         duration_text(*r.leg->realistic_whole()))
+                                                   : msg(MessageId::empty)}},
+                         l_);
         f.fields += "; " + leg;
         f.title += "; " + leg;
       }
@@ -966,10 +992,10 @@ class Picture {
       text(x + 22, y_ + 8, label, "font-size=\"11\"");
       x += 34 + label_width(label);
     };
-    item(kStationColour, "timetable", false);
-    item(kSpeedColour, "fastest possible run at the speed limits", true);
-    item(kSignalColour, "the same, later than the timetable", true);
-    if (rates) item(kRealisticColour, "realistic run", true);
+    item(kStationColour, say(l_, MessageId::svg_legend_timetable), false);
+    item(kSpeedColour, say(l_, MessageId::svg_legend_fastest), true);
+    item(kSignalColour, say(l_, MessageId::svg_legend_late), true);
+    if (rates) item(kRealisticColour, say(l_, MessageId::svg_legend_realistic), true);
     y_ += 20;
   }
 
@@ -981,24 +1007,28 @@ class Picture {
       x += 24 + 6.4 * static_cast<double>(label.size());
     };
     triangle(x + 5, y, 6, kSignalColour);
-    item("signal");
+    item(say(l_, MessageId::svg_legend_signal));
     triangle(x + 5, y, 6, kSlowColour);
-    item("slow-down warning board");
+    item(say(l_, MessageId::svg_legend_warning));
     rect(x + 1, y - 5, 10, 10, kSlowColour, "fill-opacity=\"0.3\"");
-    item("slow-down");
+    item(say(l_, MessageId::svg_legend_slowdown));
     rect(x + 2, y - 3, 6, 6, "#222");
-    item("speed board");
+    item(say(l_, MessageId::svg_legend_speed_board));
     line(x + 5, y - 5, x + 5, y + 5, kSignColour, 1.6);
-    item("sign board");
+    item(say(l_, MessageId::svg_legend_sign_board));
     circle(x + 5, y, 2.2, "#666");
-    item("abbattimento point");
+    item(say(l_, MessageId::svg_legend_abbattimento));
     line(x + 5, y - 3, x + 5, y + 5, "#000", 1.2);
-    item("tunnel marker");
+    item(say(l_, MessageId::svg_legend_tunnel));
     y_ += 16;
   }
 
+  // A number as the language writes it: "0.5", "0,5".
+  std::string decimal(double v) const { return say(l_, MessageId::decimal_number, tick_label(v)); }
+
   const TrackModel& m_;
   double acceleration_;  // of the realistic run
+  Language l_;
   std::string body_;
   double label_right_ = kWidth - 4;  // where the plan's labels end at most
   double y_ = 0;
@@ -1016,6 +1046,8 @@ class Picture {
 
 }  // namespace
 
-std::string scenario_svg(const TrackModel& model, double acceleration) { return Picture(model, acceleration).draw(); }
+std::string scenario_svg(const TrackModel& model, double acceleration, Language language) {
+  return Picture(model, acceleration, language).draw();
+}
 
 }  // namespace compactor::inspect

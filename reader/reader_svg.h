@@ -9,10 +9,15 @@
 
 #include "compiler/realistic_run.h"
 #include "compiler/track_model.h"
+#include "sources/messages.h"
 
 namespace compactor::inspect {
 
-// The time-distance diagram draws the realistic run at that planning acceleration.
-std::string scenario_svg(const TrackModel& model, double acceleration = kPlanningAcceleration);
+// The time-distance diagram draws the realistic run at that planning acceleration. The words
+// (titles, legends, axis labels, a feature's title and fields) are in the language; the
+// data-* attributes that name a feature's kind and record stay as they are, for a page that
+// keys on them.
+std::string scenario_svg(const TrackModel& model, double acceleration = kPlanningAcceleration,
+                         Language language = Language::en);
 
 }  // namespace compactor::inspect

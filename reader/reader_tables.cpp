@@ -11,6 +11,9 @@
 namespace compactor::inspect {
 namespace {
 
+// Width on screen of UTF-8 text: one column per character.
+size_t characters(const std::string& s);
+
 // Columns of text, each as wide as its widest cell; numbers are aligned to the right.
 class TextTable {
  public:
@@ -36,19 +39,26 @@ class TextTable {
   }
 
  private:
-  // Width on screen of UTF-8 text: one column per character.
-  static size_t characters(const std::string& s) {
-    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-  }
   std::vector<std::vector<std::string>> rows_;
   std::vector<bool> right_;
 };
 
 std::string num(int64_t v) { return std::to_string(v); }
 
-void header_line(std::ostream& out, const std::string& label, const std::string& value) {
-  out << "  " << label << std::string(label.size() < 16 ? 16 - label.size() : 1, ' ') << value << '\n';
-}
+// The header values, a label and its value a line, the values in one column.
+class HeaderLines {
+ public:
+  void add(std::string label, std::string value) { lines_.emplace_back(std::move(label), std::move(value)); }
+  void print(std::ostream& out) const {
+    size_t width = 16;
+    for (const auto& [label, value] : lines_) width = std::max(width, characters(label) + 1);
+    for (const auto& [label, value] : lines_)
+      out << "  " << label << std::string(width - characters(label), ' ') << value << '\n';
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> lines_;
+};
 
 // A header slot with the fields shown by meaning cleared: what is left has no meaning here.
 SlotRecord unexplained_fields(const SlotRecord& s, int index) {
@@ -63,70 +73,80 @@ SlotRecord unexplained_fields(const SlotRecord& s, int index) {
   return r;
 }
 
-void write_header(std::ostream& out, const TrackModel& m) {
+void write_header(std::ostream& out, const TrackModel& m, Language l) {
   const auto& s = m.slots;
-  out << "Scenario " << m.line_name << ", train " << m.train_number << '\n';
-  header_line(out, "line length",
-              num(line_length(m)) + " m; " + num(m.section_count()) + " sections, 0 to " +
-                  num(m.section_count() - 1));
+  out << say(l, MessageId::table_scenario, m.line_name, m.train_number) << '\n';
+  HeaderLines h;
+  h.add(say(l, MessageId::table_line_length), say(l, MessageId::table_line_length_value, num(line_length(m)),
+                                                  num(m.section_count()), num(m.section_count() - 1)));
   if (m.plot_created)
-    header_line(out, "route plot", num(m.plot_limit + 1) + " points, 0 to " + num(m.plot_limit) + " m");
+    h.add(say(l, MessageId::table_route_plot),
+          say(l, MessageId::table_route_plot_value, num(m.plot_limit + 1), num(m.plot_limit)));
   for (int i = kChainageSlotFirst; i < kChainageSlotFirst + 3; ++i) {
     const SlotRecord& c = s[static_cast<size_t>(i)];
-    header_line(out, i == kChainageSlotFirst ? "chainage" : "",
-                "slot " + num(i) + ": from " + num(c.value1) + " m, " + chainage_text(c.value2) + ", flag " +
-                    num(c.value3));
+    h.add(i == kChainageSlotFirst ? say(l, MessageId::table_chainage) : "",
+          say(l, MessageId::table_chainage_value, num(i), num(c.value1), chainage_text(c.value2),
+              num(c.value3)));
   }
   const SlotRecord& scene = s[kSceneSlot];
-  header_line(out, "scenery",
-              "uno " + num(scene.value1) + ", due " + num(scene.value3) + ", tre " + num(scene.value2));
+  h.add(say(l, MessageId::table_scenery),
+        "uno " + num(scene.value1) + ", due " + num(scene.value3) + ", tre " + num(scene.value2));
   const SlotRecord& cab = s[kCabSlot];
-  header_line(out, "cab signalling",
-              cab.value2 == 0
-                  ? "none" + (cab.value1 != 0 ? " (second position 0, first " + num(cab.value1) + " m)" : "")
-                  : num(cab.value3) + " codes, from " + num(cab.value1) + " m to " + num(cab.value2) + " m");
+  h.add(say(l, MessageId::table_cab),
+        cab.value2 != 0
+            ? say(l, MessageId::table_cab_value, num(cab.value3), num(cab.value1), num(cab.value2))
+        : cab.value1 != 0 ? say(l, MessageId::table_cab_none_first, num(cab.value1))
+                          : say(l, MessageId::table_cab_none));
   const SlotRecord& train = s[kTrainSlot];
-  header_line(out, "train", num(train.value3) + " vehicles, braked mass " + num(train.value1) + " %");
-  header_line(out, "sand", num(cab.short1));
-  header_line(out, "clock", clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5));
-  const std::string section_marker = m.section_count() > 1 ? num(m.sections[1].data1) : "(no section 1)";
-  const std::string plain_code = m.section_count() > 1 ? num(m.sections[1].data2) : "(no section 1)";
-  header_line(out, "markers", "slot 85 short1 " + num(scene.short1) + ", section 1 data1 " + section_marker);
-  header_line(
-      out, "scenario codes",
-      "weighted " + num(scene.value4) + " (slot 85 value4), plain " + plain_code + " (section 1 data2)");
+  h.add(say(l, MessageId::table_train),
+        say(l, MessageId::table_train_value, num(train.value3), num(train.value1)));
+  h.add(say(l, MessageId::table_sand), num(cab.short1));
+  h.add(say(l, MessageId::table_clock),
+        clock_text(int64_t{cab.short3} * 3600 + int64_t{cab.short4} * 60 + cab.short5));
+  const std::string no_section = say(l, MessageId::table_no_section_1);
+  const std::string section_marker = m.section_count() > 1 ? num(m.sections[1].data1) : no_section;
+  const std::string plain_code = m.section_count() > 1 ? num(m.sections[1].data2) : no_section;
+  h.add(say(l, MessageId::table_markers),
+        say(l, MessageId::table_markers_value, num(scene.short1), section_marker));
+  h.add(say(l, MessageId::table_codes), say(l, MessageId::table_codes_value, num(scene.value4), plain_code));
+  h.print(out);
 }
 
 std::string group(int a, int b, int c) { return num(a) + "," + num(b) + "," + num(c); }
 
 // The station record's fields under the names of the train description's documentation.
-void write_stations(std::ostream& out, const TrackModel& m) {
-  TextTable t({"slot", "name", "kind", "position", "from", "to", "time", "mode", "param5", "short_platform",
-               "group1", "group2", "param13"},
-              {true, false, true, true, true, true, false, true, true, true, false, false, true});
+void write_stations(std::ostream& out, const TrackModel& m, Language l) {
+  TextTable t(
+      {"slot", say(l, MessageId::column_name), say(l, MessageId::column_kind),
+       say(l, MessageId::column_position), say(l, MessageId::column_from), say(l, MessageId::column_to),
+       say(l, MessageId::column_time), "mode", "param5", "short_platform", "group1", "group2", "param13"},
+      {true, false, true, true, true, true, false, true, true, true, false, false, true});
   for (const StationView& v : stations(m)) {
     const SlotRecord& s = m.slots[static_cast<size_t>(v.slot)];
     t.add({num(v.slot), v.name, num(v.kind), num(v.position), num(v.from), num(v.to),
            v.time == 0 ? "-" : clock_text(v.time), num(s.mode), num(s.byte4), num(s.byte3),
            group(s.short1, s.short2, s.byte1), group(s.short3, s.short4, s.short5), num(s.byte2)});
   }
-  out << "\nStations (positions and extents in metres)\n";
+  out << "\n" << say(l, MessageId::table_stations) << "\n";
   t.print(out);
 }
 
-void write_signs(std::ostream& out, const TrackModel& m) {
-  TextTable t({"slot", "section", "at", "text"}, {true, true, true, false});
+void write_signs(std::ostream& out, const TrackModel& m, Language l) {
+  TextTable t({"slot", say(l, MessageId::column_section), say(l, MessageId::column_at),
+               say(l, MessageId::column_text)},
+              {true, true, true, false});
   for (const SignView& v : sign_boards(m)) t.add({num(v.slot), num(v.section), num(v.position), v.text});
-  out << "\nSign-board texts (at: metres)\n";
+  out << "\n" << say(l, MessageId::table_signs) << "\n";
   t.print(out);
 }
 
-void write_other_slots(std::ostream& out, const TrackModel& m) {
+void write_other_slots(std::ostream& out, const TrackModel& m, Language l) {
   std::set<int> known;
   for (const StationView& v : stations(m)) known.insert(v.slot);
   for (const SignView& v : sign_boards(m)) known.insert(v.slot);
-  TextTable t({"slot", "kind", "value1", "value2", "value3", "mode", "text", "short1", "short2", "short3",
-               "short4", "short5", "byte1", "byte2", "byte3", "byte4", "value4"},
+  TextTable t({"slot", say(l, MessageId::column_kind), "value1", "value2", "value3", "mode",
+               say(l, MessageId::column_text), "short1", "short2", "short3", "short4", "short5", "byte1",
+               "byte2", "byte3", "byte4", "value4"},
               {true, true, true, true, true, true, false, true, true, true, true, true, true, true, true,
                true, true});
   bool any = false;
@@ -140,8 +160,12 @@ void write_other_slots(std::ostream& out, const TrackModel& m) {
            num(s.byte1), num(s.byte2), num(s.byte3), num(s.byte4), num(s.value4)});
   }
   if (!any) return;
-  out << "\nOther slots (not a station, not the text of a sign board, or header fields without a meaning)\n";
+  out << "\n" << say(l, MessageId::table_other_slots) << "\n";
   t.print(out);
+}
+
+size_t characters(const std::string& s) {
+  return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 bool parse_index(std::string_view text, std::optional<int32_t>& out) {
@@ -169,63 +193,73 @@ std::optional<SectionRange> parse_section_range(const std::string& text) {
   return r;
 }
 
-std::optional<std::string> section_range_problem(const SectionRange& range, int32_t section_count) {
+std::optional<Message> section_range_problem(const SectionRange& range, int32_t section_count) {
   if (range.from && range.to && *range.from > *range.to)
-    return num(*range.from) + " is after " + num(*range.to);
-  if (range.from && *range.from >= section_count)
-    return "the scenario has sections 0 to " + num(section_count - 1);
+    return msg(MessageId::range_reversed, num(*range.from), num(*range.to));
+  if (range.from && *range.from >= section_count) return msg(MessageId::range_beyond, num(section_count - 1));
   return std::nullopt;
 }
 
-void write_sections_table(std::ostream& out, const TrackModel& m, const SectionRange& range) {
-  TextTable t({"index", "start", "kind", "data1", "data2", "data3", "data4", "signal_time", "approach_mark",
-               "mountain_type", "speed", "gradient", "adhesion", "note"},
-              {true, true, false, true, true, true, true, true, true, true, true, true, true, false});
+void write_sections_table(std::ostream& out, const TrackModel& m, const SectionRange& range, Language l) {
+  TextTable t(
+      {say(l, MessageId::column_index), say(l, MessageId::column_start), say(l, MessageId::column_kind),
+       "data1", "data2", "data3", "data4", "signal_time", "approach_mark", "mountain_type",
+       say(l, MessageId::column_speed), say(l, MessageId::column_gradient),
+       say(l, MessageId::column_adhesion), say(l, MessageId::column_note)},
+      {true, true, false, true, true, true, true, true, true, true, true, true, true, false});
   const int32_t last = m.section_count() - 1;
   const int32_t to = std::min(range.to.value_or(last), last);
   for (int32_t i = range.from.value_or(0); i <= to; ++i) {
     const TrackCell& c = m.sections[static_cast<size_t>(i)];
-    t.add({num(i), num(int64_t{i} * kMetresPerSection), kind_name(c.kind), num(c.data1), num(c.data2),
+    t.add({num(i), num(int64_t{i} * kMetresPerSection), kind_name(c.kind, l), num(c.data1), num(c.data2),
            num(c.data3), num(c.data4), num(c.signal_time), num(c.approach_mark), num(c.mountain_type),
            num(c.speed_code * 5), c.gradient_code == 0 ? "-" : num(c.gradient_code - 100), num(c.adhesion),
-           feature_note(m, i)});
+           feature_note(m, i, l)});
   }
-  out << "Sections (start: metres; speed: km/h; gradient: per mille)\n"
-         "A point feature (signal, slow-down part, speed or sign board) written at metre p is placed in the\n"
-         "section after that metre, p / 50 + 1: its row starts 50 m after p, and its note keeps p.\n";
+  out << say(l, MessageId::table_sections) << "\n";
   t.print(out);
 }
 
-void write_slots_table(std::ostream& out, const TrackModel& m) {
-  write_header(out, m);
-  write_stations(out, m);
-  write_signs(out, m);
-  write_other_slots(out, m);
+void write_slots_table(std::ostream& out, const TrackModel& m, Language l) {
+  write_header(out, m, l);
+  write_stations(out, m, l);
+  write_signs(out, m, l);
+  write_other_slots(out, m, l);
 }
 
-static std::string verdict_text(LegVerdict v) {
+namespace {
+
+std::string verdict_text(LegVerdict v, Language l) {
   switch (v) {
     case LegVerdict::ok:
       return "";
     case LegVerdict::too_tight:
-      return "too tight";
+      return say(l, MessageId::verdict_too_tight);
     case LegVerdict::backwards:
-      return "times backwards";
+      return say(l, MessageId::verdict_backwards);
     case LegVerdict::blocked:
-      return "speed 0 on the way";
+      return say(l, MessageId::verdict_blocked);
   }
   return "";
 }
 
-void write_timetable_table(std::ostream& out, const TrackModel& model, double acceleration) {
+}  // namespace
+
+void write_timetable_table(std::ostream& out, const TrackModel& model, double acceleration, Language l) {
   static const std::string kNone = "\xe2\x80\x94";  // —
-  out << "Timetable: the fastest run from the timed station before, at the speed limits lowered by the\n"
-         "slow-downs, with no acceleration, no braking and no stop (a lower bound for any train)\n";
   const std::optional<RunRates> rates = planning_rates(model, acceleration);
-  out << "and the realistic run, "
-      << (rates ? run_rates_text(*rates) : "which a braked mass of 0 % or less does not give") << "\n";
-  TextTable t({"station", "position", "chainage", "time", "fastest", "realistic", "given", "margin", "note"},
-              {false, true, true, true, true, true, true, true, false});
+  out << say(l, MessageId::table_timetable) << "\n"
+      << render(Message{MessageId::table_timetable_realistic,
+                        {},
+                        {rates ? run_rates_message(*rates) : msg(MessageId::table_no_realistic_run)}},
+                l)
+      << "\n";
+  TextTable t(
+      {say(l, MessageId::column_station), say(l, MessageId::column_position),
+       say(l, MessageId::column_chainage), say(l, MessageId::column_time), say(l, MessageId::column_fastest),
+       say(l, MessageId::column_realistic), say(l, MessageId::column_given), say(l, MessageId::column_margin),
+       say(l, MessageId::column_note)},
+      {false, true, true, true, true, true, true, true, false});
   for (const TimetableRow& r : timetable_rows(model, acceleration)) {
     const StationView& s = r.station;
     std::vector<std::string> row{s.name, num(s.position) + " m",
@@ -241,12 +275,11 @@ void write_timetable_table(std::ostream& out, const TrackModel& model, double ac
     } else {
       row.insert(row.end(), {kNone, kNone, kNone, kNone});
     }
-    row.push_back(r.leg ? verdict_text(r.leg->verdict) : "");
+    row.push_back(r.leg ? verdict_text(r.leg->verdict, l) : "");
     t.add(std::move(row));
   }
   t.print(out);
-  const int64_t clock = clock_seconds(model);
-  out << "clock " << clock_text(clock) << '\n';
+  out << say(l, MessageId::table_clock_value, clock_text(clock_seconds(model))) << '\n';
 }
 
 }  // namespace compactor::inspect

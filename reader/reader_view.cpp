@@ -7,35 +7,48 @@
 
 namespace compactor::inspect {
 
-std::string kind_name(uint8_t kind) {
+std::string kind_name(uint8_t kind, Language language) {
+  MessageId id;
   switch (kind) {
     case kKindNone:
       return "-";
     case kKindSignal:
-      return "signal";
+      id = MessageId::kind_signal;
+      break;
     case kKindSlowEnd:
-      return "slow-down end";
+      id = MessageId::kind_slow_end;
+      break;
     case kKindSlowStart:
-      return "slow-down start";
+      id = MessageId::kind_slow_start;
+      break;
     case kKindSlowWarning:
-      return "slow-down warning";
+      id = MessageId::kind_slow_warning;
+      break;
     case kKindSlowApproach:
-      return "slow-down approach";
+      id = MessageId::kind_slow_approach;
+      break;
     case kKindSpeedBoard:
-      return "speed board";
+      id = MessageId::kind_speed_board;
+      break;
     case kKindStationEnd:
-      return "station end";
+      id = MessageId::kind_station_end;
+      break;
     case kKindTunnelMarker:
-      return "tunnel marker";
+      id = MessageId::kind_tunnel_marker;
+      break;
     case kKindAbbattimento:
-      return "abbattimento";
+      id = MessageId::kind_abbattimento;
+      break;
     case kKindBareAbbattimento:
-      return "bare abbattimento";
+      id = MessageId::kind_bare_abbattimento;
+      break;
     case kKindSignBoard:
-      return "sign board";
+      id = MessageId::kind_sign_board;
+      break;
     default:
-      return "kind " + std::to_string(kind);
+      return say(language, MessageId::kind_number, std::to_string(kind));
   }
+  return say(language, id);
 }
 
 int32_t feature_position(int32_t index, uint8_t kind) {
@@ -148,8 +161,8 @@ namespace {
 
 std::string num(int64_t v) { return std::to_string(v); }
 
-std::string slot_text(const TrackModel& model, int slot) {
-  if (slot < 0 || slot >= kSlotCount) return "(no such slot)";
+std::string slot_text(const TrackModel& model, int slot, Language l) {
+  if (slot < 0 || slot >= kSlotCount) return say(l, MessageId::note_no_such_slot);
   return cp1252_to_utf8(model.slots[static_cast<size_t>(slot)].text);
 }
 
@@ -164,11 +177,11 @@ std::string signal_note(const TrackCell& c) {
 
 // One side of a speed board: "left vas 100, vbs 110, vcs 110, strisces 0"; "right none"
 // when the side has no speed and no stripe.
-std::string board_side(const TrackCell& c, bool left) {
+std::string board_side(const TrackCell& c, bool left, Language l) {
   const int16_t packed[] = {c.data1, c.data2, c.data3};
   const char* names[] = {left ? "vas " : "vad ", left ? "vbs " : "vbd ", left ? "vcs " : "vcd "};
   const int stripes = left ? c.data4 / 10 : c.data4 % 10;
-  std::string side = left ? "left " : "right ";
+  std::string side;
   bool any = stripes != 0;
   for (int k = 0; k < 3; ++k) {
     const BoardSpeeds b = unpack_board_speed(packed[k]);
@@ -176,8 +189,9 @@ std::string board_side(const TrackCell& c, bool left) {
     any = any || speed != 0;
     side += names[k] + num(speed) + ", ";
   }
-  if (!any) return left ? "left none" : "right none";
-  return side + (left ? "strisces " : "strisced ") + num(stripes);
+  if (!any) return say(l, left ? MessageId::note_left_none : MessageId::note_right_none);
+  return say(l, left ? MessageId::note_left : MessageId::note_right,
+             side + (left ? "strisces " : "strisced ") + num(stripes));
 }
 
 // The first section from `from` on, in steps of `step`, whose kind is `wanted`; a section of
@@ -213,17 +227,17 @@ std::string slow_start_note(const TrackModel& m, int32_t i) {
   return note;
 }
 
-std::string slow_end_note(const TrackModel& m, int32_t i) {
+std::string slow_end_note(const TrackModel& m, int32_t i, Language l) {
   const TrackCell& c = m.section(i);
   const int32_t start = find_kind(m, i - 1, -1, kKindSlowStart, kKindSlowEnd);
-  std::string note = "end of the slow-down";
-  if (start >= 0) note += " from " + num(feature_position(start, kKindSlowStart)) + " m";
-  return note + ", " + speeds(c) + ", f_tt " + num(c.data3);
+  const std::string values = speeds(c) + ", f_tt " + num(c.data3);
+  if (start < 0) return say(l, MessageId::note_slow_end, values);
+  return say(l, MessageId::note_slow_end_from, num(feature_position(start, kKindSlowStart)), values);
 }
 
 }  // namespace
 
-std::string feature_note(const TrackModel& model, int32_t index) {
+std::string feature_note(const TrackModel& model, int32_t index, Language l) {
   const TrackCell& c = model.section(index);
   std::string note;
   switch (c.kind) {
@@ -234,36 +248,34 @@ std::string feature_note(const TrackModel& model, int32_t index) {
       note = slow_start_note(model, index);
       break;
     case kKindSlowEnd:
-      note = slow_end_note(model, index);
+      note = slow_end_note(model, index, l);
       break;
     case kKindSlowWarning:
-      note = "warning board of the slow-down at " + num(feature_position(index, c.kind) + 1200) + " m, " +
-             speeds(c);
+      note = say(l, MessageId::note_slow_warning, num(feature_position(index, c.kind) + 1200), speeds(c));
       break;
     case kKindSlowApproach:
-      note = "approach mark " + num(c.data1) + " before a slow-down warning board";
+      note = say(l, MessageId::note_slow_approach, num(c.data1));
       break;
     case kKindSpeedBoard:
-      note = board_side(c, true) + "; " + board_side(c, false);
+      note = board_side(c, true, l) + "; " + board_side(c, false, l);
       break;
     case kKindStationEnd:
-      note = "end of " + slot_text(model, c.data1) + " (slot " + num(c.data1) + ")";
+      note = say(l, MessageId::note_station_end, slot_text(model, c.data1, l), num(c.data1));
       break;
     case kKindAbbattimento:
-      note = "value " + num(c.data1);
+      note = say(l, MessageId::note_value, num(c.data1));
       break;
     case kKindSignBoard:
-      note = "slot " + num(c.data1) + ": " + slot_text(model, c.data1);
+      note = "slot " + num(c.data1) + ": " + slot_text(model, c.data1, l);
       break;
     default:
       break;
   }
-  if (feature_position(index, c.kind) != index * kMetresPerSection) {
-    note = "at " + num(feature_position(index, c.kind)) + " m: " + note;
-  }
+  if (feature_position(index, c.kind) != index * kMetresPerSection)
+    note = say(l, MessageId::note_placed_at, num(feature_position(index, c.kind)), note);
   if (index == 1) {
     if (!note.empty()) note += "; ";
-    note += "marker " + num(c.data1) + ", plain code " + num(c.data2);
+    note += say(l, MessageId::note_markers, num(c.data1), num(c.data2));
   }
   return note;
 }

@@ -10,13 +10,15 @@
 #include "compiler/realistic_run.h"
 #include "compiler/timetable.h"
 #include "compiler/track_model.h"
+#include "sources/messages.h"
 
 namespace compactor::inspect {
 
 inline constexpr int kChainageSlotFirst = kFirstChainageSlot;
 
-// "signal", "speed board", ...; "-" for 0 and "kind N" for a number without a meaning.
-std::string kind_name(uint8_t kind);
+// "signal", "speed board", ...; "-" for 0 and "kind N" for a number without a meaning. The
+// English names are also the picture's and the JSON's names of the kinds.
+std::string kind_name(uint8_t kind, Language language = Language::en);
 
 // Where the feature of section i was written from: the point features (signals, slow-down
 // parts, speed and sign boards) stand at (i - 1) x 50 m, everything else at i x 50 m.
@@ -94,6 +96,6 @@ BoardSpeeds unpack_board_speed(int16_t packed);
 // fields: where a point feature was placed from, the unpacked values of its feature (a
 // signal's sx, s1 ... tempo; a slow-down's v, l, f_tt, f_ta, d_v; a speed board's vas ...
 // strisced), the station or sign text it refers to, and the markers of section 1.
-std::string feature_note(const TrackModel& model, int32_t index);
+std::string feature_note(const TrackModel& model, int32_t index, Language language = Language::en);
 
 }  // namespace compactor::inspect

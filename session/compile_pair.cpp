@@ -1,7 +1,6 @@
 #include "session/compile_pair.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <system_error>
 
@@ -23,7 +22,7 @@ namespace {
 // The whole file, nullopt when it does not exist; FileError for any other failure, and for
 // a file larger than any description can be (before it is read).
 std::optional<std::string> read_input(const std::filesystem::path& path) {
-  return read_whole_file(path, {kMostPairDescriptionBytes, "a description"});
+  return read_whole_file(path, {kMostPairDescriptionBytes, MessageId::limit_description});
 }
 
 // Reads the descriptions from the paths given and never deletes them. The compiled
@@ -78,7 +77,7 @@ class ToolIo : public ScenarioIo {
     } catch (const FileError& e) {
       // Where even putting the old files back failed, the journal stays for the next run.
       left_mixed = has_interrupted_write(request_.out_dir);
-      Message reason = msg(MessageId::text, e.reason());
+      Message reason = e.reason_message();
       if (!left_mixed) reason = Message{MessageId::earlier_set_kept, {}, {reason}};
       problem = FileProblem{e.path().string(), std::move(reason)};
     }
@@ -123,8 +122,8 @@ class ToolIo : public ScenarioIo {
       if (held_.empty() && !std::filesystem::is_directory(request_.out_dir, ec)) {
         made_folder_ = std::filesystem::create_directories(request_.out_dir, ec);
         if (ec) {
-          problem =
-              FileProblem{request_.out_dir.string(), msg(MessageId::folder_cannot_create, ec.message())};
+          problem = FileProblem{request_.out_dir.string(),
+                                Message{MessageId::folder_cannot_create, {}, {system_reason(ec)}}};
           return;
         }
       }
@@ -132,7 +131,7 @@ class ToolIo : public ScenarioIo {
       replace();
       held_.push_back(name);
     } catch (const FileError& e) {
-      problem = FileProblem{e.path().string(), msg(MessageId::text, e.reason())};
+      problem = FileProblem{e.path().string(), e.reason_message()};
     }
   }
 
@@ -251,7 +250,7 @@ CompileReport compile_pair(const CompileRequest& request) {
     line_text = request.line_text ? request.line_text : read_input(request.line_description);
     train_text = request.train_text ? request.train_text : read_input(request.train_description);
   } catch (const FileError& e) {
-    file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-read");
+    file_problem(e.path().string(), e.reason_message(), "file-read");
     render_text();
     return report;
   }
@@ -341,7 +340,8 @@ CompileReport compile_pair(const CompileRequest& request) {
     std::error_code ec;
     const auto out_status = std::filesystem::status(request.out_dir, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
-      file_problem(request.out_dir.string(), msg(MessageId::folder_unreachable, ec.message()), "file-write");
+      file_problem(request.out_dir.string(), Message{MessageId::folder_unreachable, {}, {system_reason(ec)}},
+                   "file-write");
       render_text();
       return report;
     }
@@ -353,7 +353,7 @@ CompileReport compile_pair(const CompileRequest& request) {
     try {
       if (std::filesystem::is_directory(out_status)) io.open_session();
     } catch (const FileError& e) {
-      file_problem(e.path().string(), msg(MessageId::text, e.reason()), "file-write");
+      file_problem(e.path().string(), e.reason_message(), "file-write");
       render_text();
       return report;
     }
@@ -366,21 +366,20 @@ CompileReport compile_pair(const CompileRequest& request) {
 
   // A description that does not exist: the fault the system records (101 for the line,
   // 25 for the train) says so, and the exit status is that of a file that cannot be read.
-  const std::string no_such_file = std::generic_category().message(ENOENT);
+  const Message no_such_file = system_reason(std::make_error_code(std::errc::no_such_file_or_directory));
   const bool missing_input = !line_text || !train_text;
   const bool fault_is_missing_file = !line_text || (outcome.fault_code == kFaultReading &&
                                                     outcome.fault_site.known && outcome.fault_site.line == 0);
   if (missing_input)
-    report.file_problem =
-        FileProblem{(line_text ? request.train_description : request.line_description).string(),
-                    msg(MessageId::text, no_such_file)};
+    report.file_problem = FileProblem{
+        (line_text ? request.train_description : request.line_description).string(), no_such_file};
   // The fault, or what stands in its place.
   std::vector<Diagnostic> faults;
   if (outcome.fault_code != 0) {
     Diagnostic fault =
         fault_diagnostic(outcome.fault_code, outcome.fault_position, outcome.fault_site, found, sources);
     if (fault_is_missing_file)
-      fault.message = Message{MessageId::with_reason, {no_such_file}, {fault.message}};
+      fault.message = Message{MessageId::with_reason, {}, {fault.message, no_such_file}};
     report.fault = fault;
     faults.push_back(std::move(fault));
   } else if (!outcome.sections_created) {
@@ -390,7 +389,7 @@ CompileReport compile_pair(const CompileRequest& request) {
   }
   if (missing_input && !fault_is_missing_file)
     faults.push_back(
-        file_error(report.file_problem->file, msg(MessageId::cannot_read, no_such_file), "file-read"));
+        file_error(report.file_problem->file, Message{MessageId::fe_read, {}, {no_such_file}}, "file-read"));
   report.errors += static_cast<int>(faults.size());
 
   // The warnings in the order they were found, the fault where the line description

@@ -122,7 +122,7 @@ std::optional<std::string> read_pack_file(const PackFiles& files, std::string_vi
   try {
     bytes = files.read(name, limit);
   } catch (const FileError& e) {
-    problems.push_back(problem_at("file-read", Place{files.shown(name)}, msg(MessageId::text, e.reason())));
+    problems.push_back(problem_at("file-read", Place{files.shown(name)}, e.reason_message()));
     return std::nullopt;
   }
   if (!bytes)
@@ -173,7 +173,7 @@ const std::vector<std::string_view>& known_warning_names() {
 std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Diagnostic>& problems) {
   const std::string file = files.shown(kPackManifest);
   const std::optional<std::string> bytes =
-      read_pack_file(files, kPackManifest, {kMostManifestBytes, "a scenario.json"}, problems);
+      read_pack_file(files, kPackManifest, {kMostManifestBytes, MessageId::limit_manifest}, problems);
   if (!bytes) return std::nullopt;
   const ManifestText text(file, *bytes);
   auto problem = [&](size_t offset, Message message, const char* code = "pack-manifest") {
@@ -296,10 +296,11 @@ std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Di
   return manifest;
 }
 
-std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics) {
+std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics,
+                                          Language language) {
   std::vector<Diagnostic> problems;
   std::optional<PackManifest> manifest = read_manifest(PackFiles(folder), problems);
-  diagnostics += as_text(problems);
+  diagnostics += as_text(problems, language);
   return manifest;
 }
 
@@ -308,7 +309,7 @@ std::optional<DecodedText> read_pack_text(const PackFiles& files, std::string_vi
                                           bool usable_despite_line_table, int* problems_found) {
   if (problems_found) *problems_found = 1;
   const std::optional<std::string> bytes =
-      read_pack_file(files, file, {kMostPackTextBytes, "a text of a pack"}, problems);
+      read_pack_file(files, file, {kMostPackTextBytes, MessageId::limit_pack_text}, problems);
   if (!bytes) return std::nullopt;
   DecodedText text = decode_pack_text(*bytes, encoding);
   bool usable = true;
@@ -486,17 +487,21 @@ PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem:
   return check_pack(PackFiles(folder), options);
 }
 
-std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem) {
-  const std::optional<PackManifest> manifest = read_manifest(folder, problem);
+std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem,
+                                        Language language) {
+  const std::optional<PackManifest> manifest = read_manifest(folder, problem, language);
   if (!manifest) return std::nullopt;
   std::string texts[5];
   const std::string_view files[5] = {kPackLine, kPackTrain, kPackNotes, kPackForm, kPackCard};
   for (int i = 0; i < 5; ++i) {
     const std::filesystem::path path = folder / files[i];
-    std::optional<std::string> bytes = read_whole_file(path, {kMostPackTextBytes, "a text of a pack"});
+    std::optional<std::string> bytes =
+        read_whole_file(path, {kMostPackTextBytes, MessageId::limit_pack_text});
     if (!bytes) {
-      problem =
-          FileError::display_path(path) + ": " + render(msg(MessageId::pack_file_missing), Language::en);
+      problem = render(
+          Message{
+              MessageId::file_reason, {FileError::display_path(path)}, {msg(MessageId::pack_file_missing)}},
+          language);
       return std::nullopt;
     }
     texts[i] = std::move(*bytes);

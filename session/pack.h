@@ -53,8 +53,9 @@ const std::vector<std::string_view>& known_warning_names();
 // Reads scenario.json. Every problem goes to problems (code pack-manifest, pack-names,
 // unknown-warning, pack-file or file-read) at its place; nullopt when there was one.
 std::optional<PackManifest> read_manifest(const PackFiles& files, std::vector<Diagnostic>& problems);
-// The same with the problems as terminal lines ("FILE:LINE:COL: error: ...").
-std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics);
+// The same with the problems as terminal lines ("FILE:LINE:COL: error: ..."), in the language.
+std::optional<PackManifest> read_manifest(const std::filesystem::path& folder, std::string& diagnostics,
+                                          Language language = Language::en);
 
 // One text file of the pack decoded into its lines, or nullopt with its problems
 // (pack-encoding, pack-line-table, pack-file, file-read: the first 500, and a note of how many
@@ -117,8 +118,10 @@ PackCheck check_pack(const PackFiles& files, const PackCheckOptions& options);
 PackCheck check_pack(const std::filesystem::path& folder, const std::filesystem::path& out_dir);
 
 // The payload a program of the pack carries: its identity and its five texts as they stand
-// in the folder. nullopt, with what is wrong in problem, when the manifest cannot be read or
-// a text is missing. Every maker of programs (scenario-pack build, the page) writes this.
-std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem);
+// in the folder. nullopt, with what is wrong in problem (in the language), when the manifest
+// cannot be read or a text is missing. Every maker of programs (scenario-pack build, the
+// page) writes this.
+std::optional<std::string> pack_payload(const std::filesystem::path& folder, std::string& problem,
+                                        Language language = Language::en);
 
 }  // namespace compactor

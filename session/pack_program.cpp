@@ -21,7 +21,7 @@ std::optional<Runner> find_runner(const std::string& given, const std::string& t
   for (const fs::path& place : places) {
     std::error_code ec;
     if (!fs::is_regular_file(place, ec)) continue;
-    std::optional<std::string> bytes = read_whole_file(place, {kMostRunnerBytes, "a runner"});
+    std::optional<std::string> bytes = read_whole_file(place, {kMostRunnerBytes, MessageId::limit_runner});
     if (bytes) return Runner{place, std::move(*bytes)};
   }
   std::string looked;

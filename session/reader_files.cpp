@@ -13,22 +13,24 @@ std::string read_whole(const std::filesystem::path& path, CompiledKind kind) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (ec && ec != std::errc::no_such_file_or_directory)
-    throw InspectError(path.string() + ": cannot read: " + ec.message());
+    throw InspectError(Message{
+        MessageId::file_reason, {path.string()}, {Message{MessageId::fe_read, {}, {system_reason(ec)}}}});
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-    throw InspectError(path.string() + ": not a regular file; give " + kind_name(kind));
+    throw InspectError(Message{MessageId::inspect_not_regular, {path.string()}, {kind_name(kind)}});
   if (std::filesystem::exists(status)) {
     const uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > largest_size(kind))
-      throw InspectError(path.string() + ": " + std::to_string(size) + " bytes, more than " + kind_name(kind) +
-                         " can hold (" + std::to_string(largest_size(kind)) + " bytes at most)");
+      throw InspectError(Message{MessageId::inspect_too_large,
+                                 {path.string(), std::to_string(size), std::to_string(largest_size(kind))},
+                                 {kind_name(kind)}});
   }
   try {
     const FolderStore store(path.has_parent_path() ? path.parent_path() : std::filesystem::path("."));
     std::optional<std::string> bytes = store.read_file(path.filename().string());
-    if (!bytes) throw InspectError(path.string() + ": no such file");
+    if (!bytes) throw InspectError(msg(MessageId::inspect_no_such_file, path.string()));
     return std::move(*bytes);
   } catch (const FileError& e) {
-    throw InspectError(e.what());
+    throw InspectError(e.message());
   }
 }
 
@@ -44,9 +46,9 @@ TrackModel load_scenario(const ScenarioPaths& paths) {
 }
 
 void write_scenario(const TrackModel& model, const ScenarioPaths& paths) {
-  if (model.plot_created && !paths.plot) throw InspectError("the model has a route plot: name a file for it");
+  if (model.plot_created && !paths.plot) throw InspectError(msg(MessageId::inspect_plot_unnamed));
   if (!model.plot_created && paths.plot)
-    throw InspectError(paths.plot->string() + ": the model has no route plot to write");
+    throw InspectError(msg(MessageId::inspect_no_plot, paths.plot->string()));
   // Everything is encoded before the first file is touched.
   const std::string sections = encode_sections(model.sections);
   const std::string slots = encode_slots(model.slots);
@@ -56,7 +58,7 @@ void write_scenario(const TrackModel& model, const ScenarioPaths& paths) {
     replace_file_atomically(paths.slots, slots);
     replace_file_atomically(paths.sections, sections);
   } catch (const FileError& e) {
-    throw InspectError(e.what());
+    throw InspectError(e.message());
   }
 }
 

@@ -50,6 +50,13 @@ Message msg(MessageId id, Args&&... args) {
 // The message rendered in the language (English where the catalogue has no Italian text).
 std::string render(const Message& message, Language language);
 
+// A message of the catalogue with its arguments, rendered at once: for a table or a picture,
+// text in one language.
+template <typename... Args>
+std::string say(Language language, MessageId id, Args&&... args) {
+  return render(msg(id, std::forward<Args>(args)...), language);
+}
+
 // The id's name ("fault_22"), its text as the catalogue holds it in the language (empty where
 // the Italian is missing), for the tests and the documentation.
 std::string_view message_name(MessageId id);

@@ -137,15 +137,16 @@ std::string windows_1252_high() {
   return cp1252_to_utf8(bytes);
 }
 
-// The last compiled scenario as scenario-inspect shows it: "svg" its --svg picture and
-// "stations" the table of stations, each with its time against the fastest and the realistic
-// run from the timed station before ("realistic", and "leg" for a hover); "error" when it
-// cannot be drawn.
-std::string scenario_view() {
+// The last compiled scenario as scenario-inspect shows it, in "en" or "it" (any other is
+// English): "svg" its --svg picture and "stations" the table of stations, each with its time
+// against the fastest and the realistic run from the timed station before ("realistic", and
+// "leg" for a hover); "error" when it cannot be drawn.
+std::string scenario_view_in(const std::string& language) {
+  const Language lang = language_named(language).value_or(Language::en);
   nlohmann::json j;
   try {
     const TrackModel& model = compiled_model;
-    j["svg"] = inspect::scenario_svg(model, compiled_acceleration);
+    j["svg"] = inspect::scenario_svg(model, compiled_acceleration, lang);
     j["stations"] = nlohmann::json::array();
     for (const inspect::TimetableRow& r : inspect::timetable_rows(model, compiled_acceleration)) {
       const inspect::StationView& s = r.station;
@@ -155,9 +156,11 @@ std::string scenario_view() {
       std::string realistic, leg;
       if (r.leg && !r.leg->bound.blocked()) {
         if (r.leg->realistic) realistic = duration_text(*r.leg->realistic_whole());
-        leg = "from " + r.from_name + ": the fastest run " + duration_text(r.leg->least) +
-              (realistic.empty() ? "" : ", a realistic run " + realistic) + ", the timetable gives " +
-              duration_text(r.leg->given);
+        leg = render(
+            Message{MessageId::view_leg,
+                    {r.from_name, duration_text(r.leg->least), duration_text(r.leg->given)},
+                    {realistic.empty() ? msg(MessageId::empty) : msg(MessageId::leg_realistic, realistic)}},
+            lang);
       }
       j["stations"].push_back({{"slot", s.slot},
                                {"name", s.name},
@@ -396,7 +399,7 @@ EMSCRIPTEN_BINDINGS(scenario_studio) {
   emscripten::function("checkPack", &compactor::check_pack_in);
   emscripten::function("windows1252High", &compactor::windows_1252_high);
   emscripten::function("compilePack", &compactor::compile_pack);
-  emscripten::function("scenarioView", &compactor::scenario_view);
+  emscripten::function("scenarioView", &compactor::scenario_view_in);  // in a language: "en", "it"
   emscripten::function("recordFields", &compactor::record_fields);
   emscripten::function("fieldAt", &compactor::field_at_column);
   emscripten::function("fieldSpots", &compactor::field_spots);

@@ -1,6 +1,5 @@
 // scenario-compile: compiles a line description and a train description with the
 // program's own engine and says what is wrong and where.
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
 #include <string_view>
@@ -13,6 +12,7 @@
 #include "session/diagnostic_json.h"
 #include "session/language.h"
 #include "session/pack.h"
+#include "session/tool_cli.h"
 
 namespace {
 
@@ -58,80 +58,66 @@ int run(int argc, char** argv, Output& out) {
   std::string out_dir = ".";
   std::string line_path, train_path, lang;
 
-  CLI::App app{
-      "Compiles a line description and a train description into the scenario's compiled files,\n"
-      "with the same engine as the program, and reports every fault with its file, line and column.",
-      "scenario-compile"};
+  const auto say = [&](MessageId id) { return render(msg(id), out.language); };
+  CLI::App app{say(MessageId::help_compile_about), "scenario-compile"};
+  speak(app, out.language);
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
-  std::string footer =
-      "Warnings (each on by default unless it says so; -Wno-<name> turns one off, -W<name> on):\n";
+  std::string footer = say(MessageId::help_compile_warnings) + "\n";
   for (const WarningKind& w : all_warnings())
     footer += "  " + std::string(w.name) + std::string(w.name.size() < 18 ? 18 - w.name.size() : 1, ' ') +
-              std::string(w.meaning) + "\n";
-  footer +=
-      "\nExit status: 0 compiled (warnings do not change it unless --werror); 1 a reserved place is\n"
-      "taken (1250, 1251); 2 wrong use, or a description or output that cannot be read or written\n"
-      "(a missing description included); 3 a compiler fault, or a warning under --werror (under\n"
-      "--pack, a warning that scenario.json does not accept).";
+              say(w.meaning) + "\n";
+  footer += "\n" + say(MessageId::help_compile_exit);
   app.footer(footer);
-  app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION);
+  app.set_version_flag("--version", "scenario-compile " SCENARIO_COMPILE_VERSION,
+                       say(MessageId::cli_version_flag));
   // With --pack the identity and the descriptions come from the pack.
   std::string pack_dir;
   const bool packed = std::any_of(
       argv + 1, argv + argc, [](std::string_view a) { return a == "--pack" || a.starts_with("--pack="); });
   const bool recover_only =
       std::any_of(argv + 1, argv + argc, [](std::string_view a) { return a == "--recover"; });
-  auto* pack_option = app.add_option(
-      "--pack", pack_dir,
-      "compile a scenario pack's line.txt and train.txt with the identity and encoding of its scenario.json;\n"
-      "a warning that its accepted_warnings does not list is an error, as when its program is made");
-  app.add_option("--line-name", request.line_name, "line name used in file names, slot 85 and the codes")
+  auto* pack_option = app.add_option("--pack", pack_dir, say(MessageId::help_compile_pack));
+  app.add_option("--line-name", request.line_name, say(MessageId::help_compile_line_name))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
-  app.add_option("--train-number", request.train_number,
-                 "train number used in file names, slot 86 and the codes")
+  app.add_option("--train-number", request.train_number, say(MessageId::help_compile_train_number))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
   // Given twice, the last one counts, as with a compiler's -o.
-  app.add_option("--out", out_dir, "folder for the compiled files (created if missing)")
+  app.add_option("--out", out_dir, say(MessageId::help_compile_out))
       ->default_str(".")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   bool recover = false;
-  app.add_flag("--recover", recover,
-               "only finish or undo a write of --out that was interrupted, and remove the temporaries "
-               "killed runs left there; compiles nothing");
-  app.add_flag("--no-plot", no_plot, "do not build or write <line>_linea.dat");
-  app.add_flag("--keep-partial", request.keep_partial,
-               "on a compiler fault, still write the compiled files as far as compiling got");
-  app.add_flag(
-      "--json", out.json,
-      "print the outcome as one JSON object on standard output, with every diagnostic in \"diagnostics\"");
-  app.add_option("--lang", lang,
-                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
+  app.add_flag("--recover", recover, say(MessageId::help_compile_recover));
+  app.add_flag("--no-plot", no_plot, say(MessageId::help_compile_no_plot));
+  app.add_flag("--keep-partial", request.keep_partial, say(MessageId::help_compile_keep_partial));
+  app.add_flag("--json", out.json, say(MessageId::help_compile_json));
+  app.add_option("--lang", lang, say(MessageId::help_lang));
   std::vector<std::string> w_options;
-  app.add_option("-W", w_options, "-Wno-<name> turns the warning <name> off (names below)")
-      ->type_name("no-NAME")
+  app.add_option("-W", w_options, say(MessageId::help_compile_w))
+      ->type_name(say(MessageId::help_compile_w_type))
       ->allow_extra_args(false);
-  app.add_flag("--werror", request.werror, "warnings are errors: exit status 3 and nothing written");
+  app.add_flag("--werror", request.werror, say(MessageId::help_compile_werror));
   std::string encoding = "windows-1252";
-  app.add_option("--input-encoding", encoding,
-                 "encoding of the descriptions: windows-1252 (the format's own) or utf-8 (converted on "
-                 "reading; a character without a Windows-1252 byte is an error)")
+  app.add_option("--input-encoding", encoding, say(MessageId::help_compile_encoding))
       ->check(CLI::IsMember({"windows-1252", "utf-8"}))
       ->default_str("windows-1252");
-  app.add_option("LINE_DESCRIPTION", line_path, "the line description (text)")
+  app.add_option(say(MessageId::help_compile_line_arg), line_path,
+                 say(MessageId::help_compile_line_arg_about))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
-  app.add_option("TRAIN_DESCRIPTION", train_path, "the train description (text)")
+  app.add_option(say(MessageId::help_compile_train_arg), train_path,
+                 say(MessageId::help_compile_train_arg_about))
       ->required(!packed && !recover_only)
       ->excludes(pack_option);
+  name_value_types(app, out.language);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e) == 0 ? kExitBuilt : kExitFileError;
     if (status == kExitBuilt) return status;  // --help, --version
-    return out.outcome(status, {error_at("usage", std::nullopt, msg(MessageId::text, e.what()))});
+    return out.outcome(status, {error_at("usage", std::nullopt, parse_error_message(e))});
   }
 
   if (recover) {
@@ -147,7 +133,11 @@ int run(int argc, char** argv, Output& out) {
         std::fputs(DiagnosticPrinter({}, out.language).format(n).c_str(), stderr);
       return out.outcome(kExitBuilt, notes);
     } catch (const FileError& e) {
-      return out.refuse(kExitFileError, "file-write", msg(MessageId::text, printable(e.what())));
+      // Escaped, so that a control character of the path does not reach the terminal.
+      return out.refuse(
+          kExitFileError, "file-write",
+          Message{
+              MessageId::file_reason, {printable(FileError::display_path(e.path()))}, {e.reason_message()}});
     }
   }
   if (packed) {
@@ -206,10 +196,11 @@ int main(int argc, char** argv) {
   out.json = std::any_of(argv + 1, argv + argc, [](std::string_view a) { return a == "--json"; });
   const std::optional<std::string_view> lang = lang_argument(argc, argv);
   const std::optional<Language> language = tool_language(lang);
+  // A --lang that names no language is refused in the language of the environment.
+  out.language = language.value_or(*tool_language(std::nullopt));
   if (!language)
     return out.refuse(kExitFileError, "usage",
                       msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
-  out.language = *language;
   // Whatever the system refuses (a path it cannot resolve, memory) ends in one line.
   try {
     return run(argc, argv, out);

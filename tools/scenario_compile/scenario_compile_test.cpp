@@ -533,10 +533,10 @@ TEST_F(ScenarioCompile, EveryOutcomeIsOneJsonObject) {
       run_tool(work.path(), with_names({"--lang", "it", "--json", "nope.txt", "train.txt"}));
   EXPECT_EQ(
       it.err,
-      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: No such file or directory\n"
+      "nope.txt: errore: anomalia 101: manca il file della descrizione della linea: file o cartella inesistente\n"
       "1 errore; nulla scritto\n");
   EXPECT_EQ(json::parse(it.out)["diagnostics"][0]["message"],
-            "anomalia 101: manca il file della descrizione della linea: No such file or directory");
+            "anomalia 101: manca il file della descrizione della linea: file o cartella inesistente");
 }
 
 TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
@@ -555,6 +555,45 @@ TEST(ScenarioCompileUsage, HelpAndVersionExitZeroAndUsageErrorsExitTwo) {
   EXPECT_EQ(run_tool(dir.path(), {"--line-name", "L", "--train-number", "7", "a"}).status, 2);  // one file
   EXPECT_EQ(run_tool(dir.path(), {"--line-name", "L", "--train-number", "7", "--bogus", "a", "b"}).status, 2);
   EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{});
+}
+
+// Every tool's help in Italian, whether --lang comes before or after --help, without one of
+// CLI11's English words; and CLI11's refusals said in Italian.
+TEST(ScenarioCompileUsage, EveryToolsHelpAndRefusalsSpeakItalian) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> argv;
+    int status;
+    std::string italian;  // on standard output for a help, on standard error for a refusal
+  };
+  const Case cases[] = {
+      {{SCENARIO_COMPILE_TOOL, "--help", "--lang", "it"}, 0, "Stato di uscita: 0 compilato"},
+      {{SCENARIO_PACK_TOOL, "--lang", "it", "--help"}, 0, "Sottocomandi:"},
+      {{SCENARIO_PACK_TOOL, "--lang=it", "build", "--help"},
+       0,
+       "Uso: scenario-pack build [OPZIONI] PACCHETTO"},
+      {{SCENARIO_INSPECT_TOOL, "--lang", "it", "--help"}, 0, "Stato di uscita: 0 fatto"},
+      {{SCENARIO_PROGRAM, "--help", "--lang", "it"}, 0, "Costruisce lo scenario Rovella_Tirsa / 7162"},
+      {{SCENARIO_PACK_TOOL, "--lang", "it"},
+       2,
+       "Manca il sottocomando\nPer saperne di più, esegui con --help.\n"},
+      {{SCENARIO_INSPECT_TOOL, "--lang", "it", "--bogus", "a", "b"},
+       2,
+       "Questo argomento non era previsto: --bogus"},
+      {{SCENARIO_COMPILE_TOOL, "--lang", "it", "--line-name", "L", "a", "b"},
+       2,
+       "Manca --train-number, che è obbligatorio"},
+      {{SCENARIO_PROGRAM, "--lang", "it", "--bogus"}, 2, "opzione sconosciuta '--bogus'"},
+  };
+  for (const Case& c : cases) {
+    const ProcessResult r = testing::run_process(c.argv, dir.path());
+    const std::string& text = c.status == 0 ? r.out : r.err;
+    EXPECT_EQ(r.status, c.status) << c.argv[1];
+    EXPECT_NE(text.find(c.italian), std::string::npos) << text;
+    for (const char* english : {"Usage", "Options", "OPTIONS", "Positionals", "REQUIRED", "TEXT",
+                                "Print this", "Exit status", "is required", "Run with"})
+      EXPECT_EQ(text.find(english), std::string::npos) << english << " in\n" << text;
+  }
 }
 
 }  // namespace

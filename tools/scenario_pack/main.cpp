@@ -1,7 +1,6 @@
 // scenario-pack: one tool for scenario packs. `check` says everything that keeps a pack
 // from making a program, with file, line and column; `build` makes the pack's program
 // for Windows or Linux from a prebuilt runner, with no compiler.
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -12,6 +11,7 @@
 #include "session/language.h"
 #include "session/pack.h"
 #include "session/pack_program.h"
+#include "session/tool_cli.h"
 #include "sources/pack_payload.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::string display(const fs::path& path) { return FileError::display_path(path)
 
 int build(const std::string& folder, const std::string& target, std::string output, const std::string& runner_path) {
   std::string diagnostics;
-  const std::optional<PackManifest> manifest = read_manifest(folder, diagnostics);
+  const std::optional<PackManifest> manifest = read_manifest(folder, diagnostics, language);
   if (!manifest) {
     std::fputs(diagnostics.c_str(), stderr);
     return 1;
@@ -50,7 +50,7 @@ int build(const std::string& folder, const std::string& target, std::string outp
       return fail(Message{MessageId::tool_not_a_runner, {display(runner->path), target}, {*why}});
 
     std::string problem;
-    const std::optional<std::string> payload = pack_payload(folder, problem);
+    const std::optional<std::string> payload = pack_payload(folder, problem, language);
     if (!payload) return fail(msg(MessageId::text, problem));
     const std::string program = append_payload(runner->bytes, *payload, sha256(*payload));
 
@@ -70,7 +70,7 @@ int build(const std::string& folder, const std::string& target, std::string outp
                             .c_str());
     return std::fflush(stdout) == 0 ? 0 : kExitFileError;
   } catch (const FileError& e) {
-    return fail(msg(MessageId::text, e.what()));
+    return fail(e.message());
   } catch (const std::runtime_error& e) {
     return fail(msg(MessageId::text, e.what()));
   }
@@ -79,44 +79,35 @@ int build(const std::string& folder, const std::string& target, std::string outp
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Scenario packs: checks a pack, and makes its program for a driver from a prebuilt runner.",
-      "scenario-pack"};
-  // A path such as /tmp/x is a file, not a Windows-style option, on every system.
-  app.allow_windows_style_options(false);
   use_binary_standard_streams();
   const std::optional<std::string_view> lang = lang_argument(argc, argv);
   const std::optional<Language> chosen = tool_language(lang);
+  // A --lang that names no language is refused in the language of the environment.
+  language = chosen.value_or(*tool_language(std::nullopt));
   if (!chosen) return fail(msg(MessageId::tool_unknown_language, std::string(lang.value_or(""))));
-  language = *chosen;
+  const auto say = [](MessageId id) { return render(msg(id), language); };
+  CLI::App app{say(MessageId::help_pack_about), "scenario-pack"};
+  speak(app, language);
+  // A path such as /tmp/x is a file, not a Windows-style option, on every system.
+  app.allow_windows_style_options(false);
   std::string lang_option;
-  app.add_option("--lang", lang_option,
-                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
+  app.add_option("--lang", lang_option, say(MessageId::help_lang));
   app.require_subcommand(1);
   app.fallthrough();  // --lang after the subcommand too
-  app.set_version_flag("--version", "scenario-pack " SCENARIO_PACK_VERSION);
-  app.footer(
-      "Exit status: 0 the pack is sound (check) or its program made (build); 1 the pack is not\n"
-      "sound; 2 wrong use, no runner, or a file that cannot be read or written.");
+  app.set_version_flag("--version", "scenario-pack " SCENARIO_PACK_VERSION, say(MessageId::cli_version_flag));
+  app.footer(say(MessageId::help_pack_exit));
   std::string folder, out_dir, target, output, runner;
-  auto* check = app.add_subcommand(
-      "check",
-      "Checks the pack as build does: the manifest, the encoding of every text, the line tables, and\n"
-      "the descriptions compiled with every warning that scenario.json does not accept counted as a problem.");
-  check->add_option("--out", out_dir, "keep the compiled files in this folder (by default they are not kept)");
-  check->add_option("PACK", folder, "the pack's folder")->required();
-  auto* make = app.add_subcommand(
-      "build",
-      "Checks the pack, then writes its program: a copy of the runner for the target with the pack\n"
-      "appended, <line>_<train>.exe (windows) or <line>_<train> (linux). Nothing is compiled.");
-  make->add_option("PACK", folder, "the pack's folder")->required();
-  make->add_option("--target", target, "the system the program is for")
+  auto* check = app.add_subcommand("check", say(MessageId::help_pack_check));
+  check->add_option("--out", out_dir, say(MessageId::help_pack_check_out));
+  check->add_option(say(MessageId::help_pack_arg), folder, say(MessageId::help_pack_arg_about))->required();
+  auto* make = app.add_subcommand("build", say(MessageId::help_pack_build));
+  make->add_option(say(MessageId::help_pack_arg), folder, say(MessageId::help_pack_arg_about))->required();
+  make->add_option("--target", target, say(MessageId::help_pack_target))
       ->required()
       ->check(CLI::IsMember({"windows", "linux"}));
-  make->add_option("-o,--output", output, "the program's file (default: <line>_<train>[.exe] here)");
-  make->add_option("--runner", runner,
-                   "the runner to copy (default: scenario-runner-windows.exe or scenario-runner-linux beside\n"
-                   "this tool, or in ../lib/scenario-compactor/)");
+  make->add_option("-o,--output", output, say(MessageId::help_pack_output));
+  make->add_option("--runner", runner, say(MessageId::help_pack_runner));
+  name_value_types(app, language);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

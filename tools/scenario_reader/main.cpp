@@ -1,5 +1,4 @@
 // scenario-inspect: shows what the simulator will load from a compiled scenario.
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include "reader/reader_tables.h"
 #include "session/language.h"
 #include "session/reader_files.h"
+#include "session/tool_cli.h"
 
 namespace compactor::inspect {
 namespace {
@@ -68,28 +68,25 @@ int from_json(const std::string& json_file, const ScenarioPaths& paths) {
   // the longest line.
   std::optional<std::string> text;
   try {
-    text = read_whole_file(json_file, {kMostModelJsonBytes, "a scenario's JSON"});
+    text = read_whole_file(json_file, {kMostModelJsonBytes, MessageId::limit_model_json});
   } catch (const FileError& e) {
-    throw InspectError(e.what());
+    throw InspectError(e.message());
   }
-  if (!text) throw InspectError(render(msg(MessageId::inspect_cannot_read, json_file), language));
+  if (!text) throw InspectError(msg(MessageId::inspect_cannot_read, json_file));
   Json j;
   try {
     j = Json::parse(*text);
   } catch (const Json::parse_error& e) {
-    throw InspectError(json_file + ": " + e.what());
+    throw InspectError(msg(MessageId::inspect_json_syntax, json_file, e.what()));
   }
   write_scenario(model_from_json(j), paths);
   return kExitDone;
 }
 
 int run(int argc, char** argv) {
-  CLI::App app{
-      "Reads the compiled files of a scenario back: the section array (<line>_<train>.dat), the slot table "
-      "(<line>_<train>.sim) and, when given, the route plot (<line>_linea.dat). Without an option it prints "
-      "the slot table.\nExit status: 0 done, 1 --check found something wrong, 2 a file is missing or "
-      "damaged, or the command line is wrong.",
-      "scenario-inspect"};
+  const auto say = [](MessageId id) { return render(msg(id), language); };
+  CLI::App app{say(MessageId::help_inspect_about), "scenario-inspect"};
+  speak(app, language);
   // A path such as /tmp/x is a file, not a Windows-style option, on every system.
   app.allow_windows_style_options(false);
   std::vector<std::string> files;
@@ -99,40 +96,33 @@ int run(int argc, char** argv) {
   bool slots = false;
   bool json = false;
   bool check = false;
-  app.add_option("files", files, "SECTIONS.dat SLOTS.sim [ROUTE_linea.dat]")
+  app.add_option(say(MessageId::help_inspect_files_name), files, say(MessageId::help_inspect_files))
       ->expected(2, 3)
       ->required()
       ->type_name("FILE");
-  auto* sections = app.add_option("--sections", range_text,
-                                  "table of sections, all, FROM:TO or one index (either end may be left out)")
+  auto* sections = app.add_option("--sections", range_text, say(MessageId::help_inspect_sections))
                        ->expected(0, 1)
-                       ->type_name("[FROM:TO]");
-  app.add_flag("--slots", slots, "table of the non-empty slots and the header values by meaning");
-  app.add_flag("--json", json, "the whole model as JSON on standard output (with --timetable: the timetable)");
+                       ->type_name(say(MessageId::help_inspect_range_type));
+  app.add_flag("--slots", slots, say(MessageId::help_inspect_slots));
+  app.add_flag("--json", json, say(MessageId::help_inspect_json));
   bool timetable = false;
-  app.add_flag(
-      "--timetable", timetable,
-      "table of the stations: position, chainage, timetable time, the fastest possible time from the "
-      "timed station before at the speed limits, the realistic run's time, and the margin");
+  app.add_flag("--timetable", timetable, say(MessageId::help_inspect_timetable));
   double acceleration = kPlanningAcceleration;
-  app.add_option(
-         "--acceleration", acceleration,
-         "planning acceleration of the realistic run in m/s\xc2\xb2 (--timetable, --svg), as a pack's "
-         "scenario.json gives it")
-      ->check(CLI::Range(kAccelerationLowest, kAccelerationHighest))
+  std::ostringstream lowest, highest;  // as CLI11 writes them
+  lowest << kAccelerationLowest;
+  highest << kAccelerationHighest;
+  app.add_option("--acceleration", acceleration, say(MessageId::help_inspect_acceleration))
+      ->check(CLI::Range(kAccelerationLowest, kAccelerationHighest)
+                  .description(render(msg(MessageId::cli_range_type, lowest.str(), highest.str()), language)))
       ->capture_default_str();
-  app.add_option("--svg", svg_file, "write a picture of the scenario (route plan and line profile) to FILE")
-      ->type_name("FILE");
-  app.add_flag("--check", check,
-               "verify sizes, markers 610 and 5121, the scenario codes and the sign and station references; "
-               "say what was skipped; exit 1 when something is off");
-  app.add_option("--from-json", json_in,
-                 "write the files named on the command line from FILE, the JSON of --json (no other option)")
-      ->type_name("FILE");
-  app.set_version_flag("--version", std::string("scenario-inspect ") + SCENARIO_INSPECT_VERSION);
+  app.add_option("--svg", svg_file, say(MessageId::help_inspect_svg))->type_name("FILE");
+  app.add_flag("--check", check, say(MessageId::help_inspect_check));
+  app.add_option("--from-json", json_in, say(MessageId::help_inspect_from_json))->type_name("FILE");
+  app.set_version_flag("--version", std::string("scenario-inspect ") + SCENARIO_INSPECT_VERSION,
+                       say(MessageId::cli_version_flag));
   std::string lang;
-  app.add_option("--lang", lang,
-                 "language of the messages, en or it (default: from LC_ALL, LC_MESSAGES or LANG, else en)");
+  app.add_option("--lang", lang, say(MessageId::help_lang));
+  name_value_types(app, language);
   try {
     std::vector<std::string> args = arguments(argc, argv);
     app.parse(args);
@@ -161,33 +151,33 @@ int run(int argc, char** argv) {
   std::ostringstream out;
   if (sections->count() > 0) {
     if (const auto problem = section_range_problem(*range, model.section_count()))
-      return refuse(msg(MessageId::inspect_no_section, range_text, *problem));
-    write_sections_table(out, model, *range);
+      return refuse(Message{MessageId::inspect_no_section, {range_text}, {*problem}});
+    write_sections_table(out, model, *range, language);
   }
   if (slots || !any_view) {
     if (out.tellp() > 0) out << '\n';
-    write_slots_table(out, model);
+    write_slots_table(out, model, language);
   }
   if (timetable && json) {
     out << timetable_json(model, acceleration).dump(1) << '\n';
   } else if (timetable) {
     if (out.tellp() > 0) out << '\n';
-    write_timetable_table(out, model, acceleration);
+    write_timetable_table(out, model, acceleration, language);
   } else if (json) {
     out << model_to_json(model).dump(1) << '\n';
   }
   if (!svg_file.empty()) {
     try {
-      replace_file_atomically(svg_file, scenario_svg(model, acceleration));
+      replace_file_atomically(svg_file, scenario_svg(model, acceleration, language));
     } catch (const FileError& e) {
-      throw InspectError(e.what());
+      throw InspectError(e.message());
     }
   }
   int status = kExitDone;
   if (check) {
-    const auto items = check_scenario(model);
+    const auto items = check_scenario(model, language);
     if (out.tellp() > 0) out << '\n';
-    out << check_report(items);
+    out << check_report(items, language);
     if (!all_ok(items)) status = kExitCheckFailed;
   }
   std::cout << out.str();
@@ -201,14 +191,16 @@ int main(int argc, char** argv) {
   compactor::use_binary_standard_streams();
   const std::optional<std::string_view> lang = compactor::lang_argument(argc, argv);
   const std::optional<compactor::Language> chosen = compactor::tool_language(lang);
+  // A --lang that names no language is refused in the language of the environment.
+  compactor::inspect::language = chosen.value_or(*compactor::tool_language(std::nullopt));
   if (!chosen)
     return compactor::inspect::refuse(
         compactor::msg(compactor::MessageId::tool_unknown_language, std::string(lang.value_or(""))));
-  compactor::inspect::language = *chosen;
   try {
     return compactor::inspect::run(argc, argv);
-  } catch (const std::exception& e) {  // InspectError above all: a file missing or damaged
-    std::cerr << "scenario-inspect: " << e.what() << '\n';
-    return compactor::kExitFileError;
+  } catch (const compactor::inspect::InspectError& e) {  // a file missing or damaged
+    return compactor::inspect::refuse(e.message());
+  } catch (const std::exception& e) {
+    return compactor::inspect::refuse(compactor::msg(compactor::MessageId::text, e.what()));
   }
 }

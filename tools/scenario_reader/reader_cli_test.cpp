@@ -162,6 +162,36 @@ TEST_F(OwnOutput, PictureRendersWithARealRenderer) {
   }
 }
 
+// In Italian the tables, the check and the picture's words (its titles and texts, not its
+// markup) hold none of the English words; the numbers and the scenario's own names stay.
+TEST_F(OwnOutput, InItalianNoTableNorThePictureSaysAnEnglishWord) {
+  std::string said;
+  for (const char* option : {"--slots", "--sections", "--timetable", "--check"}) {
+    const Outcome r = inspect(*dir_, std::string("--lang it ") + option + " " + files());
+    ASSERT_EQ(r.status, 0) << option << r.err;
+    said += r.out;
+  }
+  EXPECT_NE(said.find("massa frenata 120 %"), std::string::npos);
+  EXPECT_NE(said.find("verifica superata"), std::string::npos);
+  const Outcome r = inspect(*dir_, std::string("--lang it --svg it.svg ") + files());
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string picture = read_file(*dir_ / "it.svg");
+  const std::regex words("<(text|title)[^>]*>([^<]*)<");
+  for (auto it = std::sregex_iterator(picture.begin(), picture.end(), words); it != std::sregex_iterator();
+       ++it)
+    said += (*it)[2].str() + "\n";
+  EXPECT_NE(said.find("segnale: sezione 94, a 4650 m, progressiva km 55+200"), std::string::npos);
+  const std::regex english(
+      "\\b(section|station|train|signal|slow-down|timetable|chainage|speed|gradient|vehicles|braked|clock|"
+      "from|the|and|passed|line|run|legend)s?\\b",
+      std::regex::icase);
+  std::smatch m;
+  EXPECT_FALSE(std::regex_search(said, m, english))
+      << m.str() << " in\n"
+      << m.prefix().str().substr(m.prefix().length() > 200 ? static_cast<size_t>(m.prefix().length()) - 200
+                                                           : 0);
+}
+
 // The built-in timetable against the fastest run, worked out by hand: 800 m at 75 km/h and
 // 11200 m at 135 km/h make 337.07 s; 9500 m at 135, 600 m at 60, 1150 m at 135 and 1800 m
 // at 75 make 406.4 s. The realistic run (0.3 m/s², braking at half of 0.976 = 0.488 m/s²) to

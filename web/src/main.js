@@ -310,7 +310,7 @@ function scheduleView() {
     if (app.checking || app.dirty.size) return scheduleView();
     const packId = app.pack.id;
     const asked = performance.now();
-    const answer = await app.engine.ask('view');
+    const answer = await app.engine.ask('view', { lang: language() });
     app.viewTook = performance.now() - asked;
     app.viewing = false;
     app.views = (app.views || 0) + 1;

@@ -60,9 +60,9 @@ const ops = {
     };
     return { result, encoding, took: performance.now() - started };
   },
-  view() {
+  view({ lang }) {
     const t0 = performance.now();
-    const view = JSON.parse(core.scenarioView());
+    const view = JSON.parse(core.scenarioView(lang || 'en'));
     const t1 = performance.now();
     const list = view.svg ? svgToList(view.svg) : null;
     if (list) list.took = [t1 - t0, performance.now() - t1, view.svg.length];
