@@ -244,12 +244,27 @@ void Server::changed(const Document& d) {
 
 const UnitCheck& Server::checked(const Document& d) {
   UnitState& state = units_.at(unit_of_.at(d.uri));
-  if (state.dirty) {
-    state.check = check_unit(state.unit, documents_, language_);
-    state.dirty = false;
-    state.unpublished = true;
-  }
+  if (state.dirty) check(state);
   return state.check;
+}
+
+void Server::check(UnitState& state) {
+  try {
+    state.check = check_unit(state.unit, documents_, language_);
+  } catch (const std::exception& e) {
+    // What the system refused (memory, a folder it cannot list) is said on every open
+    // document of the scenario, and the server goes on.
+    state.check = UnitCheck{};
+    const json failure{{"range", to_json(Range{})},
+                       {"severity", 1},
+                       {"code", "failure"},
+                       {"source", "scenario"},
+                       {"message", render(msg(MessageId::lsp_failed, "check", e.what()), language_)}};
+    for (const auto& [uri, key] : unit_of_)
+      if (key == state.unit.key) state.check.diagnostics[uri] = json::array({failure});
+  }
+  state.dirty = false;
+  state.unpublished = true;
 }
 
 void Server::publish(const std::string& key, UnitState& state, std::vector<json>& out) const {
@@ -276,11 +291,7 @@ std::vector<json> Server::idle() {
   pending_.clear();
   if (exit_status_) return out;
   for (auto& [key, state] : units_) {
-    if (state.dirty) {
-      state.check = check_unit(state.unit, documents_, language_);
-      state.dirty = false;
-      state.unpublished = true;
-    }
+    if (state.dirty) check(state);
     if (!state.unpublished) continue;
     publish(key, state, out);
     state.unpublished = false;

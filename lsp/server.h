@@ -75,6 +75,7 @@ class Server {
   const Document& document(const nlohmann::json& params) const;
   // The check of the document's scenario, made now when a change has not been checked yet.
   const UnitCheck& checked(const Document& d);
+  void check(UnitState& state);
   // Decides again which scenario each open document of the folder belongs to (a partner
   // opened, closed or saved may change it); a scenario left with no open document has its
   // diagnostics taken back.
