@@ -19,20 +19,7 @@ std::optional<RecordLine> read_record_line(Format format, std::string_view line)
   try {
     for (const FieldInfo& f : spot.record->fields) {
       if (reader.at_end()) break;
-      switch (f.width) {
-        case FieldWidth::i32:
-          reader.read_i32();
-          break;
-        case FieldWidth::i16:
-          reader.read_i16();
-          break;
-        case FieldWidth::u8:
-          reader.read_u8();
-          break;
-        case FieldWidth::text:
-          reader.read_text();
-          break;
-      }
+      read_field_of_width(reader, f.width);
       const Field& read = reader.last();
       const size_t begin = static_cast<size_t>(read.column - 1);
       out.values.push_back({line.substr(begin, read.text.size()), begin});
