@@ -2,7 +2,7 @@
 # The release archives alone: run in a fresh Debian 12 root that has no source tree and no
 # compiler, only Wine and unzip (ci/fresh-debian.sh makes it).
 #
-#   archive-check.sh LINUX.tar.gz WINDOWS.zip [PACKAGE.deb]
+#   archive-check.sh LINUX.tar.gz WINDOWS.zip [PACKAGE.deb [EXTENSION.vsix]]
 #
 # With the Linux archive's scenario-pack it makes an example pack's programs for both
 # systems, runs the Linux one and the Windows one under Wine, and compares their six files
@@ -12,11 +12,14 @@
 # page, and the runners inside it are the archives' own. The .deb is installed as a user
 # installs it (apt-get install ./...deb); its scenario-pack, from the PATH, makes the pack's
 # program from the runner the package put in /usr/lib/scenario-compactor, and that program
-# and the built-in scenario's, copied into folders of their own, write their six files.
+# and the built-in scenario's, copied into folders of their own, write their six files. Both
+# archives' scenario-lsp answer (the Windows one under Wine), and so does the .deb's from the
+# PATH; the VS Code extension is checked by vsix-check.sh beside this script.
 set -euo pipefail
 linux_archive=$1
 windows_archive=$2
 deb=${3:-}
+vsix=${4:-}
 work=$(mktemp -d)
 trap '/usr/lib/wine/wineserver64 -w 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "archive-check: FAILED: $*" >&2; exit 1; }
@@ -39,6 +42,19 @@ if ldd "$lin/scenario-runner-linux" | grep libfltk; then
   exit 1
 fi
 "$lin/scenario-pack" check "$pack"
+# The language server of each archive: its version, and a whole session with status 0.
+frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+lsp_session() {
+  frame '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}'
+  frame '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+  frame '{"jsonrpc":"2.0","method":"exit"}'
+}
+# (The answer is kept whole before grep reads it: grep -q ending early would cut the pipe.)
+answer=$(lsp_session | "$lin/scenario-lsp") || fail "the Linux archive's scenario-lsp ended with status $?"
+grep -q '"serverInfo"' <<<"$answer" || fail "the Linux archive's scenario-lsp does not answer"
+[ "$(wine64 "$win/scenario-lsp.exe" --version | tr -d '\r')" = "$("$lin/scenario-lsp" --version)" ] ||
+  fail "the Windows archive's scenario-lsp.exe does not answer --version as the Linux one"
+echo "both archives' scenario-lsp answer"
 page=$lin/scenario-studio.html
 [ -s "$page" ] || fail "the Linux archive has no scenario-studio.html"
 cmp -s "$page" "$win/scenario-studio.html" || fail "the archives carry different pages"
@@ -90,7 +106,9 @@ if [ -n "$deb" ]; then
   if command -v c++ g++ gcc cc >/dev/null 2>&1; then fail "installing the .deb brought a compiler"; fi
   [ "$(command -v scenario-pack)" = /usr/bin/scenario-pack ] || fail "scenario-pack is not on the PATH"
   [ ! -e /usr/bin/rovella_tirsa_7162 ] || fail "the built-in scenario's program is on the PATH"
-  for tool in scenario-compile scenario-inspect scenario-pack; do
+  answer=$(lsp_session | scenario-lsp) || fail "the installed scenario-lsp ended with status $?"
+  grep -q '"serverInfo"' <<<"$answer" || fail "the installed scenario-lsp does not answer"
+  for tool in scenario-compile scenario-inspect scenario-pack scenario-lsp; do
     [ -s "/usr/share/man/man1/$tool.1.gz" ] || fail "$tool has no manual page"
   done
   mkdir "$work/run-deb" "$work/run-builtin"
@@ -103,5 +121,8 @@ if [ -n "$deb" ]; then
   (cd "$work/run-builtin" && ./rovella_tirsa_7162) || fail "the installed built-in scenario's program failed"
   [ "$(ls "$work/run-builtin" | wc -l)" -eq 7 ] || fail "the built-in scenario's program left $(ls "$work/run-builtin")"
   echo "the .deb installs with apt-get; its tools run from the PATH, its programs from a folder of their own"
+fi
+if [ -n "$vsix" ]; then
+  bash "$(dirname "$0")/vsix-check.sh" "$vsix" || fail "the VS Code extension"
 fi
 echo "archive-check: passed"

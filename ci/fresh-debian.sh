@@ -9,13 +9,14 @@
 # runs in a chroot:
 #   - scripts/build-and-run.sh as a user who may use sudo; the six files must then be in build/;
 #   - scripts/test.sh as root;
-#   - scripts/build-windows.sh as that user; the five programs must then be in build-windows/;
+#   - scripts/build-windows.sh as that user; the six programs must then be in build-windows/;
 #   - ctest --preset windows as root: the Windows suite under Wine, with the byte identity of
 #     the Windows programs' files against the Linux build's;
 #   - scripts/build-studio.sh and ctest --preset wasm as that user: the node command against
 #     the native tool, the page in headless Chromium and Firefox;
 #   - scripts/release.sh as that user, and then ci/archive-check.sh in a second fresh root
-#     that holds only the archives, Wine and unzip: no source tree, no compiler.
+#     that holds only the archives (the VS Code extension among them), Wine and unzip: no
+#     source tree, no compiler.
 # The root is new each time and removed at the end; nothing is cached between runs. Needs
 # root (mmdebstrap, chroot, mounts) and the network to Debian's package mirror.
 set -euo pipefail
@@ -112,7 +113,8 @@ echo "the six files are in build/"
 step "scripts/test.sh (as root)" in_root bash -c 'cd /work/main && scripts/test.sh'
 
 step "scripts/build-windows.sh (as $user, with sudo)" as_user bash -c 'cd /work/main && scripts/build-windows.sh'
-for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe scenario-pack.exe scenario-runner-windows.exe; do
+for f in rovella_tirsa_7162.exe scenario-compile.exe scenario-inspect.exe scenario-pack.exe scenario-lsp.exe \
+  scenario-runner-windows.exe; do
   [ -s "$root/work/main/build-windows/$f" ] || { echo "fresh-debian: build-windows/$f is missing" >&2; exit 1; }
 done
 # The Windows suite under Wine, with the byte identity against the Linux build of test.sh.
@@ -137,12 +139,13 @@ archive_check() {
   mmdebstrap --quiet --variant=apt --include="$include" "$suite" "$root2" || return 1
   mkdir -p "$root2/dist"
   cp "$root"/work/main/dist/*.tar.gz "$root"/work/main/dist/*.zip "$root"/work/main/dist/*.deb \
-    "$repo/ci/archive-check.sh" "$root2/dist/"
+    "$root"/work/main/dist/*.vsix "$repo/ci/archive-check.sh" "$repo/ci/vsix-check.sh" "$root2/dist/"
   mount --rbind /proc "$root2/proc" && mount --make-rslave "$root2/proc"
   local status=0
   chroot "$root2" /usr/bin/env -i HOME=/root LANG=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin \
     bash /dist/archive-check.sh "/dist/$(basename "$root"/work/main/dist/*.tar.gz)" \
-    "/dist/$(basename "$root"/work/main/dist/*.zip)" "/dist/$(basename "$root"/work/main/dist/*.deb)" || status=$?
+    "/dist/$(basename "$root"/work/main/dist/*.zip)" "/dist/$(basename "$root"/work/main/dist/*.deb)" \
+    "/dist/$(basename "$root"/work/main/dist/*.vsix)" || status=$?
   umount -R "$root2/proc" || umount -R -l "$root2/proc" || true
   grep -q " $root2/" /proc/self/mounts || rm -rf "$root2"
   echo "archive check in a second fresh root: $(($(date +%s) - t0)) s"

@@ -14,6 +14,7 @@ set(to_compress ${OUT}/changelog)
 set(what_scenario-compile "compile a pair of scenario descriptions into the simulator's compiled files")
 set(what_scenario-inspect "read a scenario's compiled files back: tables, checks, JSON and a picture")
 set(what_scenario-pack "check a scenario pack and make its program for a driver")
+set(what_scenario-lsp "language server for the scenario descriptions, for any editor")
 # The pages are English whatever the builder's language: the tools read LC_ALL first.
 foreach(tool ${TOOLS})
   get_filename_component(name ${tool} NAME)

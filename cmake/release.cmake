@@ -8,7 +8,7 @@ include(GNUInstallDirs)
 # Installing (and CPack) takes the programs as they are built: scripts/release.sh builds
 # them, and the tests need not be built for a release.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-install(TARGETS scenario_compile scenario_inspect scenario_pack RUNTIME DESTINATION bin)
+install(TARGETS scenario_compile scenario_inspect scenario_pack scenario_lsp RUNTIME DESTINATION bin)
 install(TARGETS scenario_runner rovella_tirsa_7162 RUNTIME DESTINATION lib/scenario-compactor)
 # The Windows runner, from the Windows build, so that a Linux author makes Windows programs too.
 set(COMPACTOR_WINDOWS_RUNNER "" CACHE FILEPATH "scenario-runner-windows.exe to ship beside the Linux runner")
@@ -35,14 +35,15 @@ if(HELP2MAN)
   add_custom_target(debian_files
     COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION} -DSOURCE=${PROJECT_SOURCE_DIR}/scripts/release
             -DOUT=${debian_dir} -DHELP2MAN=${HELP2MAN}
-            "-DTOOLS=$<TARGET_FILE:scenario_compile>;$<TARGET_FILE:scenario_inspect>;$<TARGET_FILE:scenario_pack>"
+            "-DTOOLS=$<TARGET_FILE:scenario_compile>;$<TARGET_FILE:scenario_inspect>;$<TARGET_FILE:scenario_pack>;$<TARGET_FILE:scenario_lsp>"
             -P ${PROJECT_SOURCE_DIR}/cmake/debian_files.cmake
     VERBATIM)
-  add_dependencies(debian_files scenario_compile scenario_inspect scenario_pack)
+  add_dependencies(debian_files scenario_compile scenario_inspect scenario_pack scenario_lsp)
 endif()
 install(FILES ${debian_dir}/copyright ${debian_dir}/changelog.gz DESTINATION ${doc_dir} OPTIONAL)
 install(FILES ${debian_dir}/scenario-compile.1.gz ${debian_dir}/scenario-inspect.1.gz
-              ${debian_dir}/scenario-pack.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 OPTIONAL)
+              ${debian_dir}/scenario-pack.1.gz ${debian_dir}/scenario-lsp.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        OPTIONAL)
 
 set(CPACK_PACKAGE_NAME scenario-compactor)
 set(CPACK_PACKAGE_VENDOR "scenario-compactor")
@@ -59,7 +60,9 @@ descriptions and says what is wrong and where, as a compiler does;
 scenario-inspect, which reads the compiled files back as tables, checks,
 JSON and a picture; scenario-pack, which checks a scenario pack and
 makes its program for Linux or Windows from the runners in
-/usr/lib/scenario-compactor; the program of the built-in scenario
+/usr/lib/scenario-compactor; scenario-lsp, a language server that gives
+any editor the diagnostics, hovers, completion, quick fixes, outline and
+formatting of the descriptions; the program of the built-in scenario
 Rovella_Tirsa / 7162 beside them; and the scenario studio, one page that
 edits, compiles and draws a pack in a web browser, with no server.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -99,7 +99,9 @@ class TrainCompiler {
     for (size_t k = 0; k < kTrainRecords.size(); ++k) {
       if (!matches(kTrainRecords[k], field)) continue;
       matched_ = true;
-      const Flow flow = (this->*kHandlers[k])();
+      // (Through a local: GCC 12's bounds check misreads an indexed pointer to member.)
+      const Handler handler = kHandlers[k];
+      const Flow flow = (this->*handler)();
       if (flow != Flow::go_on) return flow;
     }
     return Flow::go_on;

@@ -153,9 +153,14 @@ std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder)
 // the renames are written through already).
 void sync_folder(const std::filesystem::path& folder);
 
-// Standard output and standard error write their bytes as they are: "\n", not "\r\n", on
+// Standard input, output and error carry their bytes as they are: "\n", not "\r\n", on
 // every system, so that the tools' text and JSON are the same everywhere.
 void use_binary_standard_streams();
+
+// Reads what standard input holds now, at most n bytes and at least one: it waits only while
+// nothing has come yet. 0 at the end of the input; throws FileError when it cannot be read.
+// So a reader of messages gets a burst of them at once, and waits for nothing more.
+size_t read_standard_input(char* into, size_t n);
 
 // Why files of names up to longest_name bytes cannot be written in the folder, or nullopt
 // when they can: on Windows a full path holds at most 259 characters (MAX_PATH), on POSIX

@@ -371,6 +371,14 @@ Message system_reason(const std::error_code& error) {
 
 void use_binary_standard_streams() {}
 
+size_t read_standard_input(char* into, size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(STDIN_FILENO, into, n);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) throw FileError("standard input", std::strerror(errno));
+  }
+}
+
 bool has_console() { return true; }
 void show_failure_box(const std::string&) {}
 

@@ -6,6 +6,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -427,8 +428,21 @@ Message system_reason(const std::error_code& error) {
 void sync_folder(const std::filesystem::path&) {}
 
 void use_binary_standard_streams() {
+  _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
+}
+
+size_t read_standard_input(char* into, size_t n) {
+  // ReadFile gives what a pipe holds (a console line, a file's next bytes) without waiting for n.
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD got = 0;
+  const DWORD asked = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
+  if (ReadFile(in, into, asked, &got, nullptr)) return got;
+  const DWORD error = GetLastError();
+  // The writer closed its end of the pipe: the end of the input.
+  if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
+  throw FileError("standard input", "ReadFile failed with error " + std::to_string(error));
 }
 
 bool has_console() {

@@ -4,7 +4,8 @@
 #   scripts/install-deps.sh build   what configuring and building the program needs
 #   scripts/install-deps.sh windows that and the Windows cross build
 #   scripts/install-deps.sh wasm    that and the WebAssembly build with the page (and its browser tests)
-#   scripts/install-deps.sh release all three, and what making the release archives needs
+#   scripts/install-deps.sh editor  node and npm for the VS Code extension, strip for its Windows server, unzip to check it
+#   scripts/install-deps.sh release all four, and what making the release archives needs
 #   scripts/install-deps.sh         the build, the tests, the benchmarks and the Windows build
 # Works as root, and as a user who may use sudo.
 set -euo pipefail
@@ -24,6 +25,7 @@ test_packages=(
   clang libclang-rt-14-dev
   time hyperfine
   strace e2fsprogs util-linux
+  neovim
 )
 # The Windows build (mingw-w64, GoogleTest built from its source) and its suite under Wine
 # (osslsigncode and openssl sign a program with a throw-away certificate).
@@ -44,17 +46,27 @@ release_packages=(
 wasm_packages=(
   emscripten googletest chromium chromium-driver python3-selenium firefox-esr python3-websockets
 )
+# The VS Code extension (scripts/build-vscode.sh): npm installs its client's packages, esbuild
+# bundles them and vsce packages it with the servers (the Windows one stripped by mingw-w64's
+# binutils); unzip unpacks the .vsix to check it.
+editor_packages=(
+  unzip binutils-mingw-w64-x86-64
+)
 # Debian's node and npm, unless a node with its npm is there already.
-command -v npm >/dev/null 2>&1 || wasm_packages+=(nodejs npm)
+if ! command -v npm >/dev/null 2>&1; then
+  wasm_packages+=(nodejs npm)
+  editor_packages+=(nodejs npm)
+fi
 
 case "${1:-all}" in
   build) packages=("${build_packages[@]}") ;;
   windows) packages=("${build_packages[@]}" "${windows_packages[@]}") ;;
   wasm) packages=("${build_packages[@]}" "${wasm_packages[@]}") ;;
-  release) packages=("${build_packages[@]}" "${windows_packages[@]}" "${wasm_packages[@]}" "${release_packages[@]}") ;;
+  editor) packages=("${editor_packages[@]}") ;;
+  release) packages=("${build_packages[@]}" "${windows_packages[@]}" "${wasm_packages[@]}" "${editor_packages[@]}" "${release_packages[@]}") ;;
   all) packages=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}") ;;
-  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}" "${wasm_packages[@]}"; exit 0 ;;
-  *) echo "usage: $0 [build|windows|wasm|release|all|list]" >&2; exit 2 ;;
+  list) printf '%s\n' "${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${release_packages[@]}" "${wasm_packages[@]}" "${editor_packages[@]}"; exit 0 ;;
+  *) echo "usage: $0 [build|windows|wasm|editor|release|all|list]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,12 +2,14 @@
 # Makes the release archives in dist/:
 #   scenario-compactor-<version>-windows-x64.zip      static, stripped .exe files
 #   scenario-compactor-<version>-linux-x86_64.tar.gz  stripped Linux programs
+#   scenario-compactor-<version>.vsix                 the VS Code extension, with scenario-lsp for
+#                                                     Linux and for Windows (scripts/build-vscode.sh)
 #   scenario-compactor_<version>_amd64.deb            the Linux programs, made by CPack: the tools
 #                                                     in /usr/bin, the runners and the built-in
 #                                                     scenario's program in /usr/lib/scenario-compactor,
 #                                                     manual pages, copyright, changelog, a desktop
 #                                                     entry for the page; lintian finds no error
-# Each holds scenario-compile, scenario-inspect, scenario-pack, both runners,
+# Each holds scenario-compile, scenario-inspect, scenario-pack, scenario-lsp, both runners,
 # rovella_tirsa_7162, the page scenario-studio.html (it carries the same two runners),
 # docs/, examples/ and AUTHORS.txt. The version is the project's, from
 # CMakeLists.txt. Builds the programs (no tests) in build/ and build-windows/, then prints
@@ -22,7 +24,7 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/n
 
 version=$(sed -n 's/^project(scenario_compactor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }
-targets=(scenario_compile scenario_inspect scenario_pack scenario_runner rovella_tirsa_7162)
+targets=(scenario_compile scenario_inspect scenario_pack scenario_lsp scenario_runner rovella_tirsa_7162)
 
 # The builds of the presets default (build/) and windows (build-windows/), the ones the
 # README's commands make: after them only the programs that are not built yet are built.
@@ -38,7 +40,7 @@ mkdir -p dist/stage
 stage() {  # stage NAME SUFFIX STRIP BUILD: a folder with the programs of one system
   local dir=dist/stage/$1 suffix=$2 strip=$3 build=$4
   mkdir -p "$dir"
-  for program in scenario-compile scenario-inspect scenario-pack rovella_tirsa_7162; do
+  for program in scenario-compile scenario-inspect scenario-pack scenario-lsp rovella_tirsa_7162; do
     cp "$build/$program$suffix" "$dir/"
     "$strip" "$dir/$program$suffix"
   done
@@ -61,6 +63,8 @@ cp build-wasm/scenario-studio.html "dist/stage/$linux/"
 cp build-wasm/scenario-studio.html "dist/stage/$windows/"
 (cd dist/stage && tar -czf "../$linux.tar.gz" --owner=0 --group=0 "$linux")
 (cd dist/stage && zip -qr -X "../$windows.zip" "$windows")
+# The VS Code extension, with the two servers the archives carry.
+scripts/build-vscode.sh build/scenario-lsp build-windows/scenario-lsp.exe "dist/scenario-compactor-$version.vsix"
 (cd build && cpack -G DEB -B "$PWD/../dist/cpack" >/dev/null)
 mv dist/cpack/*.deb dist/
 rm -rf dist/stage dist/cpack

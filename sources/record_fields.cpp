@@ -674,20 +674,7 @@ constexpr int kCommentRun = 2;
 
 void read_field(FieldReader& reader, FieldWidth width) {
   try {
-    switch (width) {
-      case FieldWidth::i32:
-        reader.read_i32();
-        break;
-      case FieldWidth::i16:
-        reader.read_i16();
-        break;
-      case FieldWidth::u8:
-        reader.read_u8();
-        break;
-      case FieldWidth::text:
-        reader.read_text();
-        break;
-    }
+    read_field_of_width(reader, width);
   } catch (const ReadingFailure&) {
     // A number too large for its width: the field has been read all the same.
   }
@@ -742,6 +729,23 @@ std::string title_of(const FieldSpot& spot, Language l) {
 }
 
 }  // namespace
+
+void read_field_of_width(FieldReader& reader, FieldWidth width) {
+  switch (width) {
+    case FieldWidth::i32:
+      reader.read_i32();
+      break;
+    case FieldWidth::i16:
+      reader.read_i16();
+      break;
+    case FieldWidth::u8:
+      reader.read_u8();
+      break;
+    case FieldWidth::text:
+      reader.read_text();
+      break;
+  }
+}
 
 std::span<const RecordInfo> line_general_info() { return kGeneral; }
 std::span<const RecordInfo> line_body_info() { return kBody; }

@@ -28,6 +28,11 @@ struct Words {
 // How the field reader reads the field.
 enum class FieldWidth { i32, i16, u8, text };
 
+class FieldReader;
+// Reads the reader's next field as the width says; a number too large for its width throws
+// ReadingFailure after the field has been read (reader.last() holds it).
+void read_field_of_width(FieldReader& reader, FieldWidth width);
+
 // What the compiler does with a value the field does not allow.
 enum class Outcome {
   accepted,  // stored as it stands (or it has some other meaning the note tells)
