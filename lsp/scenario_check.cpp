@@ -96,7 +96,7 @@ class Files {
     } else {
       f.uri = uri_of_path(path);
       try {
-        if (auto bytes = read_whole_file(path, {kMostDocumentBytes, "a description"}))
+        if (auto bytes = read_whole_file(path, {kMostDocumentBytes, MessageId::limit_description}))
           f.text = utf8_on_disk && is_valid_utf8(*bytes) ? std::move(*bytes) : cp1252_to_utf8(*bytes);
       } catch (const FileError&) {
       }
@@ -399,7 +399,7 @@ UnitCheck check_unit(const Unit& unit, const DocumentStore& store, Language lang
         return std::string();
       }
       try {
-        if (auto bytes = read_whole_file(path, {kMostPairDescriptionBytes, "a description"}))
+        if (auto bytes = read_whole_file(path, {kMostPairDescriptionBytes, MessageId::limit_description}))
           return cp1252_to_utf8(*bytes);
       } catch (const FileError&) {
       }

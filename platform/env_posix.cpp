@@ -375,7 +375,7 @@ size_t read_standard_input(char* into, size_t n) {
   for (;;) {
     const ssize_t got = ::read(STDIN_FILENO, into, n);
     if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) throw FileError("standard input", std::strerror(errno));
+    if (errno != EINTR) throw FileError("standard input", failed(MessageId::fe_read, errno));
   }
 }
 

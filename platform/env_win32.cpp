@@ -442,7 +442,7 @@ size_t read_standard_input(char* into, size_t n) {
   const DWORD error = GetLastError();
   // The writer closed its end of the pipe: the end of the input.
   if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
-  throw FileError("standard input", "ReadFile failed with error " + std::to_string(error));
+  throw FileError("standard input", failed(MessageId::fe_read, error));
 }
 
 bool has_console() {
