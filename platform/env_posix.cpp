@@ -1,5 +1,6 @@
 // The platform layer on Linux and other POSIX systems.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -338,6 +339,18 @@ class PosixFolderLock : public FolderLock {
 
 std::unique_ptr<FolderLock> try_lock_folder(const std::filesystem::path& folder) {
   const std::filesystem::path path = (folder.empty() ? std::filesystem::path(".") : folder) / ".compactor-lock";
+  // A stop that comes while the lock file is made and taken waits until the file is
+  // registered for removal (or found to be another run's), so that it never stays behind.
+  struct StopsHeld {
+    sigset_t before;
+    StopsHeld() {
+      sigset_t stops;
+      sigemptyset(&stops);
+      for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal_number);
+      pthread_sigmask(SIG_BLOCK, &stops, &before);
+    }
+    ~StopsHeld() { pthread_sigmask(SIG_SETMASK, &before, nullptr); }
+  } held_stops;
   for (;;) {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EACCES) {
